@@ -1,0 +1,79 @@
+// The package layout: a fixed table of 21 entries of 156 bytes, then the
+// entries' scrambled data. All integers are unsigned 32-bit little-endian.
+#pragma once
+
+#include <cstddef>
+#include <cstdint>
+
+namespace package {
+
+inline constexpr uint32_t PACKAGE_ENTRY_COUNT = 21;
+inline constexpr uint32_t PACKAGE_ENTRY_SIZE = 156;
+inline constexpr uint32_t PACKAGE_TABLE_SIZE = PACKAGE_ENTRY_COUNT * PACKAGE_ENTRY_SIZE;  // 3276
+inline constexpr uint32_t PACKAGE_NAME_SIZE = 128;  // name field, zero byte included
+inline constexpr uint32_t DIGEST_SIZE = 16;
+inline constexpr uint32_t DEFAULT_RESERVED = 0x00440AA8;
+
+// Field positions inside one entry.
+inline constexpr uint32_t ENTRY_NAME_AT = 0;
+inline constexpr uint32_t ENTRY_OFFSET_AT = 128;
+inline constexpr uint32_t ENTRY_SIZE_AT = 132;
+inline constexpr uint32_t ENTRY_DIGEST_AT = 136;
+inline constexpr uint32_t ENTRY_RESERVED_AT = 152;
+
+// The four names the setup procedures refer to, and their table positions
+// (zero-based).
+inline constexpr const char* SETUP_TOOL_NAME = "SONDREL_Setup.exe";
+inline constexpr const char* SETUP_TOOL_X64_NAME = "SONDREL_Setup_x64.exe";
+inline constexpr const char* COMPANION_APP_NAME = "SONDREL_Brevik.exe";
+inline constexpr const char* README_NAME = "readme.txt";
+inline constexpr uint32_t SETUP_TOOL_INDEX = 12;
+inline constexpr uint32_t SETUP_TOOL_X64_INDEX = 13;
+inline constexpr uint32_t COMPANION_APP_INDEX = 19;
+inline constexpr uint32_t README_INDEX = 20;
+
+// The table exactly as stored: a byte-for-byte copy of the first 3276 bytes.
+struct PackageTable {
+  uint8_t bytes[PACKAGE_TABLE_SIZE];
+};
+
+// One entry decoded from the table. `name` is the raw 128-byte field; it may
+// lack a zero byte in a damaged table (see EntryNameIsSafe).
+struct PackageEntry {
+  char name[PACKAGE_NAME_SIZE];
+  uint32_t offset;
+  uint32_t size;
+  uint8_t digest[DIGEST_SIZE];
+  uint32_t reserved;
+};
+
+// A read-only view of package bytes. The size is 64-bit so that bound tests
+// never wrap.
+struct ByteView {
+  const uint8_t* data = nullptr;
+  uint64_t size = 0;
+};
+
+uint32_t ReadLe32(const uint8_t* at);
+void WriteLe32(uint8_t* at, uint32_t value);
+
+// Decodes entry `index` (0 to 20) of `table`.
+PackageEntry ReadEntry(const PackageTable& table, uint32_t index);
+// Encodes `entry` as entry `index` of `table`.
+void WriteEntry(PackageTable& table, uint32_t index, const PackageEntry& entry);
+
+// 1 when the name field holds a zero byte, is not empty, and names a plain
+// file: no '\\', '/', ':' and no "..". Only such entries are ever written to or
+// deleted from disk.
+int EntryNameIsSafe(const PackageEntry& entry);
+
+// 1 when entry data [offset, offset + size) lies inside a package of
+// `packageSize` bytes, computed without 32-bit wrap-around.
+int EntryInBounds(const PackageEntry& entry, uint64_t packageSize);
+
+// Copies the first 3276 bytes of `package` into `table` when the package is
+// larger than the table (3277 bytes or more) and returns 0; otherwise leaves
+// `table` unchanged and returns -1.
+int CopyPackageTable(ByteView package, PackageTable& table);
+
+}  // namespace package
