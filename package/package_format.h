@@ -63,8 +63,9 @@ PackageEntry ReadEntry(const PackageTable& table, uint32_t index);
 void WriteEntry(PackageTable& table, uint32_t index, const PackageEntry& entry);
 
 // 1 when the name field holds a zero byte, is not empty, and names a plain
-// file: no '\\', '/', ':' and no "..". Only such entries are ever written to or
-// deleted from disk.
+// file: no '\\', '/', ':', no ".." and not "." alone. Only such entries are
+// ever written to or deleted from disk; the verifying walk does not look at
+// names, so an unsafe entry still verifies and moves the chain.
 int EntryNameIsSafe(const PackageEntry& entry);
 
 // 1 when entry data [offset, offset + size) lies inside a package of

@@ -1,0 +1,89 @@
+// Start-up and end of the program.
+#include "app/application_main.h"
+
+#include <cstdio>
+#include <cstring>
+
+#include "app/app_state_instance.h"
+#include "app/parse_options.h"
+#include "platform/threads.h"
+#include "platform/window.h"
+#include "probe/folder_resolution.h"
+#include "probe/system_probe.h"
+#include "ui/main_window.h"
+#include "ui/painting.h"
+#include "ui/window_messages.h"
+
+namespace app {
+
+namespace {
+
+// The title, "%s" replaced by the version, must fit its buffer.
+static_assert(sizeof WINDOW_TITLE_FORMAT - 1 - 2 + sizeof VERSION_TEXT - 1 < WINDOW_TITLE_SIZE);
+
+struct StaleWindowSearch {
+  const char* prefix;
+  size_t prefixLength;
+};
+
+int CloseIfStale(platform::WindowHandle window, void* context) {
+  // The enumeration is never cut short.
+  constexpr int GO_ON = 1;
+  if (window == nullptr) return GO_ON;
+  const StaleWindowSearch& search = *static_cast<const StaleWindowSearch*>(context);
+  char title[WINDOW_TITLE_READ_SIZE];
+  const int32_t length = platform::ReadWindowTitle(window, title, WINDOW_TITLE_READ_SIZE);
+  if (length < 0 || static_cast<size_t>(length) < search.prefixLength) return GO_ON;
+  if (std::memcmp(title, search.prefix, search.prefixLength) == 0) {
+    platform::PostWindowMessage(window, ui::WM_DESTROY, 0, 0);
+  }
+  return GO_ON;
+}
+
+}  // namespace
+
+void CloseStaleWindows(const char* prefix) {
+  if (prefix == nullptr) return;
+  StaleWindowSearch search{prefix, std::strlen(prefix)};
+  platform::EnumerateTopLevelWindows(CloseIfStale, &search);
+}
+
+int InitAppState(AppState& state, platform::ModuleHandle instance) {
+  ClearAppState(state);
+  state.instance = instance;
+  state.is64BitHost = probe::IsWow64Host();
+  return 0;
+}
+
+int32_t ApplicationMain(platform::ModuleHandle instance, const char* commandTail) {
+  ParseOptions(commandTail);
+
+  platform::UniqueNamedMutex lock;
+  const int lockOutcome = platform::CreateOwnedMutex(SINGLE_INSTANCE_MUTEX, lock);
+  if (lockOutcome == platform::MUTEX_FAILED) return EXIT_NO_LOCK;
+  if (lockOutcome == platform::MUTEX_ALREADY_EXISTS) return EXIT_ALREADY_RUNNING;
+
+  CloseStaleWindows(STALE_WINDOW_PREFIX);
+  probe::InitSpecialFolders();
+  InitAppState(appState, instance);
+
+  char title[WINDOW_TITLE_SIZE];
+  std::snprintf(title, sizeof title, WINDOW_TITLE_FORMAT, VERSION_TEXT);
+
+  const int comStarted = platform::InitializeThreadCom();
+  platform::WindowHandle window = ui::CreateMainWindow(instance, ui::MainWindowProc, nullptr, title);
+  int32_t exitCode = EXIT_NO_WINDOW;
+  if (window != nullptr) {
+    exitCode = platform::RunMessageLoop();
+  } else {
+    // The creation handler may have run before the window failed.
+    ui::FreeWindowResources(appState);
+  }
+
+  platform::ReleaseNamedMutex(lock.Get());
+  lock.Reset();
+  if (comStarted == 1) platform::UninitializeThreadCom();
+  return exitCode;
+}
+
+}  // namespace app

@@ -1,0 +1,10 @@
+# BrevikSetup.exe: the 32-bit setup program, a GUI program (-mwindows, from
+# WIN32) linked statically (the build's link options), with its resources
+# (icon 100, bitmap 101, package 100, version record, manifest) from res/.
+include(${CMAKE_SOURCE_DIR}/res/SetupResources.cmake)
+
+add_executable(BrevikSetup WIN32 winmain.cpp)
+target_link_libraries(BrevikSetup PRIVATE
+  kv_warnings kv_startup kv_app kv_ui kv_worker kv_setup kv_probe kv_package_files kv_package kv_platform
+  gdi32 user32 shell32 ole32 uuid setupapi advapi32)
+kv_add_setup_resources(BrevikSetup)

@@ -1,0 +1,87 @@
+// Extraction and removal of the package's files.
+#include "package/extract.h"
+
+#include <cstring>
+
+#include "package/package_format.h"
+#include "package/package_walk.h"
+#include "platform/files.h"
+#include "platform/package_view.h"
+
+namespace package {
+
+namespace {
+
+// Joins the target folder and an entry's name into `out`. False for an empty
+// folder (which would put the file at the root of the current drive), a name
+// that is not a plain file name, or a path longer than 1023 characters.
+bool BuildEntryPath(const char* folder, const PackageEntry& entry,
+                    char (&out)[ENTRY_PATH_SIZE]) {
+  if (EntryNameIsSafe(entry) == 0) {
+    return false;
+  }
+  const size_t folderLength = strnlen(folder, app::TARGET_FOLDER_SIZE);
+  if (folderLength == 0 || folderLength == app::TARGET_FOLDER_SIZE) {
+    return false;
+  }
+  const bool separator = folder[folderLength - 1] != '\\';
+  const size_t nameLength = std::strlen(entry.name);
+  if (folderLength + (separator ? 1 : 0) + nameLength >= ENTRY_PATH_SIZE) {
+    return false;
+  }
+  std::memcpy(out, folder, folderLength);
+  size_t at = folderLength;
+  if (separator) {
+    out[at++] = '\\';
+  }
+  std::memcpy(out + at, entry.name, nameLength + 1);
+  return true;
+}
+
+}  // namespace
+
+int ExtractPackage(app::AppState& state) {
+  platform::UniquePackage resource;
+  platform::ReadOnlyBytes bytes{nullptr, 0};
+  if (platform::OpenPackage(state.instance, resource, bytes) != platform::PACKAGE_OPEN) {
+    return EXTRACT_PACKAGE_MISSING;
+  }
+  const ByteView package{bytes.data, bytes.size};
+  // A package not larger than the table leaves the table as it was; the walk
+  // then goes on with it and every entry fails its bound test.
+  CopyPackageTable(package, state.packageTable);
+
+  uint32_t writeFailures = 0;
+  const uint32_t unverified =
+      WalkPackage(package, state.packageTable, [&](const EntryOutcome& outcome) {
+        if (outcome.verified == 0) {
+          return;  // counted by the walk
+        }
+        char path[ENTRY_PATH_SIZE];
+        if ((outcome.plain == nullptr && outcome.entry.size > 0) ||
+            !BuildEntryPath(state.targetFolder, outcome.entry, path) ||
+            WriteWholeFile(path, outcome.plain, outcome.entry.size) == 0) {
+          ++writeFailures;
+        }
+      });
+  const uint32_t failures = unverified + writeFailures;
+  return failures > 0 ? ExtractFailureResult(failures) : EXTRACT_OK;
+}
+
+int WriteWholeFile(const char* path, const void* data, uint32_t length) {
+  const platform::BlockWrite write = platform::WriteFileBlock(path, data, length);
+  return write.opened != 0 && write.writeReported != 0 && write.written == length ? 1 : 0;
+}
+
+int DeletePackageFiles(app::AppState& state) {
+  for (uint32_t index = 0; index < PACKAGE_ENTRY_COUNT; ++index) {
+    const PackageEntry entry = ReadEntry(state.packageTable, index);
+    char path[ENTRY_PATH_SIZE];
+    if (BuildEntryPath(state.targetFolder, entry, path)) {
+      platform::RemoveFile(path);
+    }
+  }
+  return 0;
+}
+
+}  // namespace package

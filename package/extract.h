@@ -1,0 +1,46 @@
+// Extraction of the package's files into the target folder, and their
+// removal from it.
+#pragma once
+
+#include <cstdint>
+
+#include "app/app_state.h"
+
+namespace package {
+
+// Results of ExtractPackage.
+inline constexpr int EXTRACT_OK = 0;
+inline constexpr int EXTRACT_PACKAGE_MISSING = -1;  // not found or not readable; nothing attempted
+// n failed entries (1 to 21) give ExtractFailureResult(n) = -(100 + n).
+inline constexpr int EXTRACT_FAILED_BASE = 100;
+constexpr int ExtractFailureResult(uint32_t failedEntries) {
+  return -(EXTRACT_FAILED_BASE + static_cast<int>(failedEntries));
+}
+
+// Size of an entry path (the target folder, a backslash, the entry's name),
+// terminating zero included.
+inline constexpr uint32_t ENTRY_PATH_SIZE = 1024;
+
+// Refreshes state.packageTable from the package resource of state.instance
+// (when the package is over 3276 bytes) and writes every entry, verified and
+// unscrambled along the key chain, as a file in state.targetFolder. An entry
+// fails when its data lies outside the package, its content does not match
+// its digest, its name is not a plain file name, its path would not fit 1023
+// characters (or the target folder is empty), or its file cannot be created
+// or fully written. A failed entry is not written and changes no existing
+// file, except a write that stops short, which leaves the file as far as it
+// got. All 21 entries are attempted. EXTRACT_OK, ExtractFailureResult(n) or
+// EXTRACT_PACKAGE_MISSING.
+int ExtractPackage(app::AppState& state);
+
+// Creates `path`, or empties an existing file, and writes the `length` bytes
+// at `data` with one write. 1 when opened and all bytes were written, else 0.
+int WriteWholeFile(const char* path, const void* data, uint32_t length);
+
+// Deletes the files of the 21 entries of state.packageTable from
+// state.targetFolder, passing over failures. Entries whose names are not
+// plain file names, or whose paths would not fit, are passed over without
+// touching anything. Always 0.
+int DeletePackageFiles(app::AppState& state);
+
+}  // namespace package

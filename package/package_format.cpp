@@ -1,0 +1,81 @@
+// Decoding and encoding of the package table, and the two tests every entry
+// faces before its data is used or its file touched: the bound test and the
+// name test.
+#include "package/package_format.h"
+
+#include "package/bytes.h"
+
+namespace package {
+
+uint32_t ReadLe32(const uint8_t* at) {
+  return static_cast<uint32_t>(at[0]) | (static_cast<uint32_t>(at[1]) << 8) |
+         (static_cast<uint32_t>(at[2]) << 16) | (static_cast<uint32_t>(at[3]) << 24);
+}
+
+void WriteLe32(uint8_t* at, uint32_t value) {
+  at[0] = static_cast<uint8_t>(value);
+  at[1] = static_cast<uint8_t>(value >> 8);
+  at[2] = static_cast<uint8_t>(value >> 16);
+  at[3] = static_cast<uint8_t>(value >> 24);
+}
+
+PackageEntry ReadEntry(const PackageTable& table, uint32_t index) {
+  const uint8_t* at = table.bytes + index * PACKAGE_ENTRY_SIZE;
+  PackageEntry entry;
+  CopyBytes(entry.name, at + ENTRY_NAME_AT, PACKAGE_NAME_SIZE);
+  entry.offset = ReadLe32(at + ENTRY_OFFSET_AT);
+  entry.size = ReadLe32(at + ENTRY_SIZE_AT);
+  CopyBytes(entry.digest, at + ENTRY_DIGEST_AT, DIGEST_SIZE);
+  entry.reserved = ReadLe32(at + ENTRY_RESERVED_AT);
+  return entry;
+}
+
+void WriteEntry(PackageTable& table, uint32_t index, const PackageEntry& entry) {
+  uint8_t* at = table.bytes + index * PACKAGE_ENTRY_SIZE;
+  CopyBytes(at + ENTRY_NAME_AT, entry.name, PACKAGE_NAME_SIZE);
+  WriteLe32(at + ENTRY_OFFSET_AT, entry.offset);
+  WriteLe32(at + ENTRY_SIZE_AT, entry.size);
+  CopyBytes(at + ENTRY_DIGEST_AT, entry.digest, DIGEST_SIZE);
+  WriteLe32(at + ENTRY_RESERVED_AT, entry.reserved);
+}
+
+int EntryNameIsSafe(const PackageEntry& entry) {
+  uint32_t length = 0;
+  while (length < PACKAGE_NAME_SIZE && entry.name[length] != '\0') {
+    ++length;
+  }
+  // No zero byte: the field is not a text at all, and reading past it would
+  // leave the entry.
+  if (length == PACKAGE_NAME_SIZE || length == 0) {
+    return 0;
+  }
+  for (uint32_t i = 0; i < length; ++i) {
+    const char c = entry.name[i];
+    if (c == '\\' || c == '/' || c == ':') {
+      return 0;
+    }
+    if (c == '.' && i + 1 < length && entry.name[i + 1] == '.') {
+      return 0;
+    }
+  }
+  // "." alone names the target folder itself, not a file in it.
+  if (length == 1 && entry.name[0] == '.') {
+    return 0;
+  }
+  return 1;
+}
+
+int EntryInBounds(const PackageEntry& entry, uint64_t packageSize) {
+  const uint64_t end = static_cast<uint64_t>(entry.offset) + static_cast<uint64_t>(entry.size);
+  return end <= packageSize ? 1 : 0;
+}
+
+int CopyPackageTable(ByteView package, PackageTable& table) {
+  if (package.data == nullptr || package.size <= PACKAGE_TABLE_SIZE) {
+    return -1;
+  }
+  CopyBytes(table.bytes, package.data, PACKAGE_TABLE_SIZE);
+  return 0;
+}
+
+}  // namespace package

@@ -1,0 +1,166 @@
+// The verifying walk over a package along the key chain, and the producing
+// walk that lays out and scrambles a new package.
+#include "package/package_walk.h"
+
+#include <memory>
+#include <new>
+
+#include "package/bytes.h"
+#include "package/md5.h"
+#include "package/scramble.h"
+
+namespace package {
+namespace {
+
+// The one writable block that receives each entry's plain content. It is
+// sized to the largest entry up front so the walk allocates once; should that
+// fail, each entry tries for a block of its own size, so that one huge damaged
+// entry does not take the others down with it.
+struct PlainBuffer {
+  std::unique_ptr<uint8_t[]> bytes;
+  uint64_t capacity = 0;
+};
+
+// A block of at least `size` bytes, or null when none could be had.
+uint8_t* ReservePlain(PlainBuffer& buffer, uint64_t size) {
+  if (buffer.bytes != nullptr && buffer.capacity >= size) {
+    return buffer.bytes.get();
+  }
+  buffer.bytes.reset();
+  buffer.capacity = 0;
+  // At least one byte, so that an empty entry still has a valid pointer.
+  uint8_t* block = new (std::nothrow) uint8_t[size == 0 ? 1 : size];
+  if (block == nullptr) {
+    return nullptr;
+  }
+  buffer.bytes.reset(block);
+  buffer.capacity = size;
+  return block;
+}
+
+// 1 when `name` can be stored in a name field and names a plain file.
+int PackNameIsSafe(const std::string& name) {
+  if (name.empty() || name.size() >= PACKAGE_NAME_SIZE ||
+      name.find('\0') != std::string::npos) {
+    return 0;
+  }
+  PackageEntry probe{};
+  CopyBytes(probe.name, name.data(), static_cast<uint32_t>(name.size()));
+  return EntryNameIsSafe(probe);
+}
+
+}  // namespace
+
+uint32_t WalkPackage(ByteView package, const PackageTable& table, const EntryVisitor& visit) {
+  PlainBuffer buffer;
+  uint64_t largest = 0;
+  for (uint32_t index = 0; index < PACKAGE_ENTRY_COUNT; ++index) {
+    const PackageEntry entry = ReadEntry(table, index);
+    if (EntryInBounds(entry, package.size) == 1 && entry.size > largest) {
+      largest = entry.size;
+    }
+  }
+  ReservePlain(buffer, largest);
+
+  KeyChain chain = StartChain();
+  uint32_t failures = 0;
+  for (uint32_t index = 0; index < PACKAGE_ENTRY_COUNT; ++index) {
+    EntryOutcome outcome{};
+    outcome.index = index;
+    outcome.entry = ReadEntry(table, index);
+    const PackageEntry& entry = outcome.entry;
+    outcome.inBounds = EntryInBounds(entry, package.size);
+    if (outcome.inBounds != 1) {
+      // Takes no part in the chain: the next entry sees the same key and
+      // running value.
+      ++failures;
+      if (visit) {
+        visit(outcome);
+      }
+      continue;
+    }
+
+    const uint8_t* stored = package.data + entry.offset;
+    uint8_t storedDigest[DIGEST_SIZE];
+    Md5Digest(stored, entry.size, storedDigest);
+
+    uint8_t* plain = ReservePlain(buffer, entry.size);
+    if (plain != nullptr) {
+      ScrambleBytes(plain, stored, entry.size, chain.running, chain.key);
+      uint8_t plainDigest[DIGEST_SIZE];
+      if (Md5Digest(plain, entry.size, plainDigest) == 1 &&
+          BytesEqual(plainDigest, entry.digest, DIGEST_SIZE) == 1) {
+        outcome.verified = 1;
+      }
+      outcome.plain = plain;
+    }
+    if (outcome.verified != 1) {
+      ++failures;
+    }
+    if (visit) {
+      visit(outcome);
+    }
+    // The chain moves on whatever became of the entry.
+    AdvanceChain(chain, storedDigest);
+  }
+  return failures;
+}
+
+int BuildPackage(const std::vector<PackFile>& files, uint32_t reserved, std::vector<uint8_t>& out,
+                 uint32_t* badIndex) {
+  if (files.size() != PACKAGE_ENTRY_COUNT) {
+    return BUILD_WRONG_COUNT;
+  }
+  uint64_t total = PACKAGE_TABLE_SIZE;
+  for (uint32_t index = 0; index < PACKAGE_ENTRY_COUNT; ++index) {
+    if (PackNameIsSafe(files[index].name) != 1) {
+      if (badIndex != nullptr) {
+        *badIndex = index;
+      }
+      return BUILD_BAD_NAME;
+    }
+    total += files[index].content.size();
+  }
+  // Offsets and sizes are 32-bit, and the package must be addressable as one
+  // block of a 32-bit byte count.
+  if (total > UINT32_MAX) {
+    return BUILD_TOO_LARGE;
+  }
+
+  std::vector<uint8_t> package;
+  try {
+    package.resize(static_cast<size_t>(total));
+  } catch (const std::bad_alloc&) {
+    return BUILD_NO_MEMORY;
+  }
+
+  PackageTable table{};
+  KeyChain chain = StartChain();
+  uint32_t offset = PACKAGE_TABLE_SIZE;
+  for (uint32_t index = 0; index < PACKAGE_ENTRY_COUNT; ++index) {
+    const PackFile& file = files[index];
+    const uint32_t size = static_cast<uint32_t>(file.content.size());
+    PackageEntry entry{};
+    CopyBytes(entry.name, file.name.data(), static_cast<uint32_t>(file.name.size()));
+    entry.offset = offset;
+    entry.size = size;
+    entry.reserved = reserved;
+    if (Md5Digest(file.content.data(), size, entry.digest) != 1) {
+      return BUILD_DIGEST_FAILED;
+    }
+    uint8_t* stored = package.data() + offset;
+    ScrambleBytes(stored, file.content.data(), size, chain.running, chain.key);
+    uint8_t storedDigest[DIGEST_SIZE];
+    if (Md5Digest(stored, size, storedDigest) != 1) {
+      return BUILD_DIGEST_FAILED;
+    }
+    AdvanceChain(chain, storedDigest);
+    WriteEntry(table, index, entry);
+    offset += size;
+  }
+  CopyBytes(package.data(), table.bytes, PACKAGE_TABLE_SIZE);
+  out.swap(package);
+  return BUILD_OK;
+}
+
+}  // namespace package

@@ -1,0 +1,69 @@
+// The fake file-copy seam over the fake file system.
+#include "platform/fake/fake_file_copy.h"
+
+#include <algorithm>
+#include <cctype>
+#include <string>
+
+#include "platform/fake/fake_platform.h"
+#include "platform/fake/fake_seam_log.h"
+#include "platform/file_copy.h"
+
+namespace platform::fake {
+
+namespace {
+
+struct CopyState {
+  bool failCopy = false;
+  bool failAttributes = false;
+};
+
+CopyState& TheCopies() {
+  static CopyState state;
+  return state;
+}
+
+bool SamePath(std::string first, std::string second) {
+  auto upper = [](std::string& text) {
+    std::transform(text.begin(), text.end(), text.begin(),
+                   [](unsigned char c) { return static_cast<char>(std::toupper(c)); });
+  };
+  upper(first);
+  upper(second);
+  return first == second;
+}
+
+std::string ParentFolder(const std::string& path) {
+  size_t at = path.rfind('\\');
+  return at == std::string::npos ? std::string() : path.substr(0, at);
+}
+
+}  // namespace
+
+void ResetFileCopy() { TheCopies() = CopyState(); }
+void FailFileCopy(bool fail) { TheCopies().failCopy = fail; }
+void FailSetAttributes(bool fail) { TheCopies().failAttributes = fail; }
+
+}  // namespace platform::fake
+
+namespace platform {
+
+int CopyFileReplacing(const char* source, const char* destination) {
+  fake::LogSeamCall(std::string("CopyFileReplacing ") + source + " | " + destination);
+  // A file cannot be copied onto itself: the system refuses, since the
+  // source is open for reading while the destination is replaced.
+  if (fake::TheCopies().failCopy || !fake::FileExists(source) || fake::SamePath(source, destination) ||
+      fake::FolderExists(destination) || !fake::FolderExists(fake::ParentFolder(destination))) {
+    return 0;
+  }
+  fake::AddFile(destination, fake::FileContent(source));
+  return 1;
+}
+
+int SetFileAttributesNormal(const char* path) {
+  fake::LogSeamCall(std::string("SetFileAttributesNormal ") + path);
+  if (fake::TheCopies().failAttributes || !fake::FileExists(path)) return 0;
+  return 1;
+}
+
+}  // namespace platform

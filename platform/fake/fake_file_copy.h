@@ -1,0 +1,18 @@
+// Control of the fake file-copy seam of the host build. Copies act on the
+// fake file system (fake_platform.h): the source must exist as a file and
+// differ from the destination, whose content it then replaces.
+//
+// Seam log lines (fake_seam_log.h):
+//   "CopyFileReplacing SOURCE | DESTINATION", "SetFileAttributesNormal PATH"
+#pragma once
+
+namespace platform::fake {
+
+// Copies and attribute changes behave as described above again.
+void ResetFileCopy();
+// Every copy fails from now on (or behaves normally again).
+void FailFileCopy(bool fail);
+// Every attribute change fails from now on (or succeeds again).
+void FailSetAttributes(bool fail);
+
+}  // namespace platform::fake

@@ -1,0 +1,40 @@
+// Control of the fake message seam of the host build: posted commands and
+// message boxes are recorded; a box "returns" at once.
+//
+// Seam log lines (fake_seam_log.h):
+//   "PostCommand WINDOW COMMAND CODE"  (WINDOW as a number, 0 for none)
+//   "ShowMessageBox OWNER STYLE CAPTION | TEXT"  (STYLE in hex, e.g. 0x1030)
+#pragma once
+
+#include <cstdint>
+#include <string>
+#include <vector>
+
+#include "platform/handles.h"
+
+namespace platform::fake {
+
+struct PostedCommand {
+  WindowHandle window;
+  uint16_t command;
+  intptr_t code;
+};
+
+struct ShownMessageBox {
+  WindowHandle owner;
+  std::string text;
+  std::string caption;
+  uint32_t style;
+};
+
+// Forgets what was posted and shown; posting succeeds, boxes answer 1 (OK).
+void ResetMessages();
+// PostCommand answers `result` (1 queued, 0 not) from now on.
+void SetPostResult(int result);
+// ShowMessageBox answers `result` from now on.
+void SetMessageBoxResult(int result);
+
+std::vector<PostedCommand> PostedCommands();
+std::vector<ShownMessageBox> ShownMessageBoxes();
+
+}  // namespace platform::fake

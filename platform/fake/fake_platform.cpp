@@ -1,0 +1,532 @@
+// The in-memory platform of the host build: a file system held in a map,
+// answers set by the tests, and a log of every operation called.
+#include "platform/fake/fake_platform.h"
+
+#include <algorithm>
+#include <cctype>
+#include <cstdio>
+#include <cstring>
+#include <map>
+#include <set>
+#include <utility>
+
+namespace platform::fake {
+
+namespace {
+
+struct Node {
+  std::string path;  // as first given, without a trailing backslash
+  bool isFolder = false;
+  std::string content;
+  bool readOnly = false;
+  bool inUse = false;
+};
+
+struct WriteLimit {
+  uint32_t bytes;
+  bool reportSuccess;
+};
+
+struct Listing {
+  std::vector<FolderEntry> entries;
+  size_t next = 0;
+};
+
+struct Device {
+  int unused = 0;
+};
+
+struct PackageToken {
+  int unused = 0;
+};
+
+struct State {
+  std::vector<std::string> calls;
+
+  bool libraryMissing[3] = {};
+  bool functionMissing[3] = {};
+  std::map<std::pair<int, int>, std::string> folderAnswers;
+  int openSources = 0;
+  std::string windowsFolder;
+  bool windowsFolderFails = false;
+
+  std::map<std::string, Node> nodes;  // key: upper-case path
+  std::set<std::string> failCreate;
+  std::set<std::string> failRemove;
+  std::set<std::string> failListing;
+  std::map<std::string, WriteLimit> writeLimits;
+  int openListings = 0;
+
+  int package = PACKAGE_MISSING;
+  std::vector<uint8_t> packageBytes;
+  int openPackages = 0;
+  ModuleHandle lastPackageModule = nullptr;
+
+  bool versionAnswered[3] = {};
+  SystemVersion versions[3] = {};
+  int wow64Result = WOW64_ANSWERED;
+  int wow64Flag = 0;
+  int deviceOutcome = DEVICE_NO_INTERFACE;
+  int openDevices = 0;
+  bool modulePathFails = false;
+  std::string modulePath;
+};
+
+State& TheState() {
+  static State state;
+  return state;
+}
+
+void Log(const std::string& line) { TheState().calls.push_back(line); }
+
+std::string Trimmed(const std::string& path) {
+  std::string result = path;
+  while (result.size() > 1 && result.back() == '\\') {
+    result.pop_back();
+  }
+  return result;
+}
+
+std::string Key(const std::string& path) {
+  std::string key = Trimmed(path);
+  for (char& c : key) {
+    c = static_cast<char>(std::toupper(static_cast<unsigned char>(c)));
+  }
+  return key;
+}
+
+std::string ParentKey(const std::string& key) {
+  const size_t at = key.rfind('\\');
+  return at == std::string::npos ? std::string() : key.substr(0, at);
+}
+
+// Drive roots ("C:"), share roots ("\\SERVER\SHARE", "\\SERVER") and the
+// root of the current drive ("") always exist and are never created.
+bool IsRoot(const std::string& key) {
+  if (key.empty() || (key.size() == 2 && key[1] == ':')) {
+    return true;
+  }
+  if (key.size() > 2 && key[0] == '\\' && key[1] == '\\') {
+    return std::count(key.begin() + 2, key.end(), '\\') <= 1;
+  }
+  return false;
+}
+
+bool FolderKeyExists(const std::string& key) {
+  if (IsRoot(key)) {
+    return true;
+  }
+  auto found = TheState().nodes.find(key);
+  return found != TheState().nodes.end() && found->second.isFolder;
+}
+
+bool HasChildren(const std::string& key) {
+  for (const auto& [other, node] : TheState().nodes) {
+    if (ParentKey(other) == key) {
+      return true;
+    }
+  }
+  return false;
+}
+
+Node* FindNode(const std::string& path) {
+  auto found = TheState().nodes.find(Key(path));
+  return found == TheState().nodes.end() ? nullptr : &found->second;
+}
+
+void AddNode(const std::string& path, bool isFolder, const std::string& content) {
+  const std::string key = Key(path);
+  const std::string parent = ParentKey(key);
+  if (!IsRoot(parent)) {
+    AddFolder(Trimmed(path).substr(0, parent.size()));
+  }
+  Node& node = TheState().nodes[key];
+  node.path = Trimmed(path);
+  node.isFolder = isFolder;
+  node.content = content;
+}
+
+FolderEntry MakeEntry(const std::string& name, bool isFolder) {
+  FolderEntry entry{};
+  std::strncpy(entry.name, name.c_str(), sizeof entry.name - 1);
+  entry.isFolder = isFolder ? 1 : 0;
+  return entry;
+}
+
+}  // namespace
+
+// --- Control ----------------------------------------------------------------
+
+void Reset() {
+  TheState() = State();
+  TheState().windowsFolder = "C:\\WINDOWS";
+  TheState().modulePath = "C:\\Setup\\BrevikSetup.exe";
+}
+
+const std::vector<std::string>& Calls() { return TheState().calls; }
+
+std::vector<std::string> CallsOf(const std::string& operation) {
+  std::vector<std::string> result;
+  const std::string prefix = operation + " ";
+  for (const std::string& line : TheState().calls) {
+    if (line == operation) {
+      result.emplace_back();
+    } else if (line.compare(0, prefix.size(), prefix) == 0) {
+      result.push_back(line.substr(prefix.size()));
+    }
+  }
+  return result;
+}
+
+void ClearCalls() { TheState().calls.clear(); }
+
+void SetLibraryMissing(int source) {
+  if (source == FOLDER_SOURCE_SHELL || source == FOLDER_SOURCE_SHFOLDER) {
+    TheState().libraryMissing[source] = true;
+  }
+}
+void SetFunctionMissing(int source) {
+  if (source == FOLDER_SOURCE_SHELL || source == FOLDER_SOURCE_SHFOLDER) {
+    TheState().functionMissing[source] = true;
+  }
+}
+void SetSpecialFolder(int source, int folderId, const std::string& path) {
+  TheState().folderAnswers[{source, folderId}] = path;
+}
+int OpenFolderSources() { return TheState().openSources; }
+void SetWindowsFolder(const std::string& path) {
+  TheState().windowsFolder = path;
+  TheState().windowsFolderFails = false;
+}
+void SetWindowsFolderFails() { TheState().windowsFolderFails = true; }
+
+void AddFolder(const std::string& path) { AddNode(path, true, std::string()); }
+void AddFile(const std::string& path, const std::string& content) {
+  AddNode(path, false, content);
+}
+bool FolderExists(const std::string& path) { return FolderKeyExists(Key(path)); }
+bool FileExists(const std::string& path) {
+  const Node* node = FindNode(path);
+  return node != nullptr && !node->isFolder;
+}
+std::string FileContent(const std::string& path) {
+  const Node* node = FindNode(path);
+  return node != nullptr && !node->isFolder ? node->content : std::string();
+}
+std::vector<std::string> Paths() {
+  std::vector<std::string> result;
+  for (const auto& [key, node] : TheState().nodes) {
+    result.push_back(node.path);
+  }
+  return result;
+}
+void SetReadOnly(const std::string& path) {
+  if (Node* node = FindNode(path)) {
+    node->readOnly = true;
+  }
+}
+void SetInUse(const std::string& path) {
+  if (Node* node = FindNode(path)) {
+    node->inUse = true;
+  }
+}
+void FailCreateFolder(const std::string& path) { TheState().failCreate.insert(Key(path)); }
+void FailRemoveFolder(const std::string& path) { TheState().failRemove.insert(Key(path)); }
+void FailListing(const std::string& path) { TheState().failListing.insert(Key(path)); }
+void LimitWrite(const std::string& path, uint32_t bytes, bool reportSuccess) {
+  TheState().writeLimits[Key(path)] = WriteLimit{bytes, reportSuccess};
+}
+int OpenListings() { return TheState().openListings; }
+
+void SetPackage(const std::vector<uint8_t>& bytes) {
+  TheState().package = PACKAGE_OPEN;
+  TheState().packageBytes = bytes;
+}
+void SetPackageMissing() { TheState().package = PACKAGE_MISSING; }
+void SetPackageUnreadable() { TheState().package = PACKAGE_UNREADABLE; }
+int OpenPackages() { return TheState().openPackages; }
+ModuleHandle LastPackageModule() { return TheState().lastPackageModule; }
+
+void SetVersion(int record, SystemVersion version) {
+  if (record == VERSION_RECORD_EXTENDED || record == VERSION_RECORD_BASIC) {
+    TheState().versionAnswered[record] = true;
+    TheState().versions[record] = version;
+  }
+}
+void RefuseVersion(int record) {
+  if (record == VERSION_RECORD_EXTENDED || record == VERSION_RECORD_BASIC) {
+    TheState().versionAnswered[record] = false;
+  }
+}
+void SetWow64(int result, int flag) {
+  TheState().wow64Result = result;
+  TheState().wow64Flag = flag;
+}
+void SetDeviceOutcome(int outcome) { TheState().deviceOutcome = outcome; }
+int OpenDevices() { return TheState().openDevices; }
+void SetModulePath(const std::string& path) {
+  TheState().modulePath = path;
+  TheState().modulePathFails = false;
+}
+void SetModulePathFails() { TheState().modulePathFails = true; }
+
+}  // namespace platform::fake
+
+// --- The seam ---------------------------------------------------------------
+
+namespace platform {
+
+using fake::TheState;
+
+void CloseFolderSource(const FolderSource& source) {
+  fake::Log("CloseFolderSource " + std::to_string(source.source));
+  --TheState().openSources;
+}
+
+int OpenFolderSource(int source, UniqueFolderSource& opened) {
+  opened.Reset();
+  fake::Log("OpenFolderSource " + std::to_string(source));
+  if (source < FOLDER_SOURCE_SHELL || source > FOLDER_SOURCE_SHFOLDER ||
+      TheState().libraryMissing[source]) {
+    return SOURCE_LIBRARY_MISSING;
+  }
+  ++TheState().openSources;
+  // The fake keeps no library; any non-null value marks the source as held.
+  static int library = 0;
+  static int function = 0;
+  const bool present = !TheState().functionMissing[source];
+  opened.Reset(FolderSource{source, &library, present ? &function : nullptr});
+  return present ? SOURCE_READY : SOURCE_FUNCTION_MISSING;
+}
+
+int QuerySpecialFolder(const UniqueFolderSource& source, int folderId, int create, char* buffer,
+                       uint32_t capacity) {
+  const int id = source.Get().source;
+  fake::Log("QuerySpecialFolder " + std::to_string(id) + " " + std::to_string(folderId) + " " +
+            std::to_string(create));
+  if (capacity > 0) {
+    buffer[0] = '\0';
+  }
+  if (source.Get().function == nullptr) {
+    return FOLDER_NOT_FOUND;
+  }
+  auto found = TheState().folderAnswers.find({id, folderId});
+  if (found == TheState().folderAnswers.end()) {
+    return FOLDER_NOT_FOUND;
+  }
+  if (found->second.size() >= capacity) {
+    return FOLDER_TOO_LONG;
+  }
+  std::memcpy(buffer, found->second.c_str(), found->second.size() + 1);
+  return FOLDER_FOUND;
+}
+
+uint32_t GetWindowsFolder(char* buffer, uint32_t capacity) {
+  fake::Log("GetWindowsFolder " + std::to_string(capacity));
+  if (TheState().windowsFolderFails) {
+    return 0;
+  }
+  const std::string& folder = TheState().windowsFolder;
+  if (folder.size() >= capacity) {
+    return static_cast<uint32_t>(folder.size() + 1);
+  }
+  std::memcpy(buffer, folder.c_str(), folder.size() + 1);
+  return static_cast<uint32_t>(folder.size());
+}
+
+int CreateFolder(const char* path) {
+  fake::Log(std::string("CreateFolder ") + path);
+  const std::string key = fake::Key(path);
+  if (TheState().failCreate.count(key) != 0 || fake::IsRoot(key)) {
+    return FOLDER_NOT_CREATED;
+  }
+  if (TheState().nodes.count(key) != 0) {
+    return FOLDER_ALREADY_EXISTS;
+  }
+  if (!fake::FolderKeyExists(fake::ParentKey(key))) {
+    return FOLDER_NOT_CREATED;
+  }
+  fake::Node& node = TheState().nodes[key];
+  node.path = fake::Trimmed(path);
+  node.isFolder = true;
+  return FOLDER_CREATED;
+}
+
+int RemoveFile(const char* path) {
+  fake::Log(std::string("RemoveFile ") + path);
+  const fake::Node* node = fake::FindNode(path);
+  if (node == nullptr || node->isFolder || node->readOnly || node->inUse) {
+    return 0;
+  }
+  TheState().nodes.erase(fake::Key(path));
+  return 1;
+}
+
+int RemoveFolder(const char* path) {
+  fake::Log(std::string("RemoveFolder ") + path);
+  const std::string key = fake::Key(path);
+  const fake::Node* node = fake::FindNode(path);
+  if (node == nullptr || !node->isFolder || fake::HasChildren(key) ||
+      TheState().failRemove.count(key) != 0) {
+    return 0;
+  }
+  TheState().nodes.erase(key);
+  return 1;
+}
+
+void CloseFolderListing(void* listing) {
+  fake::Log("CloseFolderListing");
+  --TheState().openListings;
+  delete static_cast<fake::Listing*>(listing);
+}
+
+int OpenFolderListing(const char* pattern, UniqueFolderListing& listing, FolderEntry& first) {
+  listing.Reset();
+  fake::Log(std::string("OpenFolderListing ") + pattern);
+  std::string folder = pattern;
+  if (folder.size() < 3 || folder.compare(folder.size() - 3, 3, "*.*") != 0) {
+    return 0;
+  }
+  folder.resize(folder.size() - 3);
+  const std::string key = fake::Key(folder);
+  if (!fake::FolderKeyExists(key) || TheState().failListing.count(key) != 0) {
+    return 0;
+  }
+  auto* opened = new fake::Listing;
+  if (!fake::IsRoot(key)) {
+    opened->entries.push_back(fake::MakeEntry(".", true));
+    opened->entries.push_back(fake::MakeEntry("..", true));
+  }
+  for (const auto& [other, node] : TheState().nodes) {
+    if (fake::ParentKey(other) == key) {
+      opened->entries.push_back(
+          fake::MakeEntry(node.path.substr(node.path.rfind('\\') + 1), node.isFolder));
+    }
+  }
+  if (opened->entries.empty()) {
+    delete opened;
+    return 0;
+  }
+  first = opened->entries[0];
+  opened->next = 1;
+  ++TheState().openListings;
+  listing.Reset(opened);
+  return 1;
+}
+
+int NextFolderEntry(const UniqueFolderListing& listing, FolderEntry& entry) {
+  auto* opened = static_cast<fake::Listing*>(listing.Get());
+  if (opened == nullptr || opened->next >= opened->entries.size()) {
+    return 0;
+  }
+  entry = opened->entries[opened->next++];
+  return 1;
+}
+
+BlockWrite WriteFileBlock(const char* path, const void* data, uint32_t length) {
+  fake::Log(std::string("WriteFileBlock ") + path + " " + std::to_string(length));
+  BlockWrite result{0, 0, 0};
+  const std::string key = fake::Key(path);
+  fake::Node* node = fake::FindNode(path);
+  if (!fake::FolderKeyExists(fake::ParentKey(key)) || fake::IsRoot(key) ||
+      (node != nullptr && (node->isFolder || node->readOnly || node->inUse))) {
+    return result;
+  }
+  if (node == nullptr) {
+    node = &TheState().nodes[key];
+    node->path = fake::Trimmed(path);
+  }
+  result.opened = 1;
+  uint32_t written = length;
+  result.writeReported = 1;
+  auto limit = TheState().writeLimits.find(key);
+  if (limit != TheState().writeLimits.end()) {
+    written = std::min(length, limit->second.bytes);
+    result.writeReported = limit->second.reportSuccess ? 1 : 0;
+  }
+  if (written > 0) {
+    node->content.assign(static_cast<const char*>(data), written);
+  } else {
+    node->content.clear();
+  }
+  result.written = written;
+  return result;
+}
+
+void ReleasePackage(void* package) {
+  fake::Log("ReleasePackage");
+  --TheState().openPackages;
+  delete static_cast<fake::PackageToken*>(package);
+}
+
+int OpenPackage(ModuleHandle instance, UniquePackage& package, ReadOnlyBytes& bytes) {
+  package.Reset();
+  fake::Log("OpenPackage");
+  TheState().lastPackageModule = instance;
+  bytes = ReadOnlyBytes{nullptr, 0};
+  if (TheState().package != PACKAGE_OPEN) {
+    return TheState().package;
+  }
+  ++TheState().openPackages;
+  package.Reset(new fake::PackageToken);
+  bytes = ReadOnlyBytes{TheState().packageBytes.data(), TheState().packageBytes.size()};
+  return PACKAGE_OPEN;
+}
+
+int QuerySystemVersion(int record, SystemVersion& version) {
+  fake::Log("QuerySystemVersion " + std::to_string(record));
+  if (record < VERSION_RECORD_EXTENDED || record > VERSION_RECORD_BASIC ||
+      !TheState().versionAnswered[record]) {
+    return 0;
+  }
+  version = TheState().versions[record];
+  if (record == VERSION_RECORD_BASIC) {
+    version.productType = 0;
+  }
+  return 1;
+}
+
+int QueryWow64(int& isWow64) {
+  fake::Log("QueryWow64");
+  if (TheState().wow64Result == WOW64_ANSWERED) {
+    isWow64 = TheState().wow64Flag;
+  }
+  return TheState().wow64Result;
+}
+
+void CloseDevice(void* device) {
+  fake::Log("CloseDevice");
+  --TheState().openDevices;
+  delete static_cast<fake::Device*>(device);
+}
+
+int OpenFirstDeviceInterface(const InterfaceClassId& interfaceClass, UniqueDevice& device) {
+  device.Reset();
+  char id[40];
+  std::snprintf(id, sizeof id, "%08X-%04X-%04X", static_cast<unsigned>(interfaceClass.data1),
+                static_cast<unsigned>(interfaceClass.data2),
+                static_cast<unsigned>(interfaceClass.data3));
+  fake::Log(std::string("OpenFirstDeviceInterface ") + id);
+  if (TheState().deviceOutcome == DEVICE_OPENED) {
+    ++TheState().openDevices;
+    device.Reset(new fake::Device);
+  }
+  return TheState().deviceOutcome;
+}
+
+int GetModulePath(ModuleHandle module, char* buffer, uint32_t capacity) {
+  (void)module;
+  fake::Log("GetModulePath " + std::to_string(capacity));
+  if (capacity == 0) {
+    return 0;
+  }
+  buffer[0] = '\0';
+  const std::string& path = TheState().modulePath;
+  if (TheState().modulePathFails || path.size() >= capacity) {
+    return 0;
+  }
+  std::memcpy(buffer, path.c_str(), path.size() + 1);
+  return 1;
+}
+
+}  // namespace platform

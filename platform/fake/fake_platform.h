@@ -1,0 +1,90 @@
+// Control of the in-memory platform that host tests link instead of the
+// Windows layer: reset it, set the answers the system would give, inject the
+// failures the logic must survive, and look at the resulting file system and
+// the ordered log of the operations called.
+#pragma once
+
+#include <cstdint>
+#include <string>
+#include <vector>
+
+#include "platform/platform.h"
+
+namespace platform::fake {
+
+// Back to the start state: both folder sources present and answering nothing
+// (every query fails), Windows folder C:\WINDOWS, an empty file system whose
+// drive and share roots always exist, no package, every version record
+// refused, not a 64-bit host, no device interface, module path
+// C:\Setup\BrevikSetup.exe, an empty call log.
+void Reset();
+
+// --- Call log --------------------------------------------------------------
+// Every seam operation appends one line, "Operation arguments...", e.g.
+// "QuerySpecialFolder 1 38 0" (source, folder, create flag), "CreateFolder
+// C:\A", "WriteFileBlock C:\A\x 12", "OpenFolderListing C:\A\*.*".
+const std::vector<std::string>& Calls();
+// The argument parts of the lines of one operation, in order.
+std::vector<std::string> CallsOf(const std::string& operation);
+void ClearCalls();
+
+// --- Special folders and the Windows folder -------------------------------
+void SetLibraryMissing(int source);
+void SetFunctionMissing(int source);
+// Source `source` answers `path` for folder `folderId`; folders without an
+// answer fail. An answer longer than the caller's buffer is reported as
+// FOLDER_TOO_LONG.
+void SetSpecialFolder(int source, int folderId, const std::string& path);
+// Sources opened and not yet closed.
+int OpenFolderSources();
+void SetWindowsFolder(const std::string& path);
+// GetWindowsFolder then answers 0.
+void SetWindowsFolderFails();
+
+// --- File system ------------------------------------------------------------
+// Paths compare without regard to case; a trailing backslash is ignored.
+void AddFolder(const std::string& path);  // parents are added as needed
+void AddFile(const std::string& path, const std::string& content);  // parents too
+bool FolderExists(const std::string& path);
+bool FileExists(const std::string& path);
+std::string FileContent(const std::string& path);  // empty when missing
+// Every path held, folders and files, in listing order.
+std::vector<std::string> Paths();
+// A read-only or in-use file can be neither deleted nor opened for writing.
+void SetReadOnly(const std::string& path);
+void SetInUse(const std::string& path);
+// CreateFolder of `path` fails with an error other than already-exists.
+void FailCreateFolder(const std::string& path);
+// RemoveFolder of `path` fails even when the folder is empty.
+void FailRemoveFolder(const std::string& path);
+// A listing of folder `path` cannot be started.
+void FailListing(const std::string& path);
+// A write to `path` stops after `bytes` bytes and reports `reportSuccess`.
+void LimitWrite(const std::string& path, uint32_t bytes, bool reportSuccess);
+// Listings opened and not yet closed.
+int OpenListings();
+
+// --- Package ------------------------------------------------------------------
+void SetPackage(const std::vector<uint8_t>& bytes);
+void SetPackageMissing();
+void SetPackageUnreadable();
+// Package views opened and not yet released.
+int OpenPackages();
+// The module handle the last OpenPackage was asked about.
+ModuleHandle LastPackageModule();
+
+// --- System -------------------------------------------------------------------
+// Record `record` (VERSION_RECORD_*) is answered with `version`.
+void SetVersion(int record, SystemVersion version);
+// Record `record` is refused.
+void RefuseVersion(int record);
+// QueryWow64 returns `result` and, when WOW64_ANSWERED, reports `flag`.
+void SetWow64(int result, int flag);
+// OpenFirstDeviceInterface returns `outcome` (DEVICE_*).
+void SetDeviceOutcome(int outcome);
+// Device handles opened and not yet closed.
+int OpenDevices();
+void SetModulePath(const std::string& path);
+void SetModulePathFails();
+
+}  // namespace platform::fake

@@ -1,0 +1,47 @@
+// Control of the fake process seam of the host build. By default a program
+// starts when its file exists in the fake file system (fake_platform.h) and
+// ends at once with exit code 0.
+//
+// Seam log lines (fake_seam_log.h):
+//   "StartProcess APPLICATION | COMMAND LINE | CURRENT FOLDER"
+//   "WaitForProcess", "ReadProcessExitCode CODE" or "ReadProcessExitCode unreadable",
+//   "CloseProcessHandle"
+#pragma once
+
+#include <cstddef>
+#include <cstdint>
+#include <functional>
+#include <string>
+#include <vector>
+
+namespace platform::fake {
+
+// One StartProcess call as it was asked for.
+struct ProcessLaunch {
+  std::string application;
+  std::string commandLine;
+  std::string currentFolder;
+};
+
+// Back to the default behaviour; forgets launches, handle counts and hooks.
+void ResetProcesses();
+
+// Every StartProcess from now on has outcome `outcome` (PROCESS_*), whether
+// or not the program's file exists.
+void ForceStartOutcome(int outcome);
+// Programs end with exit code `code`.
+void SetProcessExitCode(int32_t code);
+// The exit code of ended programs cannot be read.
+void SetExitCodeUnreadable();
+// Called for every program that starts (with or without a handle), while it
+// "runs": a test can let it act on the other fakes, or look at them.
+void SetProcessBody(std::function<void(const ProcessLaunch&)> body);
+
+// StartProcess calls in order, whatever their outcome.
+std::vector<ProcessLaunch> ProcessLaunches();
+// Process handles handed out and not yet closed.
+size_t OpenProcessHandles();
+// Closes of something that was not an open process handle.
+size_t BadProcessCloseCount();
+
+}  // namespace platform::fake

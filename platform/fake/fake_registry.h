@@ -1,0 +1,70 @@
+// Control of the in-memory registry behind the platform seam in the native
+// build: seed keys and values, inject failures, read the ordered call log.
+//
+// Keys are named by full paths that start with the root, "HKLM\..." or
+// "HKCU\...", compared without regard to case like the system does. Sub-keys
+// are listed in name order, as the system lists them.
+#pragma once
+
+#include <cstdint>
+#include <optional>
+#include <string>
+#include <vector>
+
+#include "platform/registry.h"
+
+namespace platform::fake {
+
+// The operations of the registry seam, for failure injection.
+enum class RegistryOp { Open, Create, SetValue, Query, Enum, Delete };
+
+struct RegistryValue {
+  uint32_t type = 0;
+  std::vector<uint8_t> data;
+};
+
+// Past this many seam calls every further call fails with
+// REGISTRY_ACCESS_DENIED and is not logged, so that a walk that never ends
+// shows as a failed test instead of a hung one.
+constexpr size_t REGISTRY_CALL_LIMIT = 10000;
+
+// Empties both roots, forgets open keys, injected failures and the log.
+// The platform fake's Reset() does not do this: call both.
+void ResetRegistry();
+
+// Creates the key `path` and its missing parents. Not logged.
+void AddRegistryKey(const std::string& path);
+
+// Stores a value of any type under `path` (created when missing); `name`
+// empty is the key's default value. Not logged.
+void PutRegistryValue(const std::string& path, const std::string& name, uint32_t type,
+                      const std::vector<uint8_t>& data);
+// Stores `text` without its terminator as a REG_SZ value, or with it when
+// `withTerminator`.
+void PutRegistryText(const std::string& path, const std::string& name, const std::string& text,
+                     bool withTerminator);
+
+bool RegistryKeyExists(const std::string& path);
+std::optional<RegistryValue> GetRegistryValue(const std::string& path, const std::string& name);
+
+// Makes every later `op` on the key `path` fail with `code`. For Open and
+// Create the path is the key asked for; for SetValue, Query and Enum the key
+// acted on; for Delete the key to be deleted.
+void FailRegistry(RegistryOp op, const std::string& path, RegistryResult code);
+
+// Every registry seam call in order, one line each, "Operation arguments":
+//   "OpenRegistryKey PATH", "CreateRegistryKey PATH",
+//   "SetRegistryString PATH [NAME] BYTECOUNT", "QueryRegistryValue PATH [NAME]",
+//   "EnumRegistrySubKey PATH INDEX", "DeleteRegistryKey PATH",
+//   "CloseRegistryKey PATH"
+// PATH is the full path of the key asked for or acted on. This log is kept
+// apart from the file-system fake's log and is reset by ResetRegistry only.
+const std::vector<std::string>& RegistryLog();
+void ClearRegistryLog();
+
+// Keys opened or created through the seam and not yet closed.
+size_t OpenRegistryKeyCount();
+// Closes of something that was not an open key (a root is fine).
+size_t BadRegistryCloseCount();
+
+}  // namespace platform::fake

@@ -1,0 +1,152 @@
+// Recording shell link object behind the platform seam for the native build.
+#include "platform/fake/fake_shell_link.h"
+
+#include "platform/fake/fake_platform.h"
+
+#include <memory>
+#include <set>
+
+namespace platform {
+namespace {
+
+struct LinkObject {
+  fake::SavedShortcut settings;
+};
+
+// A reference handed out: to the link or to its persist-file interface.
+struct Reference {
+  std::shared_ptr<LinkObject> object;
+};
+
+struct State {
+  ComResult createFailure = COM_S_OK;
+  ComResult queryFailure = COM_S_OK;
+  ComResult saveFailure = COM_S_OK;
+  std::vector<std::string> log;
+  std::set<Reference*> live;
+  size_t badReleases = 0;
+  std::map<std::string, fake::SavedShortcut> saved;
+};
+
+State& TheState() {
+  static State state;
+  return state;
+}
+
+// ERROR_PATH_NOT_FOUND as a status code: the shortcut's folder is missing.
+constexpr ComResult PATH_NOT_FOUND = static_cast<int32_t>(0x80070003);
+
+std::string Text(const char* text) { return text == nullptr ? "(null)" : text; }
+
+Reference* Live(void* id) {
+  auto* reference = static_cast<Reference*>(id);
+  return TheState().live.count(reference) != 0 ? reference : nullptr;
+}
+
+void Release(void* id, const char* what) {
+  State& state = TheState();
+  state.log.push_back(what);
+  Reference* reference = Live(id);
+  if (reference == nullptr) {
+    ++state.badReleases;
+    return;
+  }
+  state.live.erase(reference);
+  delete reference;
+}
+
+ComResult Set(ShellLinkId link, const char* method, const char* text,
+              std::string fake::SavedShortcut::*field) {
+  TheState().log.push_back(std::string(method) + " " + Text(text));
+  Reference* reference = Live(link);
+  if (reference == nullptr) return COM_E_INVALIDARG;
+  reference->object->settings.*field = Text(text);
+  return COM_S_OK;
+}
+
+}  // namespace
+
+void ReleaseShellLink(ShellLinkId link) { Release(link, "ReleaseShellLink"); }
+
+void ReleasePersistFile(PersistFileId file) { Release(file, "ReleasePersistFile"); }
+
+ComResult CreateShellLink(ShellLink& link) {
+  State& state = TheState();
+  state.log.push_back("CreateShellLink");
+  if (state.createFailure != COM_S_OK) return state.createFailure;
+  auto* reference = new Reference{std::make_shared<LinkObject>()};
+  state.live.insert(reference);
+  link.Reset(reference);
+  return COM_S_OK;
+}
+
+ComResult SetShellLinkPath(ShellLinkId link, const char* targetPath) {
+  return Set(link, "SetShellLinkPath", targetPath, &fake::SavedShortcut::targetPath);
+}
+
+ComResult SetShellLinkDescription(ShellLinkId link, const char* description) {
+  return Set(link, "SetShellLinkDescription", description, &fake::SavedShortcut::description);
+}
+
+ComResult SetShellLinkArguments(ShellLinkId link, const char* arguments) {
+  return Set(link, "SetShellLinkArguments", arguments, &fake::SavedShortcut::arguments);
+}
+
+ComResult SetShellLinkWorkingDirectory(ShellLinkId link, const char* folder) {
+  return Set(link, "SetShellLinkWorkingDirectory", folder, &fake::SavedShortcut::workingDirectory);
+}
+
+ComResult QueryShellLinkPersistFile(ShellLinkId link, PersistFile& file) {
+  State& state = TheState();
+  state.log.push_back("QueryShellLinkPersistFile");
+  Reference* reference = Live(link);
+  if (reference == nullptr) return COM_E_INVALIDARG;
+  if (state.queryFailure != COM_S_OK) return state.queryFailure;
+  auto* persist = new Reference{reference->object};
+  state.live.insert(persist);
+  file.Reset(persist);
+  return COM_S_OK;
+}
+
+ComResult SavePersistFile(PersistFileId file, const char* path) {
+  State& state = TheState();
+  state.log.push_back("SavePersistFile " + Text(path));
+  Reference* reference = Live(file);
+  if (reference == nullptr || path == nullptr) return COM_E_INVALIDARG;
+  if (state.saveFailure != COM_S_OK) return state.saveFailure;
+  // The file lands in the fake file system, so that the folder must exist and
+  // a later delete of the shortcut file finds it.
+  std::string target = path;
+  size_t slash = target.rfind('\\');
+  if (slash != std::string::npos && !fake::FolderExists(target.substr(0, slash))) {
+    return PATH_NOT_FOUND;
+  }
+  const fake::SavedShortcut& settings = reference->object->settings;
+  fake::AddFile(target, settings.targetPath + "|" + settings.description + "|" +
+                            settings.arguments + "|" + settings.workingDirectory);
+  state.saved[target] = settings;
+  return COM_S_OK;
+}
+
+namespace fake {
+
+void ResetShellLink() {
+  State& state = TheState();
+  for (Reference* reference : state.live) delete reference;
+  state = State{};
+}
+
+void FailShellLinkCreate(ComResult code) { TheState().createFailure = code; }
+void FailShellLinkQuery(ComResult code) { TheState().queryFailure = code; }
+void FailShellLinkSave(ComResult code) { TheState().saveFailure = code; }
+
+const std::vector<std::string>& ShellLinkLog() { return TheState().log; }
+
+size_t LiveShellLinkReferences() { return TheState().live.size(); }
+
+size_t BadShellLinkReleaseCount() { return TheState().badReleases; }
+
+const std::map<std::string, SavedShortcut>& SavedShortcuts() { return TheState().saved; }
+
+}  // namespace fake
+}  // namespace platform

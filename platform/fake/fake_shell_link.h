@@ -1,0 +1,54 @@
+// Control of the recording shell link object behind the platform seam in the
+// native build: inject failures, read the ordered call log, check that every
+// reference handed out was released, and read the shortcuts "saved".
+#pragma once
+
+#include <cstddef>
+#include <map>
+#include <string>
+#include <vector>
+
+#include "platform/shell_link.h"
+
+namespace platform::fake {
+
+// The four settings a link object held when it was saved. A null text is
+// recorded as "(null)".
+struct SavedShortcut {
+  std::string targetPath;
+  std::string description;
+  std::string arguments;
+  std::string workingDirectory;
+};
+
+// Forgets failures, the log, saved shortcuts and live references. The
+// platform fake's Reset() does not do this: call both.
+void ResetShellLink();
+
+// Makes object creation, the persist-file query or the save fail with `code`
+// from now on (COM_S_OK lets them succeed again).
+void FailShellLinkCreate(ComResult code);
+void FailShellLinkQuery(ComResult code);
+void FailShellLinkSave(ComResult code);
+
+// Every shell link seam call in order, one line each, "Operation arguments":
+//   "CreateShellLink", "SetShellLinkPath TEXT", "SetShellLinkDescription TEXT",
+//   "SetShellLinkArguments TEXT", "SetShellLinkWorkingDirectory TEXT",
+//   "QueryShellLinkPersistFile", "SavePersistFile PATH", "ReleasePersistFile",
+//   "ReleaseShellLink"
+// Kept apart from the platform fake's log; reset by ResetShellLink only.
+const std::vector<std::string>& ShellLinkLog();
+
+// References handed out (links and persist-file interfaces) not yet released.
+size_t LiveShellLinkReferences();
+// Releases of something that was not a live reference.
+size_t BadShellLinkReleaseCount();
+
+// Shortcuts saved, by path exactly as given to the save; a later save to
+// the same path replaces the earlier one. A save also puts a file at that
+// path into the platform fake's file system (content: the four settings
+// joined with "|"), and fails with ERROR_PATH_NOT_FOUND as a status code when
+// the file's folder is not there.
+const std::map<std::string, SavedShortcut>& SavedShortcuts();
+
+}  // namespace platform::fake

@@ -1,0 +1,212 @@
+// The fake thread seam: deferred, immediate or real threads, logged and
+// counted; COM initialisation answers what the test sets.
+#include "platform/fake/fake_threads.h"
+
+#include <map>
+#include <memory>
+#include <mutex>
+#include <thread>
+#include <vector>
+
+#include "platform/fake/fake_seam_log.h"
+#include "platform/threads.h"
+
+namespace platform::fake {
+
+namespace {
+
+struct FakeThread {
+  uint32_t id = 0;
+  ThreadBody body = nullptr;
+  void* argument = nullptr;
+  bool ran = false;
+  std::thread real;
+};
+
+struct ThreadState {
+  std::mutex lock;
+  ThreadMode mode = ThreadMode::Deferred;
+  bool failCreation = false;
+  int comInitResult = 1;
+  uint32_t nextId = 1000;
+  // Every thread ever started lives here until reset, so that a handle
+  // closed before its real thread ended never leaves a dangling record.
+  std::vector<std::unique_ptr<FakeThread>> threads;
+  std::map<FakeThread*, bool> openHandles;
+  size_t badUses = 0;
+  int64_t lastExitCode = -1;
+};
+
+ThreadState& TheThreads() {
+  static ThreadState state;
+  return state;
+}
+
+void RunBody(FakeThread& thread) {
+  uint32_t code = thread.body(thread.argument);
+  std::lock_guard<std::mutex> guard(TheThreads().lock);
+  TheThreads().lastExitCode = code;
+}
+
+// Takes the deferred body of `thread` for running, once.
+bool ClaimDeferred(FakeThread& thread) {
+  std::lock_guard<std::mutex> guard(TheThreads().lock);
+  if (thread.ran || thread.real.joinable()) return false;
+  thread.ran = true;
+  return true;
+}
+
+bool IsOpen(void* handle) {
+  std::lock_guard<std::mutex> guard(TheThreads().lock);
+  auto found = TheThreads().openHandles.find(static_cast<FakeThread*>(handle));
+  if (found != TheThreads().openHandles.end()) return true;
+  ++TheThreads().badUses;
+  return false;
+}
+
+}  // namespace
+
+void ResetThreads() {
+  ThreadState& state = TheThreads();
+  for (auto& thread : state.threads) {
+    if (thread->real.joinable()) thread->real.join();
+  }
+  std::lock_guard<std::mutex> guard(state.lock);
+  state.threads.clear();
+  state.openHandles.clear();
+  state.mode = ThreadMode::Deferred;
+  state.failCreation = false;
+  state.comInitResult = 1;
+  state.nextId = 1000;
+  state.badUses = 0;
+  state.lastExitCode = -1;
+}
+
+void SetThreadMode(ThreadMode mode) {
+  std::lock_guard<std::mutex> guard(TheThreads().lock);
+  TheThreads().mode = mode;
+}
+
+void FailThreadCreation(bool fail) {
+  std::lock_guard<std::mutex> guard(TheThreads().lock);
+  TheThreads().failCreation = fail;
+}
+
+void SetComInitResult(int result) {
+  std::lock_guard<std::mutex> guard(TheThreads().lock);
+  TheThreads().comInitResult = result;
+}
+
+size_t RunPendingThreads() {
+  std::vector<FakeThread*> pending;
+  {
+    std::lock_guard<std::mutex> guard(TheThreads().lock);
+    for (auto& thread : TheThreads().threads) pending.push_back(thread.get());
+  }
+  size_t ran = 0;
+  for (FakeThread* thread : pending) {
+    if (ClaimDeferred(*thread)) {
+      RunBody(*thread);
+      ++ran;
+    }
+  }
+  return ran;
+}
+
+size_t PendingThreads() {
+  std::lock_guard<std::mutex> guard(TheThreads().lock);
+  size_t count = 0;
+  for (auto& thread : TheThreads().threads) {
+    if (!thread->ran && !thread->real.joinable()) ++count;
+  }
+  return count;
+}
+
+size_t OpenThreadHandles() {
+  std::lock_guard<std::mutex> guard(TheThreads().lock);
+  return TheThreads().openHandles.size();
+}
+
+size_t BadThreadHandleUses() {
+  std::lock_guard<std::mutex> guard(TheThreads().lock);
+  return TheThreads().badUses;
+}
+
+int64_t LastThreadExitCode() {
+  std::lock_guard<std::mutex> guard(TheThreads().lock);
+  return TheThreads().lastExitCode;
+}
+
+}  // namespace platform::fake
+
+namespace platform {
+
+ThreadHandle StartThread(ThreadBody body, void* argument, uint32_t& threadId) {
+  fake::ThreadState& state = fake::TheThreads();
+  fake::FakeThread* thread = nullptr;
+  fake::ThreadMode mode;
+  {
+    std::lock_guard<std::mutex> guard(state.lock);
+    if (!state.failCreation) {
+      state.threads.push_back(std::make_unique<fake::FakeThread>());
+      thread = state.threads.back().get();
+      thread->id = state.nextId++;
+      thread->body = body;
+      thread->argument = argument;
+      thread->ran = state.mode != fake::ThreadMode::Deferred;
+      state.openHandles[thread] = true;
+    }
+    mode = state.mode;
+  }
+  if (thread == nullptr) {
+    fake::LogSeamCall("StartThread failed");
+    return nullptr;
+  }
+  fake::LogSeamCall("StartThread " + std::to_string(thread->id));
+  threadId = thread->id;
+  if (mode == fake::ThreadMode::Immediate) {
+    fake::RunBody(*thread);
+  } else if (mode == fake::ThreadMode::Real) {
+    std::thread real([thread] { fake::RunBody(*thread); });
+    std::lock_guard<std::mutex> guard(state.lock);
+    thread->real = std::move(real);
+  }
+  return thread;
+}
+
+void WaitForThread(ThreadHandle handle) {
+  if (!fake::IsOpen(handle)) {
+    fake::LogSeamCall("WaitForThread bad");
+    return;
+  }
+  auto* thread = static_cast<fake::FakeThread*>(handle);
+  fake::LogSeamCall("WaitForThread " + std::to_string(thread->id));
+  if (thread->real.joinable()) {
+    thread->real.join();
+  } else if (fake::ClaimDeferred(*thread)) {
+    fake::RunBody(*thread);
+  }
+}
+
+void CloseThread(ThreadHandle handle) {
+  if (!fake::IsOpen(handle)) {
+    fake::LogSeamCall("CloseThread bad");
+    return;
+  }
+  auto* thread = static_cast<fake::FakeThread*>(handle);
+  fake::LogSeamCall("CloseThread " + std::to_string(thread->id));
+  std::lock_guard<std::mutex> guard(fake::TheThreads().lock);
+  fake::TheThreads().openHandles.erase(thread);
+}
+
+void LowerOwnThreadPriority() { fake::LogSeamCall("LowerOwnThreadPriority"); }
+
+int InitializeThreadCom() {
+  fake::LogSeamCall("InitializeThreadCom");
+  std::lock_guard<std::mutex> guard(fake::TheThreads().lock);
+  return fake::TheThreads().comInitResult;
+}
+
+void UninitializeThreadCom() { fake::LogSeamCall("UninitializeThreadCom"); }
+
+}  // namespace platform

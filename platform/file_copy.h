@@ -1,0 +1,15 @@
+// Platform seam: copying a file over another and resetting its attributes.
+#pragma once
+
+namespace platform {
+
+// Copies the file `source` to `destination`, replacing an existing
+// destination file. Returns 1 when copied, 0 otherwise (missing source,
+// destination in use or read-only, source and destination the same file).
+int CopyFileReplacing(const char* source, const char* destination);
+
+// Sets the file's attributes to normal (0x80), which clears read-only,
+// hidden and system. Returns 1 on success, else 0.
+int SetFileAttributesNormal(const char* path);
+
+}  // namespace platform

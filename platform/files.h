@@ -1,0 +1,66 @@
+// Platform operations on files and folders: create and remove folders, list
+// a folder, delete a file, and write a whole file in one piece.
+#pragma once
+
+#include <cstdint>
+
+#include "platform/unique_handle.h"
+
+namespace platform {
+
+// Results of CreateFolder.
+inline constexpr int FOLDER_CREATED = 0;
+inline constexpr int FOLDER_ALREADY_EXISTS = 1;  // the system's error 183
+inline constexpr int FOLDER_NOT_CREATED = 2;     // any other failure
+
+// Creates folder `path` with default security; its parent must exist.
+int CreateFolder(const char* path);
+
+// Deletes file `path`. 1 when deleted, 0 otherwise (missing, read-only, in use).
+int RemoveFile(const char* path);
+
+// Removes folder `path`, which must be empty. 1 when removed, else 0.
+int RemoveFolder(const char* path);
+
+// One entry of a folder listing: its name (no folder part) and whether it is
+// a folder (the directory attribute).
+inline constexpr uint32_t ENTRY_NAME_SIZE = 260;
+struct FolderEntry {
+  char name[ENTRY_NAME_SIZE];
+  int isFolder;
+};
+
+void CloseFolderListing(void* listing);
+
+struct FolderListingTraits {
+  using Value = void*;
+  static Value Invalid() { return nullptr; }
+  static bool IsValid(Value value) { return value != nullptr; }
+  static void Close(Value value) { CloseFolderListing(value); }
+};
+using UniqueFolderListing = UniqueHandle<FolderListingTraits>;
+
+// Starts a listing of the entries that match `pattern` (a folder path joined
+// with "*.*"), in the order the system keeps them, the folder's own "." and
+// ".." entries included. Returns 1 with the first entry in `first` and the
+// listing in `listing`; 0 when no listing can be had (folder missing or
+// unreadable). A listing is a snapshot: start a new one to see changes.
+int OpenFolderListing(const char* pattern, UniqueFolderListing& listing, FolderEntry& first);
+
+// The next entry of a listing: 1 with `entry` filled, 0 at the end.
+int NextFolderEntry(const UniqueFolderListing& listing, FolderEntry& entry);
+
+// What one whole-file write did.
+struct BlockWrite {
+  int opened;         // 1 when the file was created or emptied
+  int writeReported;  // 1 when the single write call reported success
+  uint32_t written;   // bytes the write call reported written
+};
+
+// Creates file `path`, or empties an existing one (no sharing while open,
+// normal attributes), writes `length` bytes from `data` with one write call
+// and closes it. A file opened but not fully written stays as far as it got.
+// `data` may be null when `length` is 0.
+BlockWrite WriteFileBlock(const char* path, const void* data, uint32_t length);
+
+}  // namespace platform

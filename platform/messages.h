@@ -1,0 +1,26 @@
+// Platform seam: posting a command to a window and showing a message box.
+#pragma once
+
+#include <cstdint>
+
+#include "platform/handles.h"
+
+namespace platform {
+
+// Message-box styles, as the system defines them.
+inline constexpr uint32_t MESSAGE_BOX_OK = 0x0000;
+inline constexpr uint32_t MESSAGE_BOX_ICON_ERROR = 0x0010;
+inline constexpr uint32_t MESSAGE_BOX_ICON_WARNING = 0x0030;
+inline constexpr uint32_t MESSAGE_BOX_SYSTEM_MODAL = 0x1000;
+
+// Posts a command message (WM_COMMAND) to `window` without waiting for it:
+// the first parameter is `command` (a 16-bit identifier, high word 0), the
+// second is `code`. A null window posts to the calling thread's own queue,
+// as the system does. Returns 1 when the message was queued, else 0.
+int PostCommand(WindowHandle window, uint16_t command, intptr_t code);
+
+// Shows a modal message box owned by `owner` (null for none) and returns
+// the button the user chose, or 0 when no box could be shown.
+int ShowMessageBox(WindowHandle owner, const char* text, const char* caption, uint32_t style);
+
+}  // namespace platform

@@ -1,0 +1,56 @@
+// Win32 side of the process seam: CreateProcessA and the exit code.
+#include "platform/process.h"
+
+#include <windows.h>
+
+#include <cstring>
+#include <vector>
+
+namespace platform {
+
+// The start-up record is passed zeroed except for its size, 68 bytes in a
+// 32-bit process.
+static_assert(sizeof(void*) != 4 || sizeof(STARTUPINFOA) == 68);
+
+void CloseProcessHandle(void* process) {
+  // Closing must not disturb the error value a caller may still read.
+  DWORD lastError = ::GetLastError();
+  ::CloseHandle(static_cast<HANDLE>(process));
+  ::SetLastError(lastError);
+}
+
+int StartProcess(const char* application, const char* commandLine, const char* currentFolder,
+                 UniqueProcess& process) {
+  // CreateProcessA may write into the command line, so it gets a private
+  // copy rather than the caller's (often constant) text.
+  std::vector<char> line(std::strlen(commandLine) + 1);
+  std::memcpy(line.data(), commandLine, line.size());
+
+  STARTUPINFOA startup;
+  std::memset(&startup, 0, sizeof startup);
+  startup.cb = sizeof startup;  // 68: no window placement is requested
+  PROCESS_INFORMATION info;
+  std::memset(&info, 0, sizeof info);
+
+  if (!::CreateProcessA(application, line.data(), nullptr, nullptr, FALSE, NORMAL_PRIORITY_CLASS,
+                        nullptr, currentFolder, &startup, &info)) {
+    return PROCESS_NOT_STARTED;
+  }
+  if (info.hThread != nullptr) ::CloseHandle(info.hThread);
+  if (info.hProcess == nullptr) return PROCESS_STARTED_WITHOUT_HANDLE;
+  process.Reset(info.hProcess);
+  return PROCESS_STARTED;
+}
+
+void WaitForProcess(const UniqueProcess& process) {
+  ::WaitForSingleObject(static_cast<HANDLE>(process.Get()), INFINITE);
+}
+
+int ReadProcessExitCode(const UniqueProcess& process, int32_t& exitCode) {
+  DWORD code = 0;
+  if (!::GetExitCodeProcess(static_cast<HANDLE>(process.Get()), &code)) return 0;
+  exitCode = static_cast<int32_t>(code);
+  return 1;
+}
+
+}  // namespace platform

@@ -1,0 +1,135 @@
+// Version, 64-bit host, device interfaces and module path through Win32.
+#include <windows.h>
+#include <setupapi.h>
+
+#include <cstring>
+#include <memory>
+#include <new>
+
+#include "platform/system.h"
+#include "platform/win32/win32_handles.h"
+
+namespace platform {
+
+namespace {
+
+using IsWow64ProcessFunction = BOOL(WINAPI*)(HANDLE, PBOOL);
+
+// The record sizes the system checks; a 32-bit build is the one that ships.
+static_assert(sizeof(OSVERSIONINFOEXA) == 156);
+static_assert(sizeof(OSVERSIONINFOA) == 148);
+static_assert(sizeof(SP_DEVICE_INTERFACE_DATA) == 28);
+static_assert(sizeof(SP_DEVICE_INTERFACE_DETAIL_DATA_A) == 5);
+
+// Device paths are opened with the attribute flag the driver expects.
+constexpr DWORD DEVICE_OPEN_FLAGS = FILE_ATTRIBUTE_COMPRESSED;
+
+GUID ToGuid(const InterfaceClassId& id) {
+  GUID guid;
+  guid.Data1 = id.data1;
+  guid.Data2 = id.data2;
+  guid.Data3 = id.data3;
+  std::memcpy(guid.Data4, id.data4, sizeof guid.Data4);
+  return guid;
+}
+
+}  // namespace
+
+int QuerySystemVersion(int record, SystemVersion& version) {
+  if (record == VERSION_RECORD_EXTENDED) {
+    OSVERSIONINFOEXA info;
+    std::memset(&info, 0, sizeof info);
+    info.dwOSVersionInfoSize = sizeof info;
+    if (!GetVersionExA(reinterpret_cast<OSVERSIONINFOA*>(&info))) {
+      return 0;
+    }
+    version = SystemVersion{info.dwMajorVersion, info.dwMinorVersion, info.wProductType};
+    return 1;
+  }
+  OSVERSIONINFOA info;
+  std::memset(&info, 0, sizeof info);
+  info.dwOSVersionInfoSize = sizeof info;
+  if (!GetVersionExA(&info)) {
+    return 0;
+  }
+  version = SystemVersion{info.dwMajorVersion, info.dwMinorVersion, 0};
+  return 1;
+}
+
+int QueryWow64(int& isWow64) {
+  const HMODULE kernel = GetModuleHandleA("Kernel32.dll");
+  if (kernel == nullptr) {
+    return WOW64_NO_KERNEL32;
+  }
+  const FARPROC proc = GetProcAddress(kernel, "IsWow64Process");
+  if (proc == nullptr) {
+    return WOW64_NO_FUNCTION;
+  }
+  const HANDLE process = GetCurrentProcess();
+  if (process == nullptr) {
+    return WOW64_NO_PROCESS;
+  }
+  BOOL flag = FALSE;
+  if (!win32::FunctionCast<IsWow64ProcessFunction>(proc)(process, &flag)) {
+    return WOW64_CALL_FAILED;
+  }
+  isWow64 = flag ? 1 : 0;
+  return WOW64_ANSWERED;
+}
+
+void CloseDevice(void* device) { win32::FileHandleTraits::Close(static_cast<HANDLE>(device)); }
+
+int OpenFirstDeviceInterface(const InterfaceClassId& interfaceClass, UniqueDevice& device) {
+  device.Reset();
+  const GUID guid = ToGuid(interfaceClass);
+  win32::UniqueDeviceList list(
+      SetupDiGetClassDevsA(&guid, nullptr, nullptr, DIGCF_PRESENT | DIGCF_DEVICEINTERFACE));
+  if (!list.IsValid()) {
+    return DEVICE_NO_LIST;
+  }
+  SP_DEVICE_INTERFACE_DATA interfaceData;
+  std::memset(&interfaceData, 0, sizeof interfaceData);
+  interfaceData.cbSize = sizeof interfaceData;
+  if (!SetupDiEnumDeviceInterfaces(list.Get(), nullptr, &guid, 0, &interfaceData)) {
+    return DEVICE_NO_INTERFACE;
+  }
+  // The first call only learns the size; its failure is expected.
+  DWORD required = 0;
+  SetupDiGetDeviceInterfaceDetailA(list.Get(), &interfaceData, nullptr, 0, &required, nullptr);
+  if (required <= sizeof(SP_DEVICE_INTERFACE_DETAIL_DATA_A)) {
+    return DEVICE_NO_DETAIL;
+  }
+  std::unique_ptr<char[]> record(new (std::nothrow) char[required]());
+  if (record == nullptr) {
+    return DEVICE_NO_DETAIL;
+  }
+  auto* detail = reinterpret_cast<SP_DEVICE_INTERFACE_DETAIL_DATA_A*>(record.get());
+  detail->cbSize = sizeof(SP_DEVICE_INTERFACE_DETAIL_DATA_A);
+  // Not tested: a record left unfilled holds an empty path, which the open
+  // below refuses.
+  SetupDiGetDeviceInterfaceDetailA(list.Get(), &interfaceData, detail, required, nullptr, nullptr);
+  record[required - 1] = '\0';
+  HANDLE opened = CreateFileA(detail->DevicePath, GENERIC_READ | GENERIC_WRITE, FILE_SHARE_READ,
+                              nullptr, OPEN_EXISTING, DEVICE_OPEN_FLAGS, nullptr);
+  if (opened == INVALID_HANDLE_VALUE) {
+    return DEVICE_OPEN_FAILED;
+  }
+  device.Reset(opened);
+  return DEVICE_OPENED;
+}
+
+int GetModulePath(ModuleHandle module, char* buffer, uint32_t capacity) {
+  if (capacity == 0) {
+    return 0;
+  }
+  const DWORD length = GetModuleFileNameA(static_cast<HMODULE>(module), buffer, capacity);
+  // A length equal to the capacity means the path was cut (and, on XP, not
+  // even terminated).
+  if (length == 0 || length >= capacity) {
+    buffer[0] = '\0';
+    return 0;
+  }
+  return 1;
+}
+
+}  // namespace platform

@@ -1,0 +1,52 @@
+// Win32 side of the thread seam: CreateThread, priority and COM.
+#include "platform/threads.h"
+
+#include <windows.h>
+#include <objbase.h>
+
+#include <new>
+
+namespace platform {
+
+namespace {
+
+// The portable body has the C++ calling convention, CreateThread wants
+// WINAPI (stdcall on 32-bit x86): a trampoline record carries the body
+// and its argument across.
+struct ThreadLaunch {
+  ThreadBody body;
+  void* argument;
+};
+
+DWORD WINAPI ThreadTrampoline(LPVOID parameter) {
+  ThreadLaunch launch = *static_cast<ThreadLaunch*>(parameter);
+  delete static_cast<ThreadLaunch*>(parameter);
+  return launch.body(launch.argument);
+}
+
+}  // namespace
+
+ThreadHandle StartThread(ThreadBody body, void* argument, uint32_t& threadId) {
+  ThreadLaunch* launch = new (std::nothrow) ThreadLaunch{body, argument};
+  if (launch == nullptr) return nullptr;
+  DWORD id = 0;
+  HANDLE thread = ::CreateThread(nullptr, 0, ThreadTrampoline, launch, 0, &id);
+  if (thread == nullptr) {
+    delete launch;
+    return nullptr;
+  }
+  threadId = id;
+  return thread;
+}
+
+void WaitForThread(ThreadHandle thread) { ::WaitForSingleObject(static_cast<HANDLE>(thread), INFINITE); }
+
+void CloseThread(ThreadHandle thread) { ::CloseHandle(static_cast<HANDLE>(thread)); }
+
+void LowerOwnThreadPriority() { ::SetThreadPriority(::GetCurrentThread(), THREAD_PRIORITY_BELOW_NORMAL); }
+
+int InitializeThreadCom() { return ::CoInitialize(nullptr) == S_OK ? 1 : 0; }
+
+void UninitializeThreadCom() { ::CoUninitialize(); }
+
+}  // namespace platform

@@ -1,0 +1,39 @@
+// Path and folder-tree helpers of the setup procedures: create every missing
+// folder of a path, delete a folder with everything below it, and cut a path
+// to its folder or to its last component.
+#pragma once
+
+#include <cstdint>
+
+namespace setup {
+
+// Size of CreateFolderTree's working copy and of DeleteFolderTree's pattern
+// and entry-path texts, terminating zero included.
+inline constexpr uint32_t CREATE_TREE_PATH_SIZE = 1024;
+inline constexpr uint32_t DELETE_TREE_PATH_SIZE = 2048;
+
+// Creates every missing folder of `path`, from the root outwards; the root (a
+// drive such as C:, a share such as \\server\share, or the first component
+// before a backslash at index 2 or later) is never created. 1 when every
+// folder exists afterwards or there was nothing to create; 0 when `path` is
+// null, shorter than 5 characters, longer than 1023, or a folder could not be
+// created for a reason other than that it exists (folders made before stay).
+int CreateFolderTree(const char* path);
+
+// Deletes `folder` with all files and sub-folders below it, except
+// sub-folders whose names begin with a full stop. A file that cannot be
+// deleted, a sub-folder that cannot be removed, or an entry whose path would
+// not fit 2047 characters ends the walk of its folder there; that folder then
+// stays. A missing folder or an empty text changes nothing. Always 1.
+int DeleteFolderTree(const char* folder);
+
+// Ends `path` at its last backslash: C:\Dir\Setup.exe gives C:\Dir, a
+// trailing backslash is the one removed (C:\A\ gives C:\A), \Setup.exe gives
+// an empty text; no backslash, no change.
+void StripLastComponent(char* path);
+
+// Keeps what follows the last backslash of `path`: C:\Dir\Setup.exe gives
+// Setup.exe, C:\Dir\ an empty text; no backslash, no change.
+void KeepLastComponent(char* path);
+
+}  // namespace setup

@@ -1,0 +1,116 @@
+// The install procedure: one straight sequence of steps, each checked only
+// where its failure must stop the install.
+#include "setup/install.h"
+
+#include "package/extract.h"
+#include "package/load_table.h"
+#include "platform/file_copy.h"
+#include "platform/messages.h"
+#include "platform/registry.h"
+#include "probe/folder_resolution.h"
+#include "setup/folder_tree.h"
+#include "setup/procedure_steps.h"
+#include "setup/registry.h"
+#include "setup/setup_texts.h"
+#include "setup/shortcuts.h"
+#include "ui/commands.h"
+
+namespace setup {
+
+// The uninstaller path is the target folder (at most 1023 characters), a
+// backslash and the program's file name (at most 1023), so it always fits;
+// quoted it needs two more characters.
+inline constexpr size_t UNINSTALLER_PATH_SIZE = TOOL_PATH_SIZE;
+inline constexpr size_t QUOTED_UNINSTALLER_SIZE = UNINSTALLER_PATH_SIZE + 2;
+static_assert(app::TARGET_FOLDER_SIZE - 1 + 1 + app::MODULE_PATH_SIZE - 1 + 1 <= UNINSTALLER_PATH_SIZE);
+static_assert(app::TARGET_FOLDER_SIZE - 1 + 1 + sizeof APP_TARGET <= TOOL_PATH_SIZE);
+static_assert(app::TARGET_FOLDER_SIZE - 1 + 1 + sizeof README_TARGET <= TOOL_PATH_SIZE);
+
+namespace {
+
+// Creates `programsFolder`\Kelvane\Brevik and, only when it exists
+// afterwards, the shortcuts "Readme" and "Brevik" in it, in that order. A
+// Programs folder too long to take the sub-folder is skipped.
+void CreateMenuShortcuts(const app::AppState& state, const char* programsFolder) {
+  char menuFolder[MENU_FOLDER_SIZE];
+  if (!BuildMenuFolder(programsFolder, menuFolder)) return;
+  if (CreateFolderTree(menuFolder) != 1) return;
+
+  char target[TOOL_PATH_SIZE];
+  JoinPath(target, sizeof target, state.targetFolder, README_TARGET);
+  CreateShortcut(target, menuFolder, README_SHORTCUT, nullptr);
+  JoinPath(target, sizeof target, state.targetFolder, APP_TARGET);
+  CreateShortcut(target, menuFolder, APP_SHORTCUT, nullptr);
+}
+
+}  // namespace
+
+int32_t RunInstall(app::AppState& state) {
+  DeleteKeyTree(platform::REGISTRY_HKCU, USER_KEY);
+
+  CopyText(state.failureCaption, sizeof state.failureCaption, INSTALL_FAILURE_CAPTION);
+  CopyText(state.statusText, sizeof state.statusText, STATUS_EXTRACT_PACKAGE);
+  if (package::LoadPackageTable(state) != 0) {
+    ReportFailure(state, INSTALL_PACKAGE_DAMAGED_TEXT, 1);
+    return RESULT_PACKAGE_DAMAGED;
+  }
+
+  CopyText(state.statusText, sizeof state.statusText, STATUS_COPY_FILES);
+  probe::ResolveTargetFolder(state, TARGET_SUBFOLDER);
+  if (CreateFolderTree(state.targetFolder) != 1) {
+    ReportFailure(state, TARGET_FOLDER_FAILED_TEXT, 1);
+    return RESULT_TARGET_FOLDER_FAILED;
+  }
+  if (package::ExtractPackage(state) != 0) {
+    ReportFailure(state, EXTRACTION_FAILED_TEXT, 1);
+    return RESULT_EXTRACTION_FAILED;
+  }
+
+  CopyText(state.statusText, sizeof state.statusText, STATUS_INSTALL_DRIVER);
+  int32_t exitCode = TOOL_EXIT_UNKNOWN;
+  int32_t toolResult = RunSetupTool(state, TOOL_INSTALL_COMMAND, exitCode);
+  if (toolResult != RESULT_OK) return toolResult;
+  if (exitCode == TOOL_EXIT_RESTART) {
+    ReportFailure(state, RESTART_FIRST_TEXT, 0);
+    return RESULT_RESTART_FIRST;
+  }
+
+  CopyText(state.statusText, sizeof state.statusText, STATUS_FINALIZE);
+  // ReadUserString refuses a value that does not fit the folder area.
+  char userPrograms[MENU_FOLDER_SIZE];
+  if (ReadUserString(SHELL_FOLDERS_KEY, PROGRAMS_VALUE, userPrograms, sizeof userPrograms) == 1) {
+    CreateMenuShortcuts(state, userPrograms);
+  }
+  const char* commonPrograms = probe::GetCommonProgramsFolder();
+  if (commonPrograms[0] != '\0') CreateMenuShortcuts(state, commonPrograms);
+
+  char programName[app::MODULE_PATH_SIZE];
+  CopyText(programName, sizeof programName, state.modulePath);
+  KeepLastComponent(programName);
+  char uninstaller[UNINSTALLER_PATH_SIZE];
+  JoinPath(uninstaller, sizeof uninstaller, state.targetFolder, programName);
+  // A copy that fails (the program already runs from there, say) is ignored;
+  // the attributes are reset only on a fresh copy, to clear a read-only flag
+  // carried over from the source.
+  if (platform::CopyFileReplacing(state.modulePath, uninstaller) == 1) {
+    platform::SetFileAttributesNormal(uninstaller);
+  }
+
+  char keyPath[KEY_PATH_SIZE];
+  JoinPath(keyPath, sizeof keyPath, UNINSTALL_ROOT_KEY, UNINSTALL_ENTRY_KEY);
+  // The command is quoted: the program-files path holds spaces, and an
+  // unquoted command with spaces is run by whichever prefix of it names an
+  // existing program.
+  char quoted[QUOTED_UNINSTALLER_SIZE] = "\"";
+  AppendText(quoted, sizeof quoted, uninstaller);
+  AppendText(quoted, sizeof quoted, "\"");
+  WriteMachineString(keyPath, DISPLAY_NAME_VALUE, DISPLAY_NAME);
+  WriteMachineString(keyPath, PUBLISHER_VALUE, PUBLISHER);
+  WriteMachineString(keyPath, UNINSTALL_STRING_VALUE, quoted);
+
+  CopyText(state.statusText, sizeof state.statusText, STATUS_COMPLETED);
+  platform::PostCommand(state.mainWindow, ui::CMD_NOTIFY, ui::NOTIFY_SUCCESS);
+  return RESULT_OK;
+}
+
+}  // namespace setup

@@ -1,0 +1,101 @@
+// Steps and text work shared by the install and the uninstall procedure.
+#include "setup/procedure_steps.h"
+
+#include <cstring>
+#include <string_view>
+
+#include "app/product.h"
+#include "package/package_format.h"
+#include "platform/messages.h"
+#include "platform/process.h"
+#include "setup/setup_texts.h"
+#include "ui/commands.h"
+
+namespace setup {
+
+// The tools are reached by path, so their names must be those the package
+// carries.
+static_assert(std::string_view(SETUP_TOOL_32) == package::SETUP_TOOL_NAME);
+static_assert(std::string_view(SETUP_TOOL_64) == package::SETUP_TOOL_X64_NAME);
+static_assert(std::string_view(APP_TARGET) == package::COMPANION_APP_NAME);
+static_assert(std::string_view(README_TARGET) == package::README_NAME);
+
+// A target folder (at most 1023 characters), a backslash and the longer tool
+// name always fit the tool path.
+static_assert(app::TARGET_FOLDER_SIZE - 1 + 1 + sizeof SETUP_TOOL_64 <= TOOL_PATH_SIZE);
+
+// Every failure text, with the host and a full stop, fits failureText.
+static_assert(sizeof EXTRACTION_FAILED_TEXT - 1 + sizeof app::PRODUCT_WEB_HOST - 1 + 1 + 1 <=
+              app::FAILURE_TEXT_SIZE);
+static_assert(sizeof INSTALL_PACKAGE_DAMAGED_TEXT <= sizeof EXTRACTION_FAILED_TEXT);
+static_assert(sizeof TARGET_FOLDER_FAILED_TEXT <= sizeof EXTRACTION_FAILED_TEXT);
+static_assert(sizeof UNINSTALL_PACKAGE_DAMAGED_TEXT <= sizeof EXTRACTION_FAILED_TEXT);
+static_assert(sizeof RESTART_FIRST_TEXT <= app::FAILURE_TEXT_SIZE);
+
+namespace {
+
+const char kFullStop[] = ".";
+
+bool EndsWithBackslash(const char* text) {
+  size_t length = std::strlen(text);
+  return length > 0 && text[length - 1] == '\\';
+}
+
+}  // namespace
+
+int CopyText(char* buffer, size_t size, const char* text) {
+  size_t length = std::strlen(text);
+  if (length >= size) return 0;
+  std::memcpy(buffer, text, length + 1);
+  return 1;
+}
+
+int AppendText(char* buffer, size_t size, const char* text) {
+  size_t used = std::strlen(buffer);
+  size_t length = std::strlen(text);
+  if (used >= size || length >= size - used) return 0;
+  std::memcpy(buffer + used, text, length + 1);
+  return 1;
+}
+
+int JoinPath(char* buffer, size_t size, const char* folder, const char* name) {
+  size_t folderLength = std::strlen(folder);
+  size_t separator = EndsWithBackslash(folder) ? 0 : 1;
+  size_t nameLength = std::strlen(name);
+  if (folderLength + separator + nameLength >= size) return 0;
+  std::memcpy(buffer, folder, folderLength);
+  if (separator) buffer[folderLength] = '\\';
+  std::memcpy(buffer + folderLength + separator, name, nameLength + 1);
+  return 1;
+}
+
+int BuildMenuFolder(const char* programsFolder, char* buffer) {
+  return JoinPath(buffer, MENU_FOLDER_SIZE, programsFolder, MENU_SUBFOLDER);
+}
+
+void ReportFailure(app::AppState& state, const char* text, int withHost) {
+  // The sizes are asserted above, so none of these can refuse.
+  CopyText(state.failureText, sizeof state.failureText, text);
+  if (withHost) {
+    AppendText(state.failureText, sizeof state.failureText, app::PRODUCT_WEB_HOST);
+    AppendText(state.failureText, sizeof state.failureText, kFullStop);
+  }
+  platform::PostCommand(state.mainWindow, ui::CMD_NOTIFY, ui::NOTIFY_FAILURE);
+}
+
+int32_t RunSetupTool(const app::AppState& state, const char* commandLine, int32_t& exitCode) {
+  exitCode = TOOL_EXIT_UNKNOWN;
+  char toolPath[TOOL_PATH_SIZE];
+  JoinPath(toolPath, sizeof toolPath, state.targetFolder,
+           state.is64BitHost != 0 ? SETUP_TOOL_64 : SETUP_TOOL_32);
+
+  platform::UniqueProcess process;
+  int started = platform::StartProcess(toolPath, commandLine, state.targetFolder, process);
+  if (started == platform::PROCESS_NOT_STARTED) return RESULT_TOOL_NOT_STARTED;
+  if (started != platform::PROCESS_STARTED) return RESULT_TOOL_WITHOUT_HANDLE;
+  platform::WaitForProcess(process);
+  platform::ReadProcessExitCode(process, exitCode);
+  return RESULT_OK;
+}
+
+}  // namespace setup

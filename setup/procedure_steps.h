@@ -1,0 +1,41 @@
+// Steps and text work shared by the install and the uninstall procedure.
+#pragma once
+
+#include <cstddef>
+#include <cstdint>
+
+#include "app/app_state.h"
+
+namespace setup {
+
+// Copies `text` into `buffer` (`size` bytes). Returns 1, or 0 with `buffer`
+// unchanged when the text and its zero do not fit.
+int CopyText(char* buffer, size_t size, const char* text);
+
+// Appends `text` to the text in `buffer`. Returns 1, or 0 with `buffer`
+// unchanged when the result and its zero do not fit.
+int AppendText(char* buffer, size_t size, const char* text);
+
+// Writes `folder`, a backslash unless `folder` already ends with one, and
+// `name` into `buffer`. Returns 1, or 0 with `buffer` unchanged when the
+// path and its zero do not fit. `buffer` must not overlap the inputs.
+int JoinPath(char* buffer, size_t size, const char* folder, const char* name);
+
+// Builds a Programs-menu folder: `programsFolder` joined with
+// "Kelvane\Brevik", into `buffer` (MENU_FOLDER_SIZE bytes). Returns 0 for a
+// folder that would not fit; the procedures then skip that menu.
+int BuildMenuFolder(const char* programsFolder, char* buffer);
+
+// Fills `failureText` with `text` followed by the product web host and a
+// full stop, or with `text` alone when `withHost` is 0, then posts the failure
+// notification to the main window.
+void ReportFailure(app::AppState& state, const char* text, int withHost);
+
+// Runs the driver-setup tool of this host (the 64-bit build when
+// `is64BitHost` is set) from the target folder with `commandLine`, waits for
+// it without a time limit and stores its exit code in `exitCode`, which is
+// preset to -1 and keeps that value when the code cannot be read.
+// Returns RESULT_OK, RESULT_TOOL_NOT_STARTED or RESULT_TOOL_WITHOUT_HANDLE.
+int32_t RunSetupTool(const app::AppState& state, const char* commandLine, int32_t& exitCode);
+
+}  // namespace setup

@@ -1,0 +1,44 @@
+// Registry helpers of the setup procedures: store a machine-wide string
+// value, read a per-user string value, delete a key with all its sub-keys.
+#pragma once
+
+#include <cstddef>
+
+#include "platform/registry.h"
+
+namespace setup {
+
+// Largest value ReadUserString accepts from the registry, in bytes.
+constexpr size_t REGISTRY_READ_AREA = 4096;
+// Most bytes of a value ReadUserString copies out.
+constexpr size_t REGISTRY_READ_COPY_LIMIT = 4050;
+// Area in which DeleteKeyTree names sub-keys; announced to the system as one
+// character less.
+constexpr size_t REGISTRY_SUBKEY_NAME_AREA = 1024;
+
+// Stores `text` as the REG_SZ value `valueName` of the key `subKey` under
+// HKEY_LOCAL_MACHINE, creating the key and any missing parents when it does
+// not exist, and replacing a value of the same name. The data stored is the
+// text with its terminating zero (an empty text is one zero byte).
+// Returns 1 when the value was stored, 0 otherwise.
+int WriteMachineString(const char* subKey, const char* valueName, const char* text);
+
+// Reads the REG_SZ value `valueName` of the key `subKey` under
+// HKEY_CURRENT_USER into `out`, an area of `outSize` bytes. At most the first
+// 4050 bytes of the value are taken, up to its first zero byte; the text is
+// always terminated in `out`, and bytes of the taken part after the text are
+// zeroed as far as `out` reaches.
+// Returns 1 when the value was copied. Returns 0, leaving `out` untouched,
+// when the key or value is missing, the value is of another type, its data
+// is larger than 4096 bytes, or the text with its terminator does not fit
+// `outSize`.
+int ReadUserString(const char* subKey, const char* valueName, char* out, size_t outSize);
+
+// Deletes the key `subKey` of `root` with all its sub-keys, depth first,
+// always taking the first sub-key the system lists.
+// Returns 1 when the key and its whole tree are gone; 0 when the key cannot
+// be opened (it does not exist, say), or when some key of the tree cannot be
+// opened, listed or deleted: the walk then stops and leaves what remains.
+int DeleteKeyTree(platform::RegistryKeyId root, const char* subKey);
+
+}  // namespace setup

@@ -1,0 +1,89 @@
+// Programs-menu shortcuts through the platform's shell link seam.
+#include "setup/shortcuts.h"
+
+#include <cstring>
+
+#include "platform/files.h"
+#include "setup/folder_tree.h"
+
+namespace setup {
+namespace {
+
+constexpr char SHORTCUT_EXTENSION[] = ".LNK";
+
+}  // namespace
+
+int BuildShortcutPath(const char* folder, const char* name, char* out) {
+  if (folder == nullptr || name == nullptr) {
+    return 0;
+  }
+  size_t folderLength = std::strlen(folder);
+  size_t nameLength = std::strlen(name);
+  bool needsSeparator = folderLength == 0 || folder[folderLength - 1] != '\\';
+  size_t total = folderLength + (needsSeparator ? 1 : 0) + nameLength +
+                 (sizeof SHORTCUT_EXTENSION - 1);
+  if (total + 1 > SHORTCUT_PATH_AREA) {
+    return 0;
+  }
+  char* end = out;
+  std::memcpy(end, folder, folderLength);
+  end += folderLength;
+  if (needsSeparator) {
+    *end++ = '\\';
+  }
+  std::memcpy(end, name, nameLength);
+  end += nameLength;
+  std::memcpy(end, SHORTCUT_EXTENSION, sizeof SHORTCUT_EXTENSION);
+  return 1;
+}
+
+platform::ComResult CreateShortcut(const char* targetPath, const char* folder, const char* name,
+                                   const char* arguments) {
+  if (targetPath == nullptr || folder == nullptr || name == nullptr) {
+    return platform::COM_E_INVALIDARG;
+  }
+  char linkPath[SHORTCUT_PATH_AREA];
+  if (BuildShortcutPath(folder, name, linkPath) != 1) {
+    return platform::COM_E_FILENAME_TOO_LONG;
+  }
+  size_t targetLength = std::strlen(targetPath);
+  if (targetLength + 1 > SHORTCUT_PATH_AREA) {
+    return platform::COM_E_FILENAME_TOO_LONG;
+  }
+  char workingFolder[SHORTCUT_PATH_AREA];
+  std::memcpy(workingFolder, targetPath, targetLength + 1);
+  StripLastComponent(workingFolder);
+
+  platform::ShellLink link;
+  platform::ComResult result = platform::CreateShellLink(link);
+  if (!platform::ComSucceeded(result)) {
+    return result;
+  }
+  // The settings are not checked: a link that cannot take one of them still
+  // gets saved with the others, and only the save decides the result.
+  platform::SetShellLinkPath(link.Get(), targetPath);
+  platform::SetShellLinkDescription(link.Get(), name);
+  platform::SetShellLinkArguments(link.Get(), arguments);
+  platform::SetShellLinkWorkingDirectory(link.Get(), workingFolder);
+
+  platform::PersistFile file;
+  result = platform::QueryShellLinkPersistFile(link.Get(), file);
+  if (!platform::ComSucceeded(result)) {
+    return result;
+  }
+  result = platform::SavePersistFile(file.Get(), linkPath);
+  // The persist-file interface is released before the link, as it was
+  // obtained after it.
+  file.Reset();
+  return result;
+}
+
+int DeleteShortcut(const char* folder, const char* name) {
+  char linkPath[SHORTCUT_PATH_AREA];
+  if (BuildShortcutPath(folder, name, linkPath) != 1) {
+    return 0;
+  }
+  return platform::RemoveFile(linkPath);
+}
+
+}  // namespace setup

@@ -1,0 +1,74 @@
+// The uninstall procedure: the tool runs while every installed file is still
+// in place; the removals that follow are never checked.
+#include "setup/uninstall.h"
+
+#include "app/options.h"
+#include "package/extract.h"
+#include "package/load_table.h"
+#include "platform/messages.h"
+#include "platform/registry.h"
+#include "probe/folder_resolution.h"
+#include "setup/folder_tree.h"
+#include "setup/procedure_steps.h"
+#include "setup/registry.h"
+#include "setup/setup_texts.h"
+#include "setup/shortcuts.h"
+
+namespace setup {
+
+namespace {
+
+// Deletes the shortcuts "Brevik" and "Readme" of `programsFolder`\Kelvane\Brevik,
+// then that folder with whatever else it holds. A Programs folder too long
+// to take the sub-folder is skipped.
+void RemoveMenuShortcuts(const char* programsFolder) {
+  char menuFolder[MENU_FOLDER_SIZE];
+  if (!BuildMenuFolder(programsFolder, menuFolder)) return;
+  DeleteShortcut(menuFolder, APP_SHORTCUT);
+  DeleteShortcut(menuFolder, README_SHORTCUT);
+  DeleteFolderTree(menuFolder);
+}
+
+}  // namespace
+
+int32_t RunUninstall(app::AppState& state) {
+  CopyText(state.failureCaption, sizeof state.failureCaption, UNINSTALL_FAILURE_CAPTION);
+  if (package::LoadPackageTable(state) != 0) {
+    ReportFailure(state, UNINSTALL_PACKAGE_DAMAGED_TEXT, 1);
+    return RESULT_PACKAGE_DAMAGED;
+  }
+
+  probe::ResolveTargetFolder(state, TARGET_SUBFOLDER);
+  int32_t exitCode = TOOL_EXIT_UNKNOWN;
+  int32_t toolResult = RunSetupTool(state, TOOL_UNINSTALL_COMMAND, exitCode);
+  if (toolResult != RESULT_OK) return toolResult;
+
+  package::DeletePackageFiles(state);
+
+  // ReadUserString refuses a value that does not fit the folder area.
+  char userPrograms[MENU_FOLDER_SIZE];
+  if (ReadUserString(SHELL_FOLDERS_KEY, PROGRAMS_VALUE, userPrograms, sizeof userPrograms) == 1) {
+    RemoveMenuShortcuts(userPrograms);
+  }
+  const char* commonPrograms = probe::GetCommonProgramsFolder();
+  if (commonPrograms[0] != '\0') RemoveMenuShortcuts(commonPrograms);
+
+  char keyPath[KEY_PATH_SIZE];
+  JoinPath(keyPath, sizeof keyPath, UNINSTALL_ROOT_KEY, UNINSTALL_ENTRY_KEY);
+  DeleteKeyTree(platform::REGISTRY_HKLM, keyPath);
+
+  probe::ResolveTargetFolder(state, TARGET_SUBFOLDER);
+  DeleteFolderTree(state.targetFolder);
+  state.targetFolder[0] = '\0';
+
+  DeleteKeyTree(platform::REGISTRY_HKCU, USER_KEY);
+
+  if (app::hiddenMode == 0) {
+    platform::ShowMessageBox(state.mainWindow,
+                             exitCode == TOOL_EXIT_RESTART ? CLOSING_TEXT_AFTER_RESTART_CODE : CLOSING_TEXT,
+                             CLOSING_CAPTION, CLOSING_BOX_STYLE);
+  }
+  return RESULT_OK;
+}
+
+}  // namespace setup

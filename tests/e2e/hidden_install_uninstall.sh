@@ -1,0 +1,45 @@
+#!/usr/bin/env bash
+# The hidden command-line install and uninstall, as an administrator's script
+# runs them, in a fresh 64-bit and a fresh 32-bit Wine prefix: every file,
+# registry value, shortcut and the driver's device interface after the
+# install, none of them after the uninstall, and a second uninstall on the
+# clean machine that runs no procedure at all.
+#
+#   hidden_install_uninstall.sh WINDOWS_BUILD_DIR
+set -uo pipefail
+# shellcheck source=lib/e2e.sh
+source "$(dirname "$0")/lib/e2e.sh"
+e2e_init hidden_install_uninstall "${1:-}"
+
+for arch in win64 win32; do
+  e2e_prefix "$arch" || continue
+  expect_eq "folders the 32-bit program sees: program files" \
+    "$([ "$arch" = win64 ] && echo 'C:\Program Files (x86)' || echo 'C:\Program Files')" "${FACT[program_files]}"
+
+  # The install deletes the per-user key before anything else.
+  plant_user_key
+  setup_run -h -i
+  expect_eq "hidden install (-h -i) exit code" 0 "$RC"
+  check_installed
+  check "per-user key $E2E_USER_KEY deleted by the install" eval '! user_key_exists'
+
+  # A user file in a Programs-menu folder goes with the folder.
+  echo note >"$USER_MENU/note.txt"
+  plant_user_key
+  setup_run -h -u
+  expect_eq "hidden uninstall (-h -u) exit code" 0 "$RC"
+  check_removed
+  check "per-user key $E2E_USER_KEY deleted by the uninstall" eval '! user_key_exists'
+
+  # With the driver gone the start command runs no procedure: the per-user
+  # key and a Programs-menu folder that a procedure would delete stay.
+  plant_user_key
+  mkdir -p "$USER_MENU" && echo note >"$USER_MENU/note.txt"
+  before="$(machine_state)"
+  setup_run -h -u
+  expect_eq "second hidden uninstall exit code" 0 "$RC"
+  expect_eq "second hidden uninstall changed nothing" "$before" "$(machine_state)"
+  check "per-user key kept (no procedure ran)" user_key_exists
+done
+
+e2e_finish

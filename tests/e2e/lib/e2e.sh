@@ -1,0 +1,480 @@
+# Shared helpers of the end-to-end suites: a fresh Wine prefix per suite and
+# host kind, the setup program run as a user or an administrator script runs
+# it, what a Windows machine would show afterwards (files, registry,
+# shortcuts, the driver's device interface), and one output line per check.
+#
+# A suite sources this file and calls e2e_init SUITE BUILD_DIR first; the
+# EXIT trap stops every Wine server and X server that the suite started.
+# shellcheck shell=bash
+# shellcheck disable=SC2034 # the results set here are read by the suites
+
+E2E_LIB_DIR="$(cd "$(dirname "${BASH_SOURCE[0]}")" && pwd)"
+
+# Fixed names of the product, as a machine shows them from outside.
+E2E_TITLE='Kelvane Brevik Installation (Version 1.0.0.7)'
+E2E_UNINSTALL_KEY='HKLM\SOFTWARE\Microsoft\Windows\CurrentVersion\Uninstall\KV:Brevik {17359A74-1236-5467}'
+E2E_UNINSTALL_KEY_NAME='KV:Brevik {17359A74-1236-5467}'
+E2E_USER_KEY='HKCU\Kelvane\Brevik'
+E2E_MARKER_KEY='HKLM\SOFTWARE\Kelvane\SONDREL_Setup'
+E2E_DISPLAY_NAME='Brevik and Mireline'
+E2E_PUBLISHER='Kelvane Software'
+E2E_SHORTCUTS=(Readme Brevik)
+declare -A E2E_SHORTCUT_TARGET=([Readme]=readme.txt [Brevik]=SONDREL_Brevik.exe)
+
+# Seconds a setup run may take before it counts as hung.
+E2E_RUN_TIMEOUT="${E2E_RUN_TIMEOUT:-180}"
+
+# --- Set-up and the end of a suite --------------------------------------------
+
+# e2e_init SUITE BUILD_DIR: checks that the programs under test are built,
+# reads the packed manifest and arms the clean-up trap.
+e2e_init() {
+  E2E_SUITE="$1"
+  local build="${2:?usage: $E2E_SUITE.sh WINDOWS_BUILD_DIR}"
+  E2E_BUILD="$(cd "$build" && pwd)"
+  E2E_WORK="$E2E_BUILD/e2e"
+  SETUP_EXE="$E2E_BUILD/bin/BrevikSetup.exe"
+  PROBE_EXE="$E2E_BUILD/bin/kv_e2e_probe.exe"
+  PACKAGE_BIN="$E2E_BUILD/package.bin"
+  E2E_PASSED=0
+  E2E_FAILED=0
+  E2E_ARCH="-"
+  E2E_PREFIXES=()
+  E2E_BACKGROUND=()
+  E2E_XVFB_PID=""
+  export WINEDEBUG=-all
+  export WINEDLLOVERRIDES='mscoree,mshtml,winemenubuilder.exe=d'
+  unset WINEPREFIX WINEARCH
+  mkdir -p "$E2E_WORK"
+  trap e2e_cleanup EXIT
+  trap 'exit 130' INT TERM
+
+  local missing=""
+  for f in "$SETUP_EXE" "$PROBE_EXE" "$PACKAGE_BIN"; do
+    [ -f "$f" ] || missing+=" $f"
+  done
+  if [ -n "$missing" ]; then
+    echo "FAIL not built:$missing (build the windows preset first)"
+    echo "0 passed, 1 failed"
+    exit 1
+  fi
+
+  # The files packed into the program, in table order: the manifest the
+  # build packed (the sample payload unless a release manifest was given).
+  local manifest
+  manifest="$(sed -n 's/^KV_PAYLOAD_MANIFEST:INTERNAL=//p' "$E2E_BUILD/CMakeCache.txt" 2>/dev/null)"
+  [ -f "$manifest" ] || manifest="$E2E_BUILD/payload/sample-manifest.txt"
+  PAYLOAD_SOURCES=()
+  PAYLOAD_NAMES=()
+  local line manifest_dir
+  manifest_dir="$(dirname "$manifest")"
+  while IFS= read -r line || [ -n "$line" ]; do
+    line="${line%$'\r'}"
+    case "$line" in '' | '#'*) continue ;; esac
+    case "$line" in /*) ;; *) line="$manifest_dir/$line" ;; esac
+    PAYLOAD_SOURCES+=("$line")
+    PAYLOAD_NAMES+=("$(basename "$line")")
+  done <"$manifest"
+  if [ "${#PAYLOAD_NAMES[@]}" -ne 21 ]; then
+    echo "FAIL the packed manifest $manifest lists ${#PAYLOAD_NAMES[@]} files, not 21"
+    echo "0 passed, 1 failed"
+    exit 1
+  fi
+}
+
+e2e_cleanup() {
+  local status=$?
+  local pid
+  for pid in "${E2E_BACKGROUND[@]}"; do
+    kill "$pid" 2>/dev/null || true
+  done
+  local prefix
+  for prefix in "${E2E_PREFIXES[@]}"; do
+    WINEPREFIX="$prefix" wineserver -k 2>/dev/null || true
+  done
+  e2e_stop_xvfb
+  # A prefix takes about a gigabyte: it stays only for a look after a
+  # failure, or when E2E_KEEP_PREFIXES=1 asks for it.
+  if [ "$status" -eq 0 ] && [ "$E2E_FAILED" -eq 0 ] && [ "${E2E_KEEP_PREFIXES:-0}" != 1 ]; then
+    for prefix in "${E2E_PREFIXES[@]}"; do
+      WINEPREFIX="$prefix" wineserver -w 2>/dev/null || true
+      rm -rf "$prefix"
+    done
+  fi
+  exit "$status"
+}
+
+# e2e_finish: the summary line; the exit status is 1 on any failure, and
+# also when nothing was checked at all.
+e2e_finish() {
+  echo "$E2E_PASSED passed, $E2E_FAILED failed"
+  [ "$E2E_FAILED" -eq 0 ] && [ "$E2E_PASSED" -gt 0 ]
+}
+
+# --- Checks ---------------------------------------------------------------------
+
+pass() {
+  E2E_PASSED=$((E2E_PASSED + 1))
+  echo "ok   [$E2E_ARCH] $*"
+}
+
+fail() {
+  E2E_FAILED=$((E2E_FAILED + 1))
+  echo "FAIL [$E2E_ARCH] $*"
+}
+
+# check NAME COMMAND...: passes when the command succeeds.
+check() {
+  local name="$1"
+  shift
+  if "$@"; then pass "$name"; else fail "$name"; fi
+}
+
+# expect_eq NAME EXPECTED ACTUAL
+expect_eq() {
+  if [ "$2" = "$3" ]; then
+    pass "$1"
+  else
+    fail "$1: expected [$2], got [$3]"
+  fi
+}
+
+# --- Wine prefixes --------------------------------------------------------------
+
+# e2e_prefix ARCH [null|x11]: makes the suite's fresh prefix for ARCH (win64
+# or win32) under <build>/e2e/<suite>-<arch> (or at E2E_PREFIX_DIR when that
+# is set), with a persistent Wine server
+# that e2e_cleanup stops, and points WINEPREFIX and WINEARCH at it. The null
+# graphics driver (the default) lets hidden runs create their window without
+# any X server; x11 is for suites that look at the window. Then reads the
+# folders the setup program will use (e2e_read_facts).
+e2e_prefix() {
+  local arch="$1" driver="${2:-null}"
+  E2E_ARCH="$arch"
+  export WINEARCH="$arch"
+  export WINEPREFIX="${E2E_PREFIX_DIR:-$E2E_WORK/$E2E_SUITE-$arch}"
+  if [ -d "$WINEPREFIX" ]; then
+    wineserver -k 2>/dev/null || true
+    rm -rf "$WINEPREFIX"
+  fi
+  mkdir -p "$WINEPREFIX"
+  E2E_PREFIXES+=("$WINEPREFIX")
+  wineserver -p >/dev/null 2>&1 </dev/null
+  if ! wineboot -i >/dev/null 2>&1 </dev/null; then
+    fail "wineboot could not create the prefix $WINEPREFIX"
+    return 1
+  fi
+  e2e_set_driver "$driver"
+  e2e_read_facts
+  TARGET_WIN="${FACT[program_files]}\\KV\\Brevik"
+  TARGET="$(unix_path "$TARGET_WIN")"
+  USER_MENU_WIN="${FACT[user_programs]}\\Kelvane\\Brevik"
+  COMMON_MENU_WIN="${FACT[common_programs]}\\Kelvane\\Brevik"
+  USER_MENU="$(unix_path "$USER_MENU_WIN")"
+  COMMON_MENU="$(unix_path "$COMMON_MENU_WIN")"
+  local want_wow64=1
+  [ "$arch" = win32 ] && want_wow64=0
+  if [ "${FACT[wow64]}" != "$want_wow64" ] || [ -z "${FACT[program_files]}" ] ||
+    [ -z "${FACT[user_programs]}" ] || [ -z "${FACT[common_programs]}" ]; then
+    fail "prefix facts unexpected: wow64=${FACT[wow64]} program_files=${FACT[program_files]} user_programs=${FACT[user_programs]} common_programs=${FACT[common_programs]}"
+    return 1
+  fi
+}
+
+# e2e_set_driver null|x11: the graphics driver of the current prefix. The
+# desktop process picks the driver when it starts and every program then
+# uses that one, so the Wine server is restarted (still persistent) for the
+# next program to start a new desktop with the new driver.
+e2e_set_driver() {
+  if [ "$1" = null ]; then
+    wine reg add 'HKCU\Software\Wine\Drivers' /v Graphics /d null /f >/dev/null 2>&1
+  else
+    wine reg delete 'HKCU\Software\Wine\Drivers' /v Graphics /f >/dev/null 2>&1
+  fi
+  wineserver -k 2>/dev/null
+  wineserver -w 2>/dev/null
+  wineserver -p >/dev/null 2>&1 </dev/null
+}
+
+# unix_path WINDOWS_PATH: the file of the current prefix behind a Windows
+# path, through the prefix's drive links (C: is drive_c, Z: the host root).
+unix_path() {
+  local win="$1"
+  local drive="${win:0:1}"
+  local rest="${win:2}"
+  printf '%s/dosdevices/%s:%s\n' "$WINEPREFIX" "${drive,,}" "${rest//\\//}"
+}
+
+# e2e_read_facts: fills the associative array FACT from the probe helper:
+# interfaces_present, interfaces_all (of the driver's class), wow64,
+# user_programs, program_files, common_programs.
+e2e_read_facts() {
+  declare -gA FACT=([interfaces_present]="" [interfaces_all]="" [wow64]="" [user_programs]=""
+    [program_files]="" [common_programs]="")
+  local key value
+  while IFS='=' read -r key value; do
+    FACT["$key"]="${value%$'\r'}"
+  done < <(wine "$PROBE_EXE" facts 2>/dev/null)
+}
+
+# probe ARGS...: one answer line of the probe helper, without its CR.
+probe() {
+  wine "$PROBE_EXE" "$@" 2>/dev/null | tr -d '\r'
+}
+
+# --- The setup program ------------------------------------------------------------
+
+# setup_run [--exe PROGRAM] ARGS...: runs the setup program (or another
+# copy of it) to its end and leaves its exit code, as Wine reports it
+# (modulo 256), in RC; 124 means it did not end in time.
+setup_run() {
+  local exe="$SETUP_EXE"
+  if [ "${1:-}" = --exe ]; then
+    exe="$2"
+    shift 2
+  fi
+  RC=0
+  timeout -k 5 "$E2E_RUN_TIMEOUT" wine "$exe" "$@" >/dev/null 2>&1 || RC=$?
+}
+
+# reg_value NAME: the text of one value of the uninstall entry, read through
+# the 32-bit registry view that the 32-bit setup program writes to.
+reg_value() {
+  wine reg query "$E2E_UNINSTALL_KEY" /v "$1" /reg:32 2>/dev/null | tr -d '\r' |
+    sed -n "s/^ *$1 *REG_SZ *//p"
+}
+
+uninstall_key_exists() {
+  wine reg query "$E2E_UNINSTALL_KEY" /reg:32 >/dev/null 2>&1
+}
+
+uninstall_key_in_wow64_node() {
+  wine reg query "${E2E_UNINSTALL_KEY/SOFTWARE\\/SOFTWARE\\WOW6432Node\\}" /reg:64 >/dev/null 2>&1
+}
+
+user_key_exists() {
+  wine reg query "$E2E_USER_KEY" >/dev/null 2>&1
+}
+
+# plant_user_key: gives the per-user key a value, so that a later check can
+# tell whether a procedure deleted it.
+plant_user_key() {
+  wine reg add "$E2E_USER_KEY" /v E2E /d planted /f >/dev/null 2>&1
+}
+
+set_restart_marker() {
+  wine reg add "$E2E_MARKER_KEY" /v RestartPending /t REG_DWORD /d 1 /f /reg:32 >/dev/null 2>&1
+}
+
+clear_restart_marker() {
+  wine reg delete "$E2E_MARKER_KEY" /v RestartPending /f /reg:32 >/dev/null 2>&1
+}
+
+listed_by_uninstaller() {
+  wine uninstaller --list 2>/dev/null | tr -d '\r' | grep -qxF "$E2E_UNINSTALL_KEY_NAME|||$E2E_DISPLAY_NAME"
+}
+
+# lnk_field FILE FIELD: one "Field : value" line of lnkinfo's report.
+lnk_field() {
+  lnkinfo "$1" 2>/dev/null | sed -n "s/^[[:space:]]*$2[[:space:]]*: //p" | head -n 1
+}
+
+# --- Composite checks of the installed state ------------------------------------------
+
+# check_payload_files [FIRST LAST]: the package entries FIRST..LAST (1-based,
+# default all 21) lie in the target folder, byte-identical to the packed files.
+check_payload_files() {
+  local first="${1:-1}" last="${2:-21}" i bad=""
+  for ((i = first - 1; i < last; i++)); do
+    cmp -s "${PAYLOAD_SOURCES[i]}" "$TARGET/${PAYLOAD_NAMES[i]}" || bad+=" ${PAYLOAD_NAMES[i]}"
+  done
+  if [ -z "$bad" ]; then
+    pass "package entries $first-$last in $TARGET_WIN, byte-identical to the packed files"
+  else
+    fail "package entries missing or different in $TARGET_WIN:$bad"
+  fi
+}
+
+# check_payload_absent [FIRST LAST]: none of those entries is in the target folder.
+check_payload_absent() {
+  local first="${1:-1}" last="${2:-21}" i present=""
+  for ((i = first - 1; i < last; i++)); do
+    [ -e "$TARGET/${PAYLOAD_NAMES[i]}" ] && present+=" ${PAYLOAD_NAMES[i]}"
+  done
+  if [ -z "$present" ]; then
+    pass "package entries $first-$last absent from the target folder"
+  else
+    fail "package entries present in $TARGET_WIN:$present"
+  fi
+}
+
+# check_shortcut_set WHICH FOLDER_UNIX FOLDER_WIN: both shortcuts in one
+# Programs-menu folder, read with lnkinfo.
+check_shortcut_set() {
+  local which="$1" folder="$2" folder_win="$3" name lnk
+  for name in "${E2E_SHORTCUTS[@]}"; do
+    lnk="$folder/$name.LNK"
+    if [ ! -f "$lnk" ]; then
+      fail "$which shortcut $folder_win\\$name.LNK missing"
+      continue
+    fi
+    local target workdir description
+    target="$(lnk_field "$lnk" 'Local path')"
+    workdir="$(lnk_field "$lnk" 'Working directory')"
+    description="$(lnk_field "$lnk" 'Description')"
+    if [ "$target" = "$TARGET_WIN\\${E2E_SHORTCUT_TARGET[$name]}" ] && [ "$workdir" = "$TARGET_WIN" ] &&
+      [ "$description" = "$name" ]; then
+      pass "$which shortcut $name.LNK: target $target, working folder $workdir"
+    else
+      fail "$which shortcut $name.LNK: target [$target] working folder [$workdir] description [$description]"
+    fi
+  done
+}
+
+# check_installed: everything a completed install leaves on the machine.
+check_installed() {
+  check_payload_files 1 21
+  check "uninstaller copy $TARGET_WIN\\BrevikSetup.exe identical to the program" \
+    cmp -s "$SETUP_EXE" "$TARGET/BrevikSetup.exe"
+  local extra="" path name known
+  for path in "$TARGET"/* "$TARGET"/.[!.]*; do
+    [ -e "$path" ] || continue
+    name="$(basename "$path")"
+    for known in "${PAYLOAD_NAMES[@]}" BrevikSetup.exe; do
+      [ "$name" = "$known" ] && continue 2
+    done
+    extra+=" $name"
+  done
+  expect_eq "target folder holds nothing else" "" "${extra# }"
+  expect_eq "uninstall entry DisplayName" "$E2E_DISPLAY_NAME" "$(reg_value DisplayName)"
+  expect_eq "uninstall entry Publisher" "$E2E_PUBLISHER" "$(reg_value Publisher)"
+  expect_eq "uninstall entry UninstallString" "\"$TARGET_WIN\\BrevikSetup.exe\"" "$(reg_value UninstallString)"
+  check "wine uninstaller --list shows \"$E2E_DISPLAY_NAME\"" listed_by_uninstaller
+  if [ "$E2E_ARCH" = win64 ]; then
+    # A 32-bit program's machine-wide software keys live in the 32-bit view.
+    check "uninstall entry under WOW6432Node in the 64-bit view" uninstall_key_in_wow64_node
+  fi
+  check_shortcut_set per-user "$USER_MENU" "$USER_MENU_WIN"
+  check_shortcut_set all-users "$COMMON_MENU" "$COMMON_MENU_WIN"
+  e2e_read_facts
+  expect_eq "driver interface present" 1 "${FACT[interfaces_present]}"
+}
+
+# check_removed: nothing of the install is left, the driver's device included.
+check_removed() {
+  check_payload_absent 1 21
+  check "uninstaller copy gone" test ! -e "$TARGET/BrevikSetup.exe"
+  check "target folder $TARGET_WIN gone" test ! -e "$TARGET"
+  check "per-user shortcuts and their folder gone" test ! -e "$USER_MENU"
+  check "all-users shortcuts and their folder gone" test ! -e "$COMMON_MENU"
+  check "uninstall entry gone" eval '! uninstall_key_exists'
+  check "wine uninstaller --list no longer shows it" eval '! listed_by_uninstaller'
+  e2e_read_facts
+  expect_eq "driver interfaces left (present, all)" "0 0" "${FACT[interfaces_present]} ${FACT[interfaces_all]}"
+}
+
+# check_nothing_installed WHAT: no trace of an install: no target folder, no
+# shortcut folders, no uninstall entry, no driver interface.
+check_nothing_installed() {
+  local what="$1" left=""
+  [ -e "$TARGET" ] && left+=" target-folder"
+  [ -e "$USER_MENU" ] && left+=" per-user-shortcuts"
+  [ -e "$COMMON_MENU" ] && left+=" all-users-shortcuts"
+  uninstall_key_exists && left+=" uninstall-entry"
+  e2e_read_facts
+  [ "${FACT[interfaces_all]}" != 0 ] && left+=" driver-interface"
+  expect_eq "$what: nothing installed" "" "${left# }"
+}
+
+# machine_state: a listing of everything the procedures may touch, for
+# before-and-after comparisons.
+machine_state() {
+  local dir
+  for dir in "$TARGET" "$USER_MENU" "$COMMON_MENU"; do
+    if [ -d "$dir" ]; then
+      (cd "$dir" && find . -printf '%p %s\n' | sort | sed "s|^|$dir |")
+    else
+      echo "$dir absent"
+    fi
+  done
+  wine reg query "$E2E_UNINSTALL_KEY" /reg:32 2>&1 | tr -d '\r'
+  wine reg query "$E2E_USER_KEY" 2>&1 | tr -d '\r'
+  e2e_read_facts
+  echo "interfaces ${FACT[interfaces_present]} ${FACT[interfaces_all]}"
+}
+
+# read_setup_window: the setup program's window as Windows sees it, from
+# the probe helper; fails while there is none. Sets SETUP_TITLE,
+# SETUP_VISIBLE, SETUP_CLIENT and SETUP_OUTER (WxH), CLIENT_W and CLIENT_H,
+# and OX and OY (the client area's origin on the screen).
+read_setup_window() {
+  local line
+  line="$(probe windows | grep '^window=KVBrevik0Installer0MainWindow0|' | head -n 1)"
+  [ -n "$line" ] || return 1
+  SETUP_TITLE="$(cut -d'|' -f2 <<<"$line")"
+  SETUP_VISIBLE="$(sed -n 's/.*|visible=\([01]\)|.*/\1/p' <<<"$line")"
+  SETUP_CLIENT="$(sed -n 's/.*|client=\([0-9]*x[0-9]*\)|.*/\1/p' <<<"$line")"
+  SETUP_OUTER="$(sed -n 's/.*|outer=\([0-9]*x[0-9]*\)$/\1/p' <<<"$line")"
+  CLIENT_W="${SETUP_CLIENT%x*}"
+  CLIENT_H="${SETUP_CLIENT#*x}"
+  OX="$(sed -n 's/.*|origin=\(-\{0,1\}[0-9]*\),.*/\1/p' <<<"$line")"
+  OY="$(sed -n 's/.*|origin=[^,]*,\(-\{0,1\}[0-9]*\)|.*/\1/p' <<<"$line")"
+}
+
+# --- The window and background processes --------------------------------------------
+
+# e2e_background PROGRAM ARGS...: starts a Windows program under Wine in
+# the background; its PID (the Wine process that is the Windows process) is
+# in BG_PID and is killed at the end of the suite if still running.
+e2e_background() {
+  wine "$@" >/dev/null 2>&1 &
+  BG_PID=$!
+  E2E_BACKGROUND+=("$BG_PID")
+}
+
+# wait_until SECONDS COMMAND...: polls the command every 0.2 s until it
+# succeeds (status 0) or the time is up (status 1).
+wait_until() {
+  local limit=$(($1 * 5)) i
+  shift
+  for ((i = 0; i < limit; i++)); do
+    "$@" && return 0
+    sleep 0.2
+  done
+  return 1
+}
+
+# wait_pid_exit PID SECONDS: waits for a background child to end and leaves
+# its exit status in RC; 124 when it is still running after SECONDS.
+wait_pid_exit() {
+  local pid="$1" seconds="$2"
+  if wait_until "$seconds" eval "! kill -0 $pid 2>/dev/null"; then
+    RC=0
+    wait "$pid" 2>/dev/null || RC=$?
+  else
+    RC=124
+  fi
+}
+
+# e2e_start_xvfb: an X server of 1280x1024x24 on a display number it picks
+# itself; exports DISPLAY. e2e_cleanup stops it by its PID.
+e2e_start_xvfb() {
+  local fd_file="$E2E_WORK/$E2E_SUITE.display"
+  rm -f "$fd_file"
+  Xvfb -displayfd 9 -screen 0 1280x1024x24 -nolisten tcp 9>"$fd_file" >/dev/null 2>&1 &
+  E2E_XVFB_PID=$!
+  if ! wait_until 15 test -s "$fd_file"; then
+    fail "Xvfb did not start"
+    return 1
+  fi
+  DISPLAY=":$(tr -dc '0-9' <"$fd_file")"
+  export DISPLAY
+}
+
+e2e_stop_xvfb() {
+  if [ -n "$E2E_XVFB_PID" ]; then
+    kill "$E2E_XVFB_PID" 2>/dev/null || true
+    wait "$E2E_XVFB_PID" 2>/dev/null || true
+    E2E_XVFB_PID=""
+  fi
+}

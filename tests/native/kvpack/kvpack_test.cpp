@@ -1,0 +1,415 @@
+// kvpack as its users see it: the program run on scratch folders, checked by
+// exit code, messages and the files it leaves behind.
+#include <gtest/gtest.h>
+#include <stdlib.h>
+#include <sys/wait.h>
+
+#include <algorithm>
+#include <cstring>
+#include <filesystem>
+#include <fstream>
+#include <iterator>
+#include <string>
+#include <vector>
+
+#include "package/package_format.h"
+
+namespace {
+
+namespace fs = std::filesystem;
+
+const char* const kNames[21] = {
+    "pin_in.ico",     "pin_out.ico",       "vista32.cat",     "vista32.sys",
+    "win7_32.cat",    "win7_32.sys",       "xp32.cat",        "xp32.sys",
+    "vista64.cat",    "vista64.sys",       "win7_64.cat",     "win7_64.sys",
+    "SONDREL_Setup.exe", "SONDREL_Setup_x64.exe", "vista32.inf", "win7_32.inf",
+    "xp32.inf",       "vista64.inf",       "win7_64.inf",     "SONDREL_Brevik.exe",
+    "readme.txt"};
+
+struct Result {
+  int exitCode = -1;
+  std::string out;
+  std::string err;
+};
+
+std::string ReadText(const fs::path& path) {
+  std::ifstream stream(path, std::ios::binary);
+  return std::string(std::istreambuf_iterator<char>(stream), std::istreambuf_iterator<char>());
+}
+
+void WriteText(const fs::path& path, const std::string& text) {
+  std::ofstream stream(path, std::ios::binary | std::ios::trunc);
+  stream << text;
+}
+
+std::string ShellQuoted(const std::string& text) {
+  std::string quoted = "'";
+  for (char c : text) {
+    quoted += c == '\'' ? std::string("'\\''") : std::string(1, c);
+  }
+  return quoted + "'";
+}
+
+class KvpackTest : public ::testing::Test {
+ protected:
+  void SetUp() override {
+    std::string pattern = (fs::temp_directory_path() / "kvpack-test-XXXXXX").string();
+    ASSERT_NE(mkdtemp(pattern.data()), nullptr);
+    root = pattern;
+    fs::create_directories(root / "input" / "files");
+    for (int i = 0; i < 21; ++i) {
+      std::string content;
+      uint32_t x = static_cast<uint32_t>(i) * 2654435761u + 17u;
+      const int size = i == 16 ? 0 : 50 + i * 97;
+      for (int j = 0; j < size; ++j) {
+        x = x * 1664525u + 1013904223u;
+        content += static_cast<char>(x >> 24);
+      }
+      WriteText(root / "input" / "files" / kNames[i], content);
+      contents.push_back(content);
+    }
+    WriteManifest(ManifestLines());
+  }
+
+  void TearDown() override { fs::remove_all(root); }
+
+  // The standard manifest: relative paths, one absolute, comments, blank
+  // lines, CRLF endings and trailing blanks.
+  std::vector<std::string> ManifestLines() const {
+    std::vector<std::string> lines = {"# sample payload, table order", ""};
+    for (int i = 0; i < 21; ++i) {
+      const fs::path relative = fs::path("files") / kNames[i];
+      lines.push_back(i == 20 ? (root / "input" / relative).string() : relative.string() + "  ");
+    }
+    return lines;
+  }
+
+  void WriteManifest(const std::vector<std::string>& lines) {
+    std::string text;
+    for (const std::string& line : lines) {
+      text += line + "\r\n";
+    }
+    WriteText(root / "input" / "manifest.txt", text);
+  }
+
+  Result Run(const std::vector<std::string>& args) {
+    std::string command = ShellQuoted(KVPACK_PATH);
+    for (const std::string& arg : args) {
+      command += " " + ShellQuoted(arg);
+    }
+    const fs::path out = root / "stdout.txt";
+    const fs::path err = root / "stderr.txt";
+    command += " >" + ShellQuoted(out.string()) + " 2>" + ShellQuoted(err.string());
+    const int status = std::system(command.c_str());
+    Result result;
+    result.exitCode = WIFEXITED(status) ? WEXITSTATUS(status) : -1;
+    result.out = ReadText(out);
+    result.err = ReadText(err);
+    return result;
+  }
+
+  std::string Manifest() const { return (root / "input" / "manifest.txt").string(); }
+  std::string Package() const { return (root / "out" / "package.bin").string(); }
+
+  Result Build(const std::vector<std::string>& extra = {}) {
+    fs::create_directories(root / "out");
+    std::vector<std::string> args = {"build", "-o", Package()};
+    args.insert(args.end(), extra.begin(), extra.end());
+    args.push_back(Manifest());
+    return Run(args);
+  }
+
+  // A build that must fail with an input error and leave no output behind.
+  void ExpectBuildRefused(const std::string& messagePart) {
+    const Result result = Build();
+    EXPECT_EQ(result.exitCode, 3) << result.err;
+    ExpectOneErrorLine(result, messagePart);
+    EXPECT_FALSE(fs::exists(Package()));
+    EXPECT_FALSE(fs::exists(Package() + ".tmp"));
+  }
+
+  static void ExpectOneErrorLine(const Result& result, const std::string& messagePart) {
+    EXPECT_EQ(result.err.rfind("kvpack: ", 0), 0u) << result.err;
+    EXPECT_EQ(std::count(result.err.begin(), result.err.end(), '\n'), 1) << result.err;
+    EXPECT_NE(result.err.find(messagePart), std::string::npos) << result.err;
+  }
+
+  package::PackageEntry EntryOf(const std::string& bytes, uint32_t index) const {
+    package::PackageTable table;
+    std::memcpy(table.bytes, bytes.data(), sizeof table.bytes);
+    return package::ReadEntry(table, index);
+  }
+
+  fs::path root;
+  std::vector<std::string> contents;
+};
+
+TEST_F(KvpackTest, HelpAndUsageErrors) {
+  Result result = Run({"--help"});
+  EXPECT_EQ(result.exitCode, 0);
+  EXPECT_NE(result.out.find("kvpack build -o OUT"), std::string::npos);
+  EXPECT_NE(result.out.find("Exit codes"), std::string::npos);
+  for (const char* command : {"build", "list", "verify", "extract"}) {
+    result = Run({command, "-h"});
+    EXPECT_EQ(result.exitCode, 0) << command;
+    EXPECT_NE(result.out.find(std::string("Usage: kvpack ") + command), std::string::npos);
+  }
+
+  const std::vector<std::vector<std::string>> misuses = {
+      {},
+      {"pack"},
+      {"list"},
+      {"extract", "a.bin"},
+      {"verify", "a.bin", "b.bin"},
+      {"build", Manifest()},
+      {"build", "-o"},
+      {"build", "-o", "x.bin", "--reserved", "0x100000000", Manifest()},
+      {"build", "-o", "x.bin", "--reserved", "12abc", Manifest()},
+      {"list", "--reserved", "1", "a.bin"}};
+  for (const std::vector<std::string>& args : misuses) {
+    result = Run(args);
+    EXPECT_EQ(result.exitCode, 2) << (args.empty() ? "" : args[0]);
+    ExpectOneErrorLine(result, "");
+  }
+}
+
+TEST_F(KvpackTest, RoundTripThroughBuildListVerifyAndExtract) {
+  Result result = Build();
+  ASSERT_EQ(result.exitCode, 0) << result.err;
+  const std::string bytes = ReadText(Package());
+  size_t expectedSize = 3276;
+  for (const std::string& content : contents) {
+    expectedSize += content.size();
+  }
+  ASSERT_EQ(bytes.size(), expectedSize);
+  EXPECT_FALSE(fs::exists(Package() + ".tmp"));
+  for (uint32_t i = 0; i < 21; ++i) {
+    const package::PackageEntry entry = EntryOf(bytes, i);
+    EXPECT_STREQ(entry.name, kNames[i]);
+    EXPECT_EQ(entry.reserved, 0x00440AA8u);
+  }
+
+  result = Run({"list", Package()});
+  EXPECT_EQ(result.exitCode, 0) << result.err;
+  EXPECT_NE(result.out.find("SONDREL_Setup_x64.exe"), std::string::npos);
+  EXPECT_NE(result.out.find("21 of 21 entries verify"), std::string::npos);
+  EXPECT_EQ(result.out.find("FAILED"), std::string::npos);
+  // The first entry sits right after the 3276-byte table.
+  EXPECT_NE(result.out.find("      3276"), std::string::npos);
+
+  result = Run({"verify", Package()});
+  EXPECT_EQ(result.exitCode, 0) << result.err;
+  EXPECT_NE(result.out.find("extraction result: 0\n"), std::string::npos);
+  EXPECT_TRUE(result.err.empty());
+
+  const fs::path folder = root / "extracted" / "deeper";
+  result = Run({"extract", Package(), folder.string()});
+  EXPECT_EQ(result.exitCode, 0) << result.err;
+  for (int i = 0; i < 21; ++i) {
+    EXPECT_EQ(ReadText(folder / kNames[i]), contents[i]) << kNames[i];
+  }
+  EXPECT_EQ(std::distance(fs::directory_iterator(folder), fs::directory_iterator()), 21);
+}
+
+TEST_F(KvpackTest, BuildsAreByteIdenticalAndTakeTheReservedValue) {
+  ASSERT_EQ(Build().exitCode, 0);
+  const std::string first = ReadText(Package());
+  ASSERT_EQ(Build().exitCode, 0) << "replacing an existing output";
+  EXPECT_EQ(ReadText(Package()), first);
+
+  ASSERT_EQ(Build({"--reserved", "0x12345678"}).exitCode, 0);
+  std::string bytes = ReadText(Package());
+  EXPECT_EQ(EntryOf(bytes, 0).reserved, 0x12345678u);
+  EXPECT_EQ(EntryOf(bytes, 20).reserved, 0x12345678u);
+  // Apart from the reserved fields, nothing changed.
+  for (uint32_t i = 0; i < 21; ++i) {
+    bytes.replace(i * 156 + 152, 4, first.substr(i * 156 + 152, 4));
+  }
+  EXPECT_EQ(bytes, first);
+
+  ASSERT_EQ(Build({"--reserved=42"}).exitCode, 0);
+  EXPECT_EQ(EntryOf(ReadText(Package()), 7).reserved, 42u);
+}
+
+TEST_F(KvpackTest, BuildRefusesWrongEntryCounts) {
+  std::vector<std::string> lines = ManifestLines();
+  lines.pop_back();
+  WriteManifest(lines);
+  ExpectBuildRefused("lists 20 files");
+
+  lines = ManifestLines();
+  lines.push_back(lines.back());
+  WriteManifest(lines);
+  ExpectBuildRefused("lists 22 files");
+}
+
+TEST_F(KvpackTest, BuildRefusesMissingOrUnreadableInputs) {
+  fs::remove(root / "input" / "files" / "xp32.inf");
+  ExpectBuildRefused("xp32.inf");
+
+  // A folder where a file should be cannot be read as one.
+  fs::create_directories(root / "input" / "files" / "xp32.inf");
+  ExpectBuildRefused("not a regular file");
+
+  fs::remove(Manifest());
+  ExpectBuildRefused("manifest.txt");
+}
+
+TEST_F(KvpackTest, BuildRefusesNamesThatCannotBeEntryNames) {
+  const std::string tooLong(128, 'n');
+  const std::string names[] = {tooLong, "back\\slash.txt", "drive:name.txt", "bad|pipe.txt"};
+  for (const std::string& name : names) {
+    WriteText(root / "input" / "files" / name, "x");
+    std::vector<std::string> lines = ManifestLines();
+    lines[5] = "files/" + name;
+    WriteManifest(lines);
+    ExpectBuildRefused("entry name");
+  }
+  // ".." as the last path component.
+  std::vector<std::string> lines = ManifestLines();
+  lines[5] = "files/..";
+  WriteManifest(lines);
+  ExpectBuildRefused("entry name");
+
+  // The same name twice (Windows folders do not tell case apart).
+  WriteText(root / "input" / "README.TXT", "x");
+  lines = ManifestLines();
+  lines[3] = "README.TXT";
+  WriteManifest(lines);
+  ExpectBuildRefused("already used");
+
+  // 127 bytes fit.
+  const std::string longest(127, 'n');
+  WriteText(root / "input" / "files" / longest, "x");
+  lines = ManifestLines();
+  lines[5] = "files/" + longest;
+  WriteManifest(lines);
+  EXPECT_EQ(Build().exitCode, 0);
+}
+
+TEST_F(KvpackTest, BuildRefusesPackagesPastFourGibibytesBeforeReading) {
+  // A sparse file: its size counts, its blocks are never read.
+  fs::resize_file(root / "input" / "files" / "SONDREL_Brevik.exe", 0xFFFFFFFFull - 4000);
+  ExpectBuildRefused("32-bit offsets");
+}
+
+TEST_F(KvpackTest, FailedBuildKeepsTheOldOutput) {
+  fs::create_directories(root / "out");
+  WriteText(Package(), "old package");
+  fs::remove(root / "input" / "files" / "readme.txt");
+  const Result result = Build();
+  EXPECT_EQ(result.exitCode, 3);
+  EXPECT_EQ(ReadText(Package()), "old package");
+  EXPECT_FALSE(fs::exists(Package() + ".tmp"));
+}
+
+TEST_F(KvpackTest, BuildReportsOutputErrors) {
+  const Result result = Run({"build", "-o", (root / "no" / "such" / "p.bin").string(), Manifest()});
+  EXPECT_EQ(result.exitCode, 4);
+  ExpectOneErrorLine(result, "cannot create");
+  EXPECT_FALSE(fs::exists(root / "no"));
+}
+
+TEST_F(KvpackTest, ShortMissingAndOversizedPackagesAreInputErrors) {
+  ASSERT_EQ(Build().exitCode, 0);
+  const std::string bytes = ReadText(Package());
+  const fs::path shortPackage = root / "short.bin";
+  WriteText(shortPackage, bytes.substr(0, 3276));
+  for (const char* command : {"list", "verify"}) {
+    const Result result = Run({command, shortPackage.string()});
+    EXPECT_EQ(result.exitCode, 3) << command;
+    ExpectOneErrorLine(result, "too short");
+  }
+  Result result = Run({"verify", shortPackage.string()});
+  EXPECT_NE(result.out.find("extraction result: -1\n"), std::string::npos);
+
+  result = Run({"extract", shortPackage.string(), (root / "x").string()});
+  EXPECT_EQ(result.exitCode, 3);
+  EXPECT_FALSE(fs::exists(root / "x"));
+
+  result = Run({"verify", (root / "missing.bin").string()});
+  EXPECT_EQ(result.exitCode, 3);
+  ExpectOneErrorLine(result, "missing.bin");
+
+  const fs::path huge = root / "huge.bin";
+  WriteText(huge, "");
+  fs::resize_file(huge, 0x100000000ull);
+  result = Run({"list", huge.string()});
+  EXPECT_EQ(result.exitCode, 3);
+  ExpectOneErrorLine(result, "at most");
+}
+
+TEST_F(KvpackTest, TruncatedPackageFailsItsLastEntry) {
+  ASSERT_EQ(Build().exitCode, 0);
+  const std::string bytes = ReadText(Package());
+  WriteText(Package(), bytes.substr(0, bytes.size() - 1));
+
+  Result result = Run({"verify", Package()});
+  EXPECT_EQ(result.exitCode, 1);
+  EXPECT_NE(result.err.find("entry 21 'readme.txt': out of bounds"), std::string::npos)
+      << result.err;
+  EXPECT_NE(result.out.find("extraction result: -101\n"), std::string::npos);
+
+  result = Run({"list", Package()});
+  EXPECT_EQ(result.exitCode, 0);
+  EXPECT_NE(result.out.find("FAILED (out of bounds)"), std::string::npos);
+  EXPECT_NE(result.out.find("20 of 21 entries verify"), std::string::npos);
+}
+
+TEST_F(KvpackTest, DamagedEntriesAreReportedAndNeverExtracted) {
+  ASSERT_EQ(Build().exitCode, 0);
+  std::string bytes = ReadText(Package());
+  const package::PackageEntry third = EntryOf(bytes, 2);
+  bytes[third.offset + 5] = static_cast<char>(bytes[third.offset + 5] ^ 0x20);
+  WriteText(Package(), bytes);
+
+  Result result = Run({"verify", Package()});
+  EXPECT_EQ(result.exitCode, 1);
+  EXPECT_NE(result.err.find("entry 3 'vista32.cat': digest mismatch"), std::string::npos);
+  EXPECT_NE(result.err.find("entry 4 'vista32.sys': digest mismatch"), std::string::npos);
+  const size_t failures = static_cast<size_t>(std::count(result.err.begin(), result.err.end(), '\n'));
+  EXPECT_GE(failures, 2u);
+  EXPECT_LE(failures, 5u);
+  EXPECT_NE(result.out.find("extraction result: -" + std::to_string(100 + failures) + "\n"),
+            std::string::npos);
+
+  const fs::path folder = root / "extracted";
+  result = Run({"extract", Package(), folder.string()});
+  EXPECT_EQ(result.exitCode, 1);
+  EXPECT_FALSE(fs::exists(folder / "vista32.cat"));
+  EXPECT_FALSE(fs::exists(folder / "vista32.sys"));
+  for (int i = 7; i < 21; ++i) {
+    EXPECT_EQ(ReadText(folder / kNames[i]), contents[i]) << kNames[i];
+  }
+  EXPECT_EQ(std::distance(fs::directory_iterator(folder), fs::directory_iterator()),
+            static_cast<long>(21 - failures));
+}
+
+TEST_F(KvpackTest, UnsafeTableNamesAreReportedAndNeverExtracted) {
+  ASSERT_EQ(Build().exitCode, 0);
+  std::string bytes = ReadText(Package());
+  bytes.replace(1 * 156, 128, std::string(128, 'A'));  // no zero byte
+  std::string escape(128, '\0');
+  escape.replace(0, 11, "../evil.txt");
+  bytes.replace(5 * 156, 128, escape);
+  WriteText(Package(), bytes);
+
+  Result result = Run({"verify", Package()});
+  EXPECT_EQ(result.exitCode, 1);
+  EXPECT_NE(result.err.find("entry 2 'AAAA"), std::string::npos) << result.err;
+  EXPECT_NE(result.err.find("entry 6 '../evil.txt': unsafe name"), std::string::npos);
+  EXPECT_EQ(std::count(result.err.begin(), result.err.end(), '\n'), 2) << "the chain is intact";
+  EXPECT_NE(result.out.find("extraction result: -102\n"), std::string::npos);
+
+  result = Run({"list", Package()});
+  EXPECT_NE(result.out.find("(no zero byte)"), std::string::npos);
+  EXPECT_NE(result.out.find("FAILED (unsafe name)"), std::string::npos);
+
+  const fs::path folder = root / "deep" / "extracted";
+  result = Run({"extract", Package(), folder.string()});
+  EXPECT_EQ(result.exitCode, 1);
+  EXPECT_FALSE(fs::exists(root / "deep" / "evil.txt"));
+  EXPECT_EQ(std::distance(fs::directory_iterator(folder), fs::directory_iterator()), 19);
+}
+
+}  // namespace

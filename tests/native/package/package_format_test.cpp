@@ -1,0 +1,129 @@
+// The table layout, the bound and name tests, the table copy and the byte
+// helpers.
+#include <gtest/gtest.h>
+
+#include <cstring>
+#include <string>
+#include <vector>
+
+#include "package/bytes.h"
+#include "package/package_format.h"
+
+namespace {
+
+using package::PackageEntry;
+using package::PackageTable;
+
+PackageEntry Named(const std::string& name) {
+  PackageEntry entry{};
+  std::memcpy(entry.name, name.data(), name.size());
+  return entry;
+}
+
+TEST(PackageFormat, IntegersAreLittleEndian) {
+  uint8_t bytes[4];
+  package::WriteLe32(bytes, 0x00440AA8);
+  EXPECT_EQ(std::memcmp(bytes, "\xA8\x0A\x44\x00", 4), 0);
+  const uint8_t high[4] = {0x01, 0x02, 0x03, 0xF4};
+  EXPECT_EQ(package::ReadLe32(high), 0xF4030201u);
+}
+
+TEST(PackageFormat, EntriesSitAtTheirFieldPositions) {
+  PackageTable table{};
+  PackageEntry entry = Named("readme.txt");
+  entry.offset = 0x11223344;
+  entry.size = 0x55667788;
+  for (uint8_t i = 0; i < 16; ++i) {
+    entry.digest[i] = static_cast<uint8_t>(0xA0 + i);
+  }
+  entry.reserved = 0x00440AA8;
+  package::WriteEntry(table, 20, entry);
+
+  const uint8_t* at = table.bytes + 20 * 156;
+  EXPECT_STREQ(reinterpret_cast<const char*>(at), "readme.txt");
+  EXPECT_EQ(package::ReadLe32(at + 128), 0x11223344u);
+  EXPECT_EQ(package::ReadLe32(at + 132), 0x55667788u);
+  EXPECT_EQ(at[136], 0xA0);
+  EXPECT_EQ(at[151], 0xAF);
+  EXPECT_EQ(package::ReadLe32(at + 152), 0x00440AA8u);
+  // Entry 20 is the last: nothing was written before it.
+  for (uint32_t i = 0; i < 20 * 156; ++i) {
+    ASSERT_EQ(table.bytes[i], 0) << i;
+  }
+
+  const PackageEntry back = package::ReadEntry(table, 20);
+  EXPECT_EQ(std::memcmp(back.name, entry.name, 128), 0);
+  EXPECT_EQ(back.offset, entry.offset);
+  EXPECT_EQ(back.size, entry.size);
+  EXPECT_EQ(std::memcmp(back.digest, entry.digest, 16), 0);
+  EXPECT_EQ(back.reserved, entry.reserved);
+}
+
+TEST(PackageFormat, OnlyPlainFileNamesAreSafe) {
+  for (const char* name : {"readme.txt", "SONDREL_Setup_x64.exe", "a", ".hidden", "x.y.z"}) {
+    EXPECT_EQ(package::EntryNameIsSafe(Named(name)), 1) << name;
+  }
+  for (const char* name : {"", ".", "..", "..\\evil.dll", "sub\\file.txt", "sub/file.txt",
+                           "C:evil.exe", "a..b", "/abs"}) {
+    EXPECT_EQ(package::EntryNameIsSafe(Named(name)), 0) << name;
+  }
+  EXPECT_EQ(package::EntryNameIsSafe(Named(std::string(127, 'n'))), 1);
+  // All 128 bytes used: there is no terminating zero byte.
+  EXPECT_EQ(package::EntryNameIsSafe(Named(std::string(128, 'n'))), 0);
+}
+
+TEST(PackageFormat, BoundTestHasNoWrapAround) {
+  PackageEntry entry{};
+  entry.offset = 3276;
+  entry.size = 100;
+  EXPECT_EQ(package::EntryInBounds(entry, 3376), 1);
+  EXPECT_EQ(package::EntryInBounds(entry, 3375), 0);
+  // offset + size wraps to 0x10 in 32 bits.
+  entry.offset = 0xFFFFFFF0u;
+  entry.size = 0x20;
+  EXPECT_EQ(package::EntryInBounds(entry, 4000), 0);
+  EXPECT_EQ(package::EntryInBounds(entry, 0x100000010ull), 1);
+  entry.offset = 4000;
+  entry.size = 0;
+  EXPECT_EQ(package::EntryInBounds(entry, 4000), 1);
+  EXPECT_EQ(package::EntryInBounds(entry, 3999), 0);
+}
+
+TEST(PackageFormat, TableIsCopiedOnlyFromPackagesLargerThanIt) {
+  std::vector<uint8_t> bytes(3277);
+  for (size_t i = 0; i < bytes.size(); ++i) {
+    bytes[i] = static_cast<uint8_t>(i * 7 + 1);
+  }
+  PackageTable table;
+  std::memset(table.bytes, 0x5A, sizeof table.bytes);
+
+  EXPECT_EQ(package::CopyPackageTable({bytes.data(), 3276}, table), -1);
+  for (uint8_t byte : table.bytes) {
+    ASSERT_EQ(byte, 0x5A);
+  }
+  EXPECT_EQ(package::CopyPackageTable({nullptr, 5000}, table), -1);
+
+  EXPECT_EQ(package::CopyPackageTable({bytes.data(), 3277}, table), 0);
+  EXPECT_EQ(std::memcmp(table.bytes, bytes.data(), 3276), 0);
+}
+
+TEST(ByteBlocks, EqualCopyAndZero) {
+  uint8_t a[5] = {1, 2, 3, 4, 5};
+  uint8_t b[5] = {1, 2, 3, 4, 6};
+  EXPECT_EQ(package::BytesEqual(a, b, 4), 1);
+  EXPECT_EQ(package::BytesEqual(a, b, 5), 0);
+  EXPECT_EQ(package::BytesEqual(a, b, 0), 1);
+  EXPECT_EQ(package::BytesEqual(a, a, 5), 1);
+
+  package::CopyBytes(a, a, 5);
+  EXPECT_EQ(std::memcmp(a, "\x01\x02\x03\x04\x05", 5), 0);
+  package::CopyBytes(b, a, 0);
+  EXPECT_EQ(b[4], 6);
+  package::CopyBytes(b, a, 5);
+  EXPECT_EQ(std::memcmp(a, b, 5), 0);
+
+  package::ZeroBytes(a + 1, 3);
+  EXPECT_EQ(std::memcmp(a, "\x01\x00\x00\x00\x05", 5), 0);
+}
+
+}  // namespace

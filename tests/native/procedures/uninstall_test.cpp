@@ -1,0 +1,243 @@
+// The uninstall procedure against the fakes: each result, the closing box,
+// what is removed and in which order, and what stays when it cannot go.
+#include <gtest/gtest.h>
+
+#include <cstring>
+#include <string>
+#include <vector>
+
+#include "app/options.h"
+#include "platform/fake/fake_messages.h"
+#include "platform/fake/fake_platform.h"
+#include "platform/fake/fake_process.h"
+#include "platform/fake/fake_registry.h"
+#include "platform/fake/fake_seam_log.h"
+#include "platform/process.h"
+#include "procedure_fixture.h"
+#include "setup/uninstall.h"
+
+namespace procedures_test {
+namespace {
+
+namespace fake = platform::fake;
+
+const std::string kCaption = "Brevik De-Installation Error";
+const std::string kRemovedText =
+    "Brevik and Mireline have been removed from the system\nBut YOU MUST RESTART your computer.";
+const std::string kRestartText = "RESTART SYSTEM to finish de-installation!";
+
+class UninstallTest : public ProcedureTest {
+ protected:
+  void SetUp() override {
+    ProcedureTest::SetUp();
+    SeedInstalledMachine();
+    state.busy.store(0);
+    state.result = 77;
+  }
+
+  bool NothingRemoved() const {
+    return ExtractedFiles() == 21 && fake::FileExists(kUninstaller) &&
+           fake::FileExists(kUserPrograms + "\\Kelvane\\Brevik\\Brevik.LNK") &&
+           fake::FileExists(kCommonPrograms + "\\Kelvane\\Brevik\\Readme.LNK") &&
+           fake::RegistryKeyExists(kEntryKey) && fake::RegistryKeyExists(kUserKey) &&
+           FileCalls("RemoveFile").empty() && RegistryChanges().empty();
+  }
+
+  bool EverythingRemoved() const {
+    return !fake::FolderExists(kTarget) && !fake::FolderExists(kUserPrograms + "\\Kelvane\\Brevik") &&
+           !fake::FolderExists(kCommonPrograms + "\\Kelvane\\Brevik") && !fake::RegistryKeyExists(kEntryKey) &&
+           !fake::RegistryKeyExists(kUserKey);
+  }
+};
+
+TEST_F(UninstallTest, RemovesEverythingThenAsksForARestart) {
+  std::vector<std::string> notes;
+  fake::SetSeamObserver([&](const std::string& line) {
+    if (line.rfind("StartProcess", 0) == 0) notes.push_back(NothingRemoved() ? "tool before removal" : "late");
+  });
+
+  EXPECT_EQ(setup::RunUninstall(state), 0);
+
+  EXPECT_EQ(notes, std::vector<std::string>{"tool before removal"});
+  EXPECT_TRUE(EverythingRemoved());
+  EXPECT_EQ(state.targetFolder[0], '\0');
+  EXPECT_STREQ(state.failureCaption, kCaption.c_str());
+  EXPECT_EQ(std::string(state.failureText), kPreviousText);
+  EXPECT_EQ(std::string(state.statusText), kPreviousText);
+  EXPECT_EQ(state.busy.load(), 0);
+  EXPECT_EQ(state.result, 77);
+  EXPECT_TRUE(fake::PostedCommands().empty());
+  EXPECT_EQ(Seam(), (std::vector<std::string>{
+                        "StartProcess " + kTarget + "\\SONDREL_Setup.exe | -h -u -H | " + kTarget,
+                        "WaitForProcess",
+                        "ReadProcessExitCode 0",
+                        "CloseProcessHandle",
+                        "ShowMessageBox " + kWindowNumber + " 0x1030 REBOOT YOUR SYSTEM | " + kRemovedText,
+                    }));
+}
+
+TEST_F(UninstallTest, RemovalOrderFollowsTheProcedure) {
+  ASSERT_EQ(setup::RunUninstall(state), 0);
+
+  // Files: the 21 package files in table order, then the per-user and the
+  // all-users shortcuts ("Brevik" before "Readme") with their folders, then
+  // what is left in the target folder.
+  std::vector<std::string> removed = FileCalls("RemoveFile");
+  ASSERT_GE(removed.size(), 21u + 4u + 1u);
+  for (size_t i = 0; i < 21; ++i) EXPECT_EQ(removed[i], kTarget + "\\" + EntryNames()[i]);
+  const std::string userMenu = kUserPrograms + "\\Kelvane\\Brevik";
+  const std::string commonMenu = kCommonPrograms + "\\Kelvane\\Brevik";
+  EXPECT_EQ(removed[21], userMenu + "\\Brevik.LNK");
+  EXPECT_EQ(removed[22], userMenu + "\\Readme.LNK");
+  EXPECT_EQ(removed[23], commonMenu + "\\Brevik.LNK");
+  EXPECT_EQ(removed[24], commonMenu + "\\Readme.LNK");
+  EXPECT_EQ(removed.back(), kUninstaller);
+  std::vector<std::string> folders = FileCalls("RemoveFolder");
+  ASSERT_EQ(folders.size(), 3u);
+  EXPECT_EQ(folders[0], userMenu);
+  EXPECT_EQ(folders[1], commonMenu);
+  EXPECT_EQ(folders[2], kTarget);
+  // Registry: the uninstall entry, then the per-user key tree.
+  EXPECT_EQ(RegistryChanges(), (std::vector<std::string>{"DeleteRegistryKey " + kEntryKey, "DeleteRegistryKey " + kUserKey + "\\Settings",
+                                                         "DeleteRegistryKey " + kUserKey}));
+}
+
+TEST_F(UninstallTest, ClosingTextFollowsTheToolExitCode) {
+  for (int32_t code : {1, 0, 2, -1}) {
+    SCOPED_TRACE(code);
+    SetUp();
+    fake::SetProcessExitCode(code);
+    EXPECT_EQ(setup::RunUninstall(state), 0);
+    EXPECT_TRUE(EverythingRemoved());
+    std::vector<fake::ShownMessageBox> boxes = fake::ShownMessageBoxes();
+    ASSERT_EQ(boxes.size(), 1u);
+    EXPECT_EQ(boxes[0].owner, kWindow);
+    EXPECT_EQ(boxes[0].caption, "REBOOT YOUR SYSTEM");
+    EXPECT_EQ(boxes[0].style, 0x1030u);
+    EXPECT_EQ(boxes[0].text, code == 1 ? kRestartText : kRemovedText);
+  }
+}
+
+TEST_F(UninstallTest, HiddenRunShowsNoBox) {
+  app::hiddenMode = 1;
+  fake::SetProcessExitCode(1);
+
+  EXPECT_EQ(setup::RunUninstall(state), 0);
+  EXPECT_TRUE(EverythingRemoved());
+  EXPECT_TRUE(fake::ShownMessageBoxes().empty());
+  app::hiddenMode = 0;
+}
+
+TEST_F(UninstallTest, DamagedPackageRemovesNothingAndNotifies) {
+  fake::SetPackageMissing();
+
+  EXPECT_EQ(setup::RunUninstall(state), -1);
+  EXPECT_STREQ(state.failureCaption, kCaption.c_str());
+  EXPECT_EQ(std::string(state.failureText),
+            "De-Installation package might be corrupted\nthanks to download official package at\nwww.kelvane.com.");
+  std::vector<fake::PostedCommand> posted = fake::PostedCommands();
+  ASSERT_EQ(posted.size(), 1u);
+  EXPECT_EQ(posted[0].window, kWindow);
+  EXPECT_EQ(posted[0].command, 180);
+  EXPECT_EQ(posted[0].code, 127);
+  EXPECT_TRUE(fake::ProcessLaunches().empty());
+  EXPECT_TRUE(fake::ShownMessageBoxes().empty());
+  EXPECT_TRUE(NothingRemoved());
+  EXPECT_EQ(state.targetFolder[0], '\0');
+}
+
+TEST_F(UninstallTest, ToolThatCannotRunStopsBeforeAnyRemoval) {
+  struct Row {
+    const char* name;
+    int outcome;  // -1: the tool's file deleted by hand
+    int32_t result;
+  };
+  for (const Row& row : {Row{"missing tool", -1, -605}, Row{"not started", platform::PROCESS_NOT_STARTED, -605},
+                         Row{"no handle", platform::PROCESS_STARTED_WITHOUT_HANDLE, -604}}) {
+    SCOPED_TRACE(row.name);
+    SetUp();
+    if (row.outcome < 0) {
+      platform::RemoveFile((kTarget + "\\SONDREL_Setup.exe").c_str());
+      fake::ClearCalls();
+    } else {
+      fake::ForceStartOutcome(row.outcome);
+    }
+
+    EXPECT_EQ(setup::RunUninstall(state), row.result);
+    EXPECT_EQ(ExtractedFiles(), row.outcome < 0 ? 20 : 21);
+    EXPECT_TRUE(fake::FileExists(kUninstaller));
+    EXPECT_TRUE(fake::RegistryKeyExists(kEntryKey));
+    EXPECT_TRUE(fake::RegistryKeyExists(kUserKey));
+    EXPECT_TRUE(FileCalls("RemoveFile").empty());
+    EXPECT_TRUE(fake::PostedCommands().empty());
+    EXPECT_TRUE(fake::ShownMessageBoxes().empty());
+    EXPECT_EQ(std::string(state.failureText), kPreviousText);
+    EXPECT_EQ(std::string(state.targetFolder), kTarget);
+  }
+}
+
+TEST_F(UninstallTest, ToolPathFollowsTheHostKind) {
+  for (int is64 : {0, 1}) {
+    SCOPED_TRACE(is64);
+    SetUp();
+    state.is64BitHost = is64;
+    ASSERT_EQ(setup::RunUninstall(state), 0);
+    std::vector<fake::ProcessLaunch> launches = fake::ProcessLaunches();
+    ASSERT_EQ(launches.size(), 1u);
+    EXPECT_EQ(launches[0].application, kTarget + (is64 ? "\\SONDREL_Setup_x64.exe" : "\\SONDREL_Setup.exe"));
+    EXPECT_EQ(launches[0].commandLine, "-h -u -H");
+    EXPECT_EQ(launches[0].currentFolder, kTarget);
+  }
+}
+
+TEST_F(UninstallTest, WhatCannotBeDeletedStaysAndTheResultIsStillZero) {
+  // The program runs from its copy in the target folder, and a package file
+  // is read-only; a user's own file in a menu folder goes with the folder.
+  fake::SetInUse(kUninstaller);
+  fake::SetReadOnly(kTarget + "\\readme.txt");
+  fake::AddFile(kCommonPrograms + "\\Kelvane\\Brevik\\notes.txt", "mine");
+  fake::FailRegistry(fake::RegistryOp::Delete, kEntryKey, platform::REGISTRY_ACCESS_DENIED);
+
+  EXPECT_EQ(setup::RunUninstall(state), 0);
+
+  EXPECT_TRUE(fake::FileExists(kUninstaller));
+  EXPECT_TRUE(fake::FileExists(kTarget + "\\readme.txt"));
+  EXPECT_TRUE(fake::FolderExists(kTarget));
+  EXPECT_FALSE(fake::FileExists(kTarget + "\\SONDREL_Brevik.exe"));
+  EXPECT_FALSE(fake::FolderExists(kCommonPrograms + "\\Kelvane\\Brevik"));
+  EXPECT_TRUE(fake::RegistryKeyExists(kEntryKey));
+  EXPECT_FALSE(fake::RegistryKeyExists(kUserKey));
+  EXPECT_EQ(state.targetFolder[0], '\0');
+  EXPECT_EQ(fake::ShownMessageBoxes().size(), 1u);
+}
+
+TEST_F(UninstallTest, MissingEntryAndUserKeyChangeNothing) {
+  fake::ResetRegistry();
+  SetUserPrograms(kUserPrograms);
+
+  EXPECT_EQ(setup::RunUninstall(state), 0);
+  EXPECT_TRUE(RegistryChanges().empty());
+  EXPECT_FALSE(fake::FolderExists(kTarget));
+}
+
+TEST_F(UninstallTest, WithoutPerUserProgramsOnlyTheAllUsersMenuIsCleaned) {
+  fake::ResetRegistry();
+
+  EXPECT_EQ(setup::RunUninstall(state), 0);
+  EXPECT_TRUE(fake::FileExists(kUserPrograms + "\\Kelvane\\Brevik\\Readme.LNK"));
+  EXPECT_FALSE(fake::FolderExists(kCommonPrograms + "\\Kelvane\\Brevik"));
+}
+
+TEST_F(UninstallTest, PerUserProgramsFolderTooLongForTheMenuFolderIsSkipped) {
+  const std::string programs = "C:\\" + std::string(1023 - std::strlen("\\Kelvane\\Brevik") - 2, 'p');
+  fake::AddFile(programs + "\\Kelvane\\Brevik\\Readme.LNK", "link");
+  SetUserPrograms(programs);
+
+  EXPECT_EQ(setup::RunUninstall(state), 0);
+  EXPECT_TRUE(fake::FileExists(programs + "\\Kelvane\\Brevik\\Readme.LNK"));
+  for (const std::string& path : FileCalls("RemoveFile")) EXPECT_NE(path.rfind(programs, 0), 0u) << path;
+  EXPECT_FALSE(fake::FolderExists(kCommonPrograms + "\\Kelvane\\Brevik"));
+}
+
+}  // namespace
+}  // namespace procedures_test

@@ -1,0 +1,230 @@
+// Folder-tree helpers: which folders CreateFolderTree creates and in what
+// order, what DeleteFolderTree removes, where it stops, and the two
+// component cuts.
+#include "setup/folder_tree.h"
+
+#include <gtest/gtest.h>
+
+#include <cstring>
+#include <string>
+#include <vector>
+
+#include "platform/fake/fake_platform.h"
+
+namespace {
+
+using Calls = std::vector<std::string>;
+namespace fake = platform::fake;
+
+class CreateFolderTreeTest : public ::testing::Test {
+ protected:
+  void SetUp() override { fake::Reset(); }
+};
+
+TEST_F(CreateFolderTreeTest, ShortAbsentOrOverlongPathsAreRefused) {
+  EXPECT_EQ(setup::CreateFolderTree(nullptr), 0);
+  EXPECT_EQ(setup::CreateFolderTree(""), 0);
+  EXPECT_EQ(setup::CreateFolderTree("C:\\A"), 0);
+  const std::string overlong = "C:\\" + std::string(1021, 'x');  // 1024 characters
+  EXPECT_EQ(setup::CreateFolderTree(overlong.c_str()), 0);
+  EXPECT_TRUE(fake::CallsOf("CreateFolder").empty());
+
+  const std::string longest = "C:\\" + std::string(1020, 'x');  // 1023 characters
+  EXPECT_EQ(setup::CreateFolderTree(longest.c_str()), 1);
+  EXPECT_TRUE(fake::FolderExists(longest));
+}
+
+TEST_F(CreateFolderTreeTest, CreatesFromTheRootOutwards) {
+  EXPECT_EQ(setup::CreateFolderTree("C:\\AB"), 1);
+  EXPECT_EQ(fake::CallsOf("CreateFolder"), (Calls{"C:\\AB"}));
+
+  fake::ClearCalls();
+  EXPECT_EQ(setup::CreateFolderTree("C:\\A\\B\\C"), 1);
+  EXPECT_EQ(fake::CallsOf("CreateFolder"), (Calls{"C:\\A", "C:\\A\\B", "C:\\A\\B\\C"}));
+  EXPECT_TRUE(fake::FolderExists("C:\\A\\B\\C"));
+
+  // Existing folders cost one attempt each and are no failure.
+  fake::ClearCalls();
+  EXPECT_EQ(setup::CreateFolderTree("C:\\A\\B\\C"), 1);
+  EXPECT_EQ(fake::CallsOf("CreateFolder").size(), 3u);
+}
+
+TEST_F(CreateFolderTreeTest, TrailingBackslashMakesNoAttemptForAnEmptyComponent) {
+  EXPECT_EQ(setup::CreateFolderTree("C:\\A\\B\\"), 1);
+  EXPECT_EQ(fake::CallsOf("CreateFolder"), (Calls{"C:\\A", "C:\\A\\B"}));
+}
+
+TEST_F(CreateFolderTreeTest, RootsAreNeverCreated) {
+  EXPECT_EQ(setup::CreateFolderTree("\\\\server\\share"), 1);
+  EXPECT_EQ(setup::CreateFolderTree("\\\\server\\share\\"), 1);
+  EXPECT_EQ(setup::CreateFolderTree("C:abcdef"), 1);
+  EXPECT_TRUE(fake::CallsOf("CreateFolder").empty());
+
+  EXPECT_EQ(setup::CreateFolderTree("\\\\server\\share\\dir\\sub"), 1);
+  EXPECT_EQ(fake::CallsOf("CreateFolder"),
+            (Calls{"\\\\server\\share\\dir", "\\\\server\\share\\dir\\sub"}));
+
+  // Without a drive, the first component is the root.
+  fake::AddFolder("abc");
+  fake::ClearCalls();
+  EXPECT_EQ(setup::CreateFolderTree("abc\\def"), 1);
+  EXPECT_EQ(fake::CallsOf("CreateFolder"), (Calls{"abc\\def"}));
+}
+
+TEST_F(CreateFolderTreeTest, FailureStopsAtTheFailingComponent) {
+  fake::FailCreateFolder("C:\\A");
+  EXPECT_EQ(setup::CreateFolderTree("C:\\A\\B\\C"), 0);
+  EXPECT_EQ(fake::CallsOf("CreateFolder"), (Calls{"C:\\A"}));
+
+  fake::Reset();
+  fake::FailCreateFolder("C:\\A\\B\\C");
+  EXPECT_EQ(setup::CreateFolderTree("C:\\A\\B\\C"), 0);
+  // Folders made before the failure stay.
+  EXPECT_TRUE(fake::FolderExists("C:\\A\\B"));
+}
+
+TEST_F(CreateFolderTreeTest, CallerTextIsNotChanged) {
+  const char path[] = "C:\\A\\B\\C";
+  char copy[sizeof path];
+  std::memcpy(copy, path, sizeof path);
+  setup::CreateFolderTree(copy);
+  EXPECT_STREQ(copy, path);
+}
+
+class DeleteFolderTreeTest : public ::testing::Test {
+ protected:
+  void SetUp() override { fake::Reset(); }
+};
+
+TEST_F(DeleteFolderTreeTest, DeletesEverythingRestartingAfterEachDeletion) {
+  fake::AddFile("C:\\T\\a.txt", "a");
+  fake::AddFile("C:\\T\\b.txt", "b");
+  fake::AddFile("C:\\T\\s\\x.bin", "x");
+  fake::AddFile("C:\\Keep\\k.txt", "k");
+
+  EXPECT_EQ(setup::DeleteFolderTree("C:\\T"), 1);
+  EXPECT_FALSE(fake::FolderExists("C:\\T"));
+  EXPECT_EQ(fake::Paths(), (Calls{"C:\\Keep", "C:\\Keep\\k.txt"}));
+  EXPECT_EQ(fake::CallsOf("RemoveFile"),
+            (Calls{"C:\\T\\a.txt", "C:\\T\\b.txt", "C:\\T\\s\\x.bin"}));
+  EXPECT_EQ(fake::CallsOf("RemoveFolder"), (Calls{"C:\\T\\s", "C:\\T"}));
+  EXPECT_EQ(fake::CallsOf("OpenFolderListing"),
+            (Calls{"C:\\T\\*.*", "C:\\T\\*.*", "C:\\T\\*.*", "C:\\T\\s\\*.*", "C:\\T\\s\\*.*",
+                   "C:\\T\\*.*"}));
+  EXPECT_EQ(fake::OpenListings(), 0);
+}
+
+TEST_F(DeleteFolderTreeTest, UndeletableFileEndsTheWalkOfItsFolder) {
+  fake::AddFile("C:\\T\\a.exe", "running");
+  fake::AddFile("C:\\T\\b.txt", "b");
+  fake::SetInUse("C:\\T\\a.exe");
+  setup::DeleteFolderTree("C:\\T");
+  EXPECT_EQ(fake::CallsOf("RemoveFile"), (Calls{"C:\\T\\a.exe"}));
+  EXPECT_TRUE(fake::FileExists("C:\\T\\b.txt"));
+  EXPECT_TRUE(fake::FolderExists("C:\\T"));
+
+  fake::Reset();
+  fake::AddFile("C:\\T\\a.txt", "read-only");
+  fake::AddFile("C:\\T\\b.txt", "b");
+  fake::SetReadOnly("C:\\T\\a.txt");
+  setup::DeleteFolderTree("C:\\T\\");
+  EXPECT_TRUE(fake::FileExists("C:\\T\\b.txt"));
+  EXPECT_EQ(fake::OpenListings(), 0);
+}
+
+TEST_F(DeleteFolderTreeTest, SubFolderThatStaysEndsTheWalkInsteadOfLooping) {
+  // One sub-folder holds a file in use, another cannot be removed though
+  // empty, a third keeps a dot-folder; each is listed first on every restart.
+  fake::AddFile("C:\\T\\a\\in-use.dll", "x");
+  fake::SetInUse("C:\\T\\a\\in-use.dll");
+  fake::AddFile("C:\\T\\z.txt", "z");
+  setup::DeleteFolderTree("C:\\T");
+  EXPECT_TRUE(fake::FileExists("C:\\T\\z.txt"));
+  EXPECT_EQ(fake::CallsOf("OpenFolderListing"), (Calls{"C:\\T\\*.*", "C:\\T\\a\\*.*"}));
+
+  fake::Reset();
+  fake::AddFolder("C:\\T\\a");
+  fake::FailRemoveFolder("C:\\T\\a");
+  fake::AddFile("C:\\T\\z.txt", "z");
+  setup::DeleteFolderTree("C:\\T");
+  EXPECT_TRUE(fake::FolderExists("C:\\T\\a"));
+  EXPECT_TRUE(fake::FileExists("C:\\T\\z.txt"));
+
+  fake::Reset();
+  fake::AddFolder("C:\\T\\a\\.git");
+  fake::AddFile("C:\\T\\z.txt", "z");
+  setup::DeleteFolderTree("C:\\T");
+  EXPECT_TRUE(fake::FolderExists("C:\\T\\a\\.git"));
+  EXPECT_TRUE(fake::FileExists("C:\\T\\z.txt"));
+  EXPECT_EQ(fake::OpenListings(), 0);
+}
+
+TEST_F(DeleteFolderTreeTest, DotFoldersStayDotFilesGo) {
+  fake::AddFile("C:\\T\\.hidden\\inside.txt", "i");
+  fake::AddFile("C:\\T\\.profile", "p");
+  fake::AddFile("C:\\T\\x.txt", "x");
+  setup::DeleteFolderTree("C:\\T");
+  EXPECT_EQ(fake::Paths(), (Calls{"C:\\T", "C:\\T\\.hidden", "C:\\T\\.hidden\\inside.txt"}));
+  EXPECT_EQ(fake::CallsOf("RemoveFile"), (Calls{"C:\\T\\.profile", "C:\\T\\x.txt"}));
+}
+
+TEST_F(DeleteFolderTreeTest, MissingUnlistableOrEmptyNameChangesNothing) {
+  fake::AddFile("C:\\Other\\f.txt", "f");
+  EXPECT_EQ(setup::DeleteFolderTree("C:\\Missing"), 1);
+  EXPECT_TRUE(fake::CallsOf("RemoveFile").empty());
+
+  fake::FailListing("C:\\Other");
+  EXPECT_EQ(setup::DeleteFolderTree("C:\\Other"), 1);
+  EXPECT_TRUE(fake::FileExists("C:\\Other\\f.txt"));
+
+  // An empty text would name the root of the current drive.
+  fake::AddFile("\\root.txt", "r");
+  fake::ClearCalls();
+  EXPECT_EQ(setup::DeleteFolderTree(""), 1);
+  EXPECT_EQ(setup::DeleteFolderTree(nullptr), 1);
+  EXPECT_TRUE(fake::Calls().empty());
+}
+
+TEST_F(DeleteFolderTreeTest, EntryPathThatDoesNotFitIsNotTouched) {
+  // Folder 2040 characters; "\" + 6-character name gives 2047 (fits), a
+  // 7-character name 2048 (does not).
+  const std::string folder = "C:\\" + std::string(2037, 'd');
+  fake::AddFile(folder + "\\abcdef", "fits");
+  setup::DeleteFolderTree(folder.c_str());
+  EXPECT_FALSE(fake::FolderExists(folder));
+
+  fake::Reset();
+  fake::AddFile(folder + "\\abcdefg", "too long");
+  setup::DeleteFolderTree(folder.c_str());
+  EXPECT_TRUE(fake::FileExists(folder + "\\abcdefg"));
+  EXPECT_TRUE(fake::CallsOf("RemoveFile").empty());
+}
+
+struct CutCase {
+  const char* path;
+  const char* stripped;
+  const char* kept;
+};
+
+TEST(ComponentCutTest, StripAndKeepLastComponent) {
+  const CutCase cases[] = {
+      {"C:\\Dir\\Setup.exe", "C:\\Dir", "Setup.exe"},
+      {"Setup.exe", "Setup.exe", "Setup.exe"},
+      {"\\Setup.exe", "", "Setup.exe"},
+      {"C:\\Dir\\", "C:\\Dir", ""},
+      {"C:\\A\\", "C:\\A", ""},
+      {"", "", ""},
+      {"\\", "", ""},
+  };
+  for (const CutCase& c : cases) {
+    char buffer[64];
+    std::strcpy(buffer, c.path);
+    setup::StripLastComponent(buffer);
+    EXPECT_STREQ(buffer, c.stripped) << c.path;
+    std::strcpy(buffer, c.path);
+    setup::KeepLastComponent(buffer);
+    EXPECT_STREQ(buffer, c.kept) << c.path;
+  }
+}
+
+}  // namespace

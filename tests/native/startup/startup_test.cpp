@@ -1,0 +1,207 @@
+// Start-up against the fake platform: the command line's tail and options,
+// the stale windows, and ApplicationMain's runs and exit codes.
+#include <string>
+#include <vector>
+
+#include "app/application_main.h"
+#include "app/parse_options.h"
+#include "tests/native/window/window_fixture.h"
+#include "ui/window_messages.h"
+
+namespace window_test {
+namespace {
+
+// --- Command line ---------------------------------------------------------------
+
+TEST(ParseOptionsTest, ScansCharacterByCharacterForTheFiveOptions) {
+  struct Case {
+    const char* text;
+    int hidden, install, uninstall;
+  };
+  const Case cases[] = {
+      {nullptr, 0, 0, 0},       {"", 0, 0, 0},         {"-", 0, 0, 0},          {"h", 0, 0, 0},
+      {"-h", 1, 0, 0},          {"-H", 1, 0, 0},       {"-i", 0, 1, 0},         {"-I", 0, 0, 0},
+      {"-u", 0, 0, 1},          {"-U", 0, 0, 1},       {"-h -i", 1, 1, 0},      {"-i -h", 1, 1, 0},
+      {"-h-i", 1, 1, 0},        {"-hu", 1, 0, 0},      {"--h", 0, 0, 0},        {"-h -", 1, 0, 0},
+      {"--", 0, 0, 0},          {"x-i", 0, 1, 0},      {"-x -u", 0, 0, 1},      {"C:\\my-updates", 0, 0, 1},
+      {"/h /i", 0, 0, 0},       {"-- -u", 0, 0, 1},    {"-h\t-U", 1, 0, 1},     {"a-", 0, 0, 0},
+  };
+  for (const Case& c : cases) {
+    app::hiddenMode = app::installMode = app::uninstallMode = 0;
+    app::ParseOptions(c.text);
+    const std::string name = c.text != nullptr ? c.text : "(null)";
+    EXPECT_EQ(app::hiddenMode, c.hidden) << name;
+    EXPECT_EQ(app::installMode, c.install) << name;
+    EXPECT_EQ(app::uninstallMode, c.uninstall) << name;
+  }
+  // Flags are only ever set.
+  app::ParseOptions("-h");
+  app::ParseOptions("none");
+  EXPECT_EQ(app::hiddenMode, 1);
+  app::hiddenMode = app::installMode = app::uninstallMode = 0;
+}
+
+TEST(CommandLineTailTest, SkipsTheProgramNameAndTheBlanksAfterIt) {
+  struct Case {
+    const char* line;
+    const char* tail;
+  };
+  const Case cases[] = {
+      {"\"C:\\Program Files\\my-u\\BrevikSetup.exe\" -h -i", "-h -i"},
+      {"\"C:\\a b\\setup.exe\"\t \x01 -u", "-u"},
+      {"\"C:\\a b\\setup.exe\"-h", "-h"},
+      {"C:\\my-u\\setup.exe -h", "-h"},
+      {"C:\\my-u\\setup.exe\t\t-i  ", "-i  "},
+      {"setup.exe", ""},
+      {"setup.exe   ", ""},
+      {"\"unterminated -h", ""},
+      {"", ""},
+      {"se\xE9tup.exe -h", "-h"},  // a letter above 127 is not a blank
+  };
+  for (const Case& c : cases) EXPECT_STREQ(app::CommandLineTail(c.line), c.tail) << c.line;
+  EXPECT_STREQ(app::CommandLineTail(nullptr), "");
+
+  // A hyphen in the program's own path never reaches the scan.
+  app::hiddenMode = app::installMode = app::uninstallMode = 0;
+  app::ParseOptions(app::CommandLineTail("\"C:\\my-updates\\Brevik-Setup.exe\""));
+  app::ParseOptions(app::CommandLineTail("C:\\my-updates\\setup.exe"));
+  EXPECT_EQ(app::uninstallMode, 0);
+}
+
+// --- Stale windows -------------------------------------------------------------------
+
+class StartupTest : public WindowFixture {};
+
+platform::WindowHandle Handle(uintptr_t value) { return reinterpret_cast<platform::WindowHandle>(value); }
+
+TEST_F(StartupTest, StaleWindowsAreThoseWhoseTitleBeginsWithThePrefixExactly) {
+  fake::AddTopLevelWindow(Handle(1), "Kelvane Brevik");
+  fake::AddTopLevelWindow(Handle(2), "Kelvane Brevik Installation (Version 1.0.0.7)");
+  fake::AddTopLevelWindow(Handle(3), "kelvane brevik");
+  fake::AddTopLevelWindow(Handle(4), "Kelvane Brevi");
+  fake::AddTopLevelWindow(nullptr, "Kelvane Brevik");
+  fake::AddTopLevelWindow(Handle(5), "");
+  fake::AddTopLevelWindow(Handle(6), "The Kelvane Brevik");
+  fake::AddTopLevelWindow(Handle(7), "Kelvane Brevik companion");
+  app::CloseStaleWindows("Kelvane Brevik");
+
+  EXPECT_EQ(LinesOf("PostWindowMessage"),
+            (std::vector<std::string>{"PostWindowMessage 1 2 0 0", "PostWindowMessage 2 2 0 0",
+                                      "PostWindowMessage 7 2 0 0"}));
+  EXPECT_EQ(fake::VisitedWindows().size(), 8u);     // never cut short
+  EXPECT_EQ(LinesOf("ReadWindowTitle").size(), 7u);  // the empty handle is skipped
+}
+
+TEST_F(StartupTest, StaleWindowTitlesAreReadToAtMost511Characters) {
+  const std::string prefix511(511, 'K');
+  const std::string prefix512(512, 'K');
+  fake::AddTopLevelWindow(Handle(1), prefix512);
+  fake::AddTopLevelWindow(Handle(2), prefix512 + "and more");
+  app::CloseStaleWindows(prefix512.c_str());
+  EXPECT_TRUE(LinesOf("PostWindowMessage").empty());
+  app::CloseStaleWindows(prefix511.c_str());
+  EXPECT_EQ(LinesOf("PostWindowMessage").size(), 2u);
+}
+
+// --- ApplicationMain ---------------------------------------------------------------------
+
+const std::string kLock =
+    "CreateOwnedMutex Kelvane Brevik-Installation- Mutex-{12783DE4-C2B5-4698-9D26-EA7E355B50E9}";
+platform::ModuleHandle const kInstance = reinterpret_cast<platform::ModuleHandle>(0x400000);
+
+TEST_F(StartupTest, ASecondCopyEndsAtOnceWithMinusOneDoingNothing) {
+  for (int outcome : {platform::MUTEX_ALREADY_EXISTS, platform::MUTEX_FAILED}) {
+    SetUp();
+    fake::AddTopLevelWindow(Handle(1), "Kelvane Brevik Installation (Version 1.0.0.7)");
+    fake::SetMutexOutcome(outcome);
+    EXPECT_EQ(app::ApplicationMain(kInstance, "-h -i"), -1);
+    std::vector<std::string> expected = {kLock};
+    if (outcome == platform::MUTEX_ALREADY_EXISTS) expected.push_back("CloseNamedMutex");
+    EXPECT_EQ(fake::SeamLog(), expected);
+    EXPECT_TRUE(fake::CallsOf("QueryWow64").empty());
+    EXPECT_EQ(fake::OpenMutexHandles(), 0u);
+    // Options are parsed before the lock.
+    EXPECT_EQ(app::hiddenMode, 1);
+    EXPECT_EQ(app::installMode, 1);
+  }
+}
+
+TEST_F(StartupTest, HiddenRunWithoutDriverAndUninstallEndsWithZero) {
+  fake::SetWow64(platform::WOW64_ANSWERED, 1);
+  EXPECT_EQ(app::ApplicationMain(kInstance, "-h -u"), 0);
+  const std::vector<std::string> log = fake::SeamLog();
+  const std::vector<std::string> order = {kLock,
+                                          "EnumerateTopLevelWindows",
+                                          "InitializeThreadCom",
+                                          "RegisterWindowClass",
+                                          "CreateAppWindow KVBrevik0Installer0MainWindow0 | Kelvane Brevik "
+                                          "Installation (Version 1.0.0.7) |",
+                                          "ShowAppWindow",
+                                          "RunMessageLoop",
+                                          "EndMessageLoop 0",
+                                          "RunMessageLoop ends 0",
+                                          "ReleaseNamedMutex",
+                                          "CloseNamedMutex",
+                                          "UninitializeThreadCom"};
+  int last = -1;
+  for (const std::string& step : order) {
+    const int at = IndexOf(step);
+    EXPECT_GT(at, last) << step;
+    last = at;
+  }
+  EXPECT_EQ(app::appState.instance, kInstance);
+  EXPECT_EQ(app::appState.is64BitHost, 1);
+  EXPECT_FALSE(fake::MutexOwned());
+  EXPECT_EQ(fake::OpenMutexHandles(), 0u);
+}
+
+TEST_F(StartupTest, ComIsEndedOnlyWhenThisThreadBeganIt) {
+  fake::SetComInitResult(0);
+  EXPECT_EQ(app::ApplicationMain(kInstance, "-h -u"), 0);
+  EXPECT_TRUE(LinesOf("UninitializeThreadCom").empty());
+}
+
+TEST_F(StartupTest, HiddenRunWithoutModeWaitsUntilClosedFromOutside) {
+  // Nothing ends the loop by itself: the fake reports a loop that would wait
+  // for ever.
+  EXPECT_EQ(app::ApplicationMain(kInstance, "-h"), fake::LOOP_STALLED);
+
+  // A close request from outside, once the loop runs, ends it with 0.
+  SetUp();
+  fake::SetSeamObserver([](const std::string& line) {
+    if (line == "RunMessageLoop") platform::PostWindowMessage(app::appState.mainWindow, ui::WM_CLOSE, 0, 0);
+  });
+  EXPECT_EQ(app::ApplicationMain(kInstance, "-h"), 0);
+  EXPECT_TRUE(LinesOf("ShowMessageBox").empty());
+  EXPECT_TRUE(LinesOf("RunMessageLoop stalled").empty());
+}
+
+TEST_F(StartupTest, HiddenInstallFailureEndsWithTheResultAndShowsNothing) {
+  EXPECT_EQ(app::ApplicationMain(kInstance, "-h -i"), -1);
+  EXPECT_TRUE(LinesOf("ShowMessageBox").empty());
+  EXPECT_EQ(LinesOf("EndMessageLoop"), std::vector<std::string>{"EndMessageLoop -1"});
+}
+
+TEST_F(StartupTest, VisibleInstallFailureShowsItsBoxAndEndsWithTheResult) {
+  PumpWhileBoxesShow();
+  EXPECT_EQ(app::ApplicationMain(kInstance, "-i"), -1);
+  const std::vector<std::string> boxes = LinesOf("ShowMessageBox");
+  ASSERT_EQ(boxes.size(), 1u);
+  EXPECT_NE(boxes[0].find("Brevik Installation Error"), std::string::npos);
+  EXPECT_GT(IndexOf("EndMessageLoop"), IndexOf("ShowMessageBox"));
+}
+
+TEST_F(StartupTest, NoWindowMeansNoLoopAndItsOwnExitCode) {
+  fake::FailWindowCreation(true);
+  EXPECT_EQ(app::ApplicationMain(kInstance, ""), app::EXIT_NO_WINDOW);
+  EXPECT_EQ(app::EXIT_NO_WINDOW, -2);
+  EXPECT_EQ(LinesOf("ShowMessageBox"),
+            std::vector<std::string>{"ShowMessageBox 0 0x30 Startup Error | Failed to create window..."});
+  EXPECT_TRUE(LinesOf("RunMessageLoop").empty());
+  EXPECT_LT(IndexOf("ReleaseNamedMutex"), IndexOf("CloseNamedMutex"));
+  EXPECT_GT(IndexOf("UninitializeThreadCom"), IndexOf("CloseNamedMutex"));
+  EXPECT_EQ(fake::OpenMutexHandles(), 0u);
+}
+
+}  // namespace
+}  // namespace window_test

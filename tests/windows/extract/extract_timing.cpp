@@ -1,0 +1,137 @@
+// Whole-process timing of extraction under Wine or Windows. Extracts, N times
+// each, into a fresh folder:
+//   - the sample package embedded in this program as raw-data resource 100;
+//   - a package of the shipped entry sizes (3.5 MB), built in memory and
+//     embedded as resource 100 into a copy of this program, which is then
+//     loaded as a data file and handed to the extraction as its module.
+// Prints the time per extraction and the rate.
+//
+//   extract_timing [N]        (default 20)
+#include <windows.h>
+
+#include <cstdio>
+#include <cstdlib>
+#include <cstring>
+#include <memory>
+#include <string>
+#include <vector>
+
+#include "app/app_state.h"
+#include "package/extract.h"
+#include "package/load_table.h"
+#include "package/package_format.h"
+#include "package/package_walk.h"
+#include "platform/package_view.h"
+#include "setup/folder_tree.h"
+
+namespace {
+
+// The sizes of the shipped package's 21 entries, in table order.
+constexpr uint32_t SHIPPED_SIZES[package::PACKAGE_ENTRY_COUNT] = {
+    7358,   7358,   8859, 28392, 8855, 28392, 8847, 27880, 8867, 33512,   8863,
+    33512, 888552, 897256, 4165, 4161, 4602, 4173, 4169, 1505568, 3876};
+
+std::vector<uint8_t> ShippedSizePackage() {
+  std::vector<package::PackFile> files;
+  uint32_t x = 0x2545F491u;
+  for (uint32_t i = 0; i < package::PACKAGE_ENTRY_COUNT; ++i) {
+    package::PackFile file;
+    file.name = "entry" + std::to_string(i + 1) + ".bin";
+    file.content.resize(SHIPPED_SIZES[i]);
+    for (uint8_t& byte : file.content) {
+      x ^= x << 13;
+      x ^= x >> 17;
+      x ^= x << 5;
+      byte = static_cast<uint8_t>(x);
+    }
+    files.push_back(std::move(file));
+  }
+  std::vector<uint8_t> bytes;
+  package::BuildPackage(files, package::DEFAULT_RESERVED, bytes);
+  return bytes;
+}
+
+// Copies this program to `copy` with `bytes` as its only resource, raw-data
+// 100, and loads the copy as a data file.
+HMODULE EmbedIntoCopy(const std::string& copy, const std::vector<uint8_t>& bytes) {
+  char self[MAX_PATH + 1] = {};
+  GetModuleFileNameA(nullptr, self, MAX_PATH);
+  if (!CopyFileA(self, copy.c_str(), FALSE)) {
+    return nullptr;
+  }
+  HANDLE update = BeginUpdateResourceA(copy.c_str(), TRUE);
+  if (update == nullptr) {
+    return nullptr;
+  }
+  const BOOL added =
+      UpdateResourceA(update, MAKEINTRESOURCEA(10), MAKEINTRESOURCEA(platform::PACKAGE_RESOURCE_ID),
+                      MAKELANGID(LANG_NEUTRAL, SUBLANG_NEUTRAL),
+                      const_cast<uint8_t*>(bytes.data()), static_cast<DWORD>(bytes.size()));
+  if (!EndUpdateResourceA(update, added ? FALSE : TRUE) || !added) {
+    return nullptr;
+  }
+  return LoadLibraryExA(copy.c_str(), nullptr, LOAD_LIBRARY_AS_DATAFILE);
+}
+
+// Extracts the package of `module` `rounds` times into `folder`; prints one
+// line. False when an extraction failed.
+bool Time(const char* label, HMODULE module, const std::string& folder, int rounds) {
+  auto state = std::make_unique<app::AppState>();
+  app::ClearAppState(*state);
+  state->instance = module;
+  const std::string target = folder + "\\KV\\Brevik";
+  std::strcpy(state->targetFolder, target.c_str());
+  platform::UniquePackage package;
+  platform::ReadOnlyBytes bytes{nullptr, 0};
+  if (setup::CreateFolderTree(target.c_str()) != 1 ||
+      platform::OpenPackage(module, package, bytes) != platform::PACKAGE_OPEN ||
+      package::LoadPackageTable(*state) != package::LOAD_TABLE_OK) {
+    std::printf("%s: no package or no folder\n", label);
+    return false;
+  }
+  const double megabytes = static_cast<double>(bytes.size) / (1024.0 * 1024.0);
+
+  LARGE_INTEGER frequency;
+  LARGE_INTEGER start;
+  LARGE_INTEGER end;
+  QueryPerformanceFrequency(&frequency);
+  QueryPerformanceCounter(&start);
+  int failures = 0;
+  for (int round = 0; round < rounds; ++round) {
+    if (package::ExtractPackage(*state) != package::EXTRACT_OK) {
+      ++failures;
+    }
+  }
+  QueryPerformanceCounter(&end);
+  const double seconds =
+      static_cast<double>(end.QuadPart - start.QuadPart) / static_cast<double>(frequency.QuadPart);
+  std::printf("%s: %.2f MB, %d extractions in %.3f s: %.1f ms each, %.1f MB/s%s\n", label,
+              megabytes, rounds, seconds, seconds * 1000.0 / rounds, megabytes * rounds / seconds,
+              failures != 0 ? " (SOME FAILED)" : "");
+  return failures == 0;
+}
+
+}  // namespace
+
+int main(int argc, char** argv) {
+  const int rounds = argc > 1 && std::atoi(argv[1]) > 0 ? std::atoi(argv[1]) : 20;
+  char temp[MAX_PATH + 1] = {};
+  GetTempPathA(MAX_PATH, temp);
+  const std::string work = std::string(temp) + "kv-extract-timing";
+  setup::DeleteFolderTree(work.c_str());
+  setup::CreateFolderTree((work + "\\x").c_str());
+
+  bool ok = Time("sample package", GetModuleHandleA(nullptr), work + "\\sample", rounds);
+
+  const std::vector<uint8_t> shipped = ShippedSizePackage();
+  HMODULE copy = EmbedIntoCopy(work + "\\shipped-size.exe", shipped);
+  if (copy == nullptr) {
+    std::printf("shipped-size package: could not embed it\n");
+    ok = false;
+  } else {
+    ok = Time("shipped-size package", copy, work + "\\shipped", rounds) && ok;
+    FreeLibrary(copy);
+  }
+  setup::DeleteFolderTree(work.c_str());
+  return ok ? 0 : 1;
+}

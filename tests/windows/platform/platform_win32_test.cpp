@@ -1,0 +1,210 @@
+// The Win32 platform layer: where optional libraries come from, the
+// special-folder sources, files and folders, the package view, the module
+// path, and the handle wrapper's care for the last error.
+#include <windows.h>
+
+#include <gtest/gtest.h>
+
+#include <algorithm>
+#include <cstring>
+#include <string>
+#include <vector>
+
+#include "platform/platform.h"
+#include "platform/win32/system_library.h"
+#include "platform/win32/win32_handles.h"
+#include "tests/windows/platform/win_test_support.h"
+
+namespace {
+
+std::string ModuleFolder(HMODULE module) {
+  char path[MAX_PATH + 1] = {};
+  GetModuleFileNameA(module, path, MAX_PATH);
+  std::string text = path;
+  return text.substr(0, text.rfind('\\'));
+}
+
+std::string SystemFolder() {
+  char path[MAX_PATH + 1] = {};
+  GetSystemDirectoryA(path, MAX_PATH);
+  return path;
+}
+
+TEST(SystemLibraryTest, LoadsFromTheSystemFolderOnly) {
+  platform::win32::UniqueLibrary shell = platform::win32::LoadSystemLibrary("SHELL32.DLL");
+  ASSERT_TRUE(shell.IsValid());
+  EXPECT_TRUE(win_test::SamePathIgnoringCase(ModuleFolder(shell.Get()), SystemFolder()));
+
+  // A library of a name the system folder lacks, planted in the current
+  // folder, is not loaded from there, though a plain load finds it. (The
+  // plain load comes second: a module already loaded under the same base
+  // name would be handed out whatever the search flags.)
+  win_test::TempFolder folder;
+  const std::string planted = folder / "KVPLANT.DLL";
+  ASSERT_TRUE(CopyFileA((SystemFolder() + "\\SHFOLDER.DLL").c_str(), planted.c_str(), FALSE));
+  char previous[MAX_PATH + 1] = {};
+  GetCurrentDirectoryA(MAX_PATH, previous);
+  ASSERT_TRUE(SetCurrentDirectoryA(folder.Path().c_str()));
+  platform::win32::UniqueLibrary restricted = platform::win32::LoadSystemLibrary("KVPLANT.DLL");
+  platform::win32::UniqueLibrary byPath = platform::win32::LoadSystemLibraryByPath("KVPLANT.DLL");
+  platform::win32::UniqueLibrary plain(LoadLibraryA("KVPLANT.DLL"));
+  SetCurrentDirectoryA(previous);
+  EXPECT_FALSE(restricted.IsValid());
+  EXPECT_FALSE(byPath.IsValid());
+  EXPECT_TRUE(plain.IsValid());
+  plain.Reset();
+}
+
+TEST(SystemLibraryTest, FullPathWayLoadsTheSystemCopy) {
+  platform::win32::UniqueLibrary shfolder =
+      platform::win32::LoadSystemLibraryByPath("SHFOLDER.DLL");
+  ASSERT_TRUE(shfolder.IsValid());
+  EXPECT_TRUE(win_test::SamePathIgnoringCase(ModuleFolder(shfolder.Get()), SystemFolder()));
+  EXPECT_NE(GetProcAddress(shfolder.Get(), "SHGetFolderPathA"), nullptr);
+}
+
+TEST(FolderSourceTest, BothSourcesAnswerTheSameProgramFilesFolder) {
+  char first[512];
+  char second[512];
+  {
+    platform::UniqueFolderSource shell;
+    ASSERT_EQ(platform::OpenFolderSource(platform::FOLDER_SOURCE_SHELL, shell),
+              platform::SOURCE_READY);
+    EXPECT_EQ(platform::QuerySpecialFolder(shell, 38, 0, first, sizeof first),
+              platform::FOLDER_FOUND);
+    // An answer that does not fit is refused, not cut.
+    char small[5] = "xxxx";
+    EXPECT_EQ(platform::QuerySpecialFolder(shell, 38, 0, small, sizeof small),
+              platform::FOLDER_TOO_LONG);
+    EXPECT_STREQ(small, "");
+  }
+  platform::UniqueFolderSource shfolder;
+  ASSERT_EQ(platform::OpenFolderSource(platform::FOLDER_SOURCE_SHFOLDER, shfolder),
+            platform::SOURCE_READY);
+  EXPECT_EQ(platform::QuerySpecialFolder(shfolder, 38, 0, second, sizeof second),
+            platform::FOLDER_FOUND);
+  EXPECT_STREQ(first, second);
+  EXPECT_STREQ(first, win_test::In64BitPrefix() ? "C:\\Program Files (x86)" : "C:\\Program Files");
+}
+
+TEST(WindowsFolderTest, FollowsTheSystemContract) {
+  char folder[2048] = {};
+  const uint32_t length = platform::GetWindowsFolder(folder, 2000);
+  ASSERT_GT(length, 0u);
+  EXPECT_EQ(length, std::strlen(folder));
+  char small[3] = "ab";
+  EXPECT_EQ(platform::GetWindowsFolder(small, sizeof small), length + 1);
+}
+
+TEST(FilesTest, CreateAndRemoveFolders) {
+  win_test::TempFolder folder;
+  const std::string child = folder / "child";
+  EXPECT_EQ(platform::CreateFolder(child.c_str()), platform::FOLDER_CREATED);
+  EXPECT_EQ(platform::CreateFolder(child.c_str()), platform::FOLDER_ALREADY_EXISTS);
+  EXPECT_EQ(platform::CreateFolder((folder / "missing\\child").c_str()),
+            platform::FOLDER_NOT_CREATED);
+
+  ASSERT_TRUE(win_test::WriteFile(child + "\\f.txt", "f"));
+  EXPECT_EQ(platform::RemoveFolder(child.c_str()), 0);
+  EXPECT_EQ(platform::RemoveFile((child + "\\f.txt").c_str()), 1);
+  EXPECT_EQ(platform::RemoveFile((child + "\\f.txt").c_str()), 0);
+  EXPECT_EQ(platform::RemoveFolder(child.c_str()), 1);
+  EXPECT_FALSE(win_test::Exists(child));
+}
+
+TEST(FilesTest, ListingHoldsEveryEntryWithItsKind) {
+  win_test::TempFolder folder;
+  ASSERT_TRUE(win_test::WriteFile(folder / "a.txt", "a"));
+  ASSERT_TRUE(CreateDirectoryA((folder / "sub").c_str(), nullptr));
+
+  platform::UniqueFolderListing listing;
+  platform::FolderEntry entry;
+  ASSERT_EQ(platform::OpenFolderListing((folder / "*.*").c_str(), listing, entry), 1);
+  std::vector<std::string> files;
+  std::vector<std::string> folders;
+  do {
+    (entry.isFolder != 0 ? folders : files).push_back(entry.name);
+  } while (platform::NextFolderEntry(listing, entry) != 0);
+  std::sort(folders.begin(), folders.end());
+  EXPECT_EQ(files, std::vector<std::string>{"a.txt"});
+  EXPECT_EQ(folders, (std::vector<std::string>{".", "..", "sub"}));
+
+  platform::UniqueFolderListing missing;
+  EXPECT_EQ(platform::OpenFolderListing((folder / "none\\*.*").c_str(), missing, entry), 0);
+  EXPECT_FALSE(missing.IsValid());
+}
+
+TEST(FilesTest, WriteFileBlockCreatesOrEmptiesAndWritesInOnePiece) {
+  win_test::TempFolder folder;
+  const std::string path = folder / "data.bin";
+  ASSERT_TRUE(win_test::WriteFile(path, std::string(1000, 'x')));
+  const std::string content = "new content";
+  platform::BlockWrite write =
+      platform::WriteFileBlock(path.c_str(), content.data(), static_cast<uint32_t>(content.size()));
+  EXPECT_EQ(write.opened, 1);
+  EXPECT_EQ(write.writeReported, 1);
+  EXPECT_EQ(write.written, content.size());
+  EXPECT_EQ(win_test::ReadFile(path), content);
+
+  write = platform::WriteFileBlock(path.c_str(), nullptr, 0);
+  EXPECT_EQ(write.opened, 1);
+  EXPECT_EQ(write.writeReported, 1);
+  EXPECT_EQ(win_test::ReadFile(path), "");
+
+  EXPECT_EQ(platform::WriteFileBlock((folder / "none\\x.bin").c_str(), "x", 1).opened, 0);
+
+  const std::string inUse = folder / "held.bin";
+  ASSERT_TRUE(win_test::WriteFile(inUse, "keep"));
+  win_test::HeldFile held(inUse);
+  ASSERT_TRUE(held.IsOpen());
+  EXPECT_EQ(platform::WriteFileBlock(inUse.c_str(), "x", 1).opened, 0);
+}
+
+TEST(FilesTest, ReadOnlyFileIsNeitherDeletedNorWritten) {
+  win_test::TempFolder folder;
+  const std::string readOnly = folder / "ro.bin";
+  ASSERT_TRUE(win_test::WriteFile(readOnly, "keep"));
+  ASSERT_TRUE(win_test::MakeReadOnly(readOnly));
+  EXPECT_EQ(platform::RemoveFile(readOnly.c_str()), 0);
+  if (!win_test::ReadOnlyIsEnforced(readOnly)) {
+    GTEST_SKIP() << "read-only files are writable here (Wine run by root)";
+  }
+  EXPECT_EQ(platform::WriteFileBlock(readOnly.c_str(), "x", 1).opened, 0);
+  EXPECT_EQ(win_test::ReadFile(readOnly), "keep");
+}
+
+TEST(PackageViewTest, ModuleWithoutPackageIsMissing) {
+  platform::UniquePackage package;
+  platform::ReadOnlyBytes bytes{reinterpret_cast<const uint8_t*>(1), 1};
+  EXPECT_EQ(platform::OpenPackage(GetModuleHandleA(nullptr), package, bytes),
+            platform::PACKAGE_MISSING);
+  EXPECT_FALSE(package.IsValid());
+  EXPECT_EQ(bytes.data, nullptr);
+  EXPECT_EQ(bytes.size, 0u);
+}
+
+TEST(ModulePathTest, NamesTheRunningProgramAndRefusesWhatDoesNotFit) {
+  char path[1024];
+  ASSERT_EQ(platform::GetModulePath(nullptr, path, sizeof path), 1);
+  char expected[1024] = {};
+  GetModuleFileNameA(nullptr, expected, sizeof expected);
+  EXPECT_STREQ(path, expected);
+
+  char small[8] = "xxxxxxx";
+  EXPECT_EQ(platform::GetModulePath(nullptr, small, sizeof small), 0);
+  EXPECT_STREQ(small, "");
+}
+
+TEST(UniqueHandleTest, ClosingKeepsTheLastError) {
+  win_test::TempFolder folder;
+  const std::string path = folder / "f.bin";
+  platform::win32::UniqueFile file(CreateFileA(path.c_str(), GENERIC_WRITE, 0, nullptr,
+                                               CREATE_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr));
+  ASSERT_TRUE(file.IsValid());
+  SetLastError(ERROR_DISK_FULL);
+  file.Reset();
+  EXPECT_EQ(GetLastError(), static_cast<DWORD>(ERROR_DISK_FULL));
+  EXPECT_FALSE(file.IsValid());
+}
+
+}  // namespace

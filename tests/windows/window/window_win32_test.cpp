@@ -1,0 +1,212 @@
+// The window seam against the real services under Wine: the main window made
+// hidden and shown, ended through its own messages with the loop's quit
+// code; the single-instance mutex; the stale windows of the product.
+#include <gtest/gtest.h>
+
+#include <windows.h>
+
+#include <algorithm>
+#include <cctype>
+#include <string>
+#include <vector>
+
+#include "app/app_state_instance.h"
+#include "app/application_main.h"
+#include "app/options.h"
+#include "platform/window.h"
+#include "ui/frame_metrics.h"
+#include "ui/main_window.h"
+
+namespace window_win32_test {
+
+extern const uint32_t kPortableMessages[];
+extern const unsigned kPortableMessageCount;
+
+namespace {
+
+const char kTitle[] = "Main window test";
+
+// Hands every queued message to its window, the quit message included.
+void DrainMessages() {
+  MSG message;
+  while (::PeekMessageA(&message, nullptr, 0, 0, PM_REMOVE)) {
+    if (message.message == WM_QUIT) continue;
+    ::TranslateMessage(&message);
+    ::DispatchMessageA(&message);
+  }
+}
+
+class MainWindowWin32Test : public ::testing::Test {
+ protected:
+  void SetUp() override {
+    app::ClearAppState(app::appState);
+    app::appState.instance = ::GetModuleHandleA(nullptr);
+    app::hiddenMode = 0;
+    app::installMode = 0;
+    app::uninstallMode = 0;
+    ui::ResetWindowEnding();
+    DrainMessages();
+  }
+  void TearDown() override {
+    if (window_ != nullptr && ::IsWindow(window_)) ::DestroyWindow(window_);
+    DrainMessages();
+    platform::UnregisterWindowClass(app::appState.instance, ui::MAIN_WINDOW_CLASS);
+  }
+  HWND Create() {
+    window_ = static_cast<HWND>(
+        ui::CreateMainWindow(app::appState.instance, ui::MainWindowProc, nullptr, kTitle));
+    return window_;
+  }
+  static SIZE OuterSize(HWND window) {
+    RECT rect{};
+    ::GetWindowRect(window, &rect);
+    return SIZE{rect.right - rect.left, rect.bottom - rect.top};
+  }
+
+  HWND window_ = nullptr;
+};
+
+TEST(WindowMessagesTest, PortableNumbersAreTheSystemsOwn) {
+  const std::vector<uint32_t> system = {WM_CREATE, WM_DESTROY, WM_PAINT,   WM_CLOSE,     WM_QUIT,
+                                        WM_ERASEBKGND, WM_COMMAND, WM_TIMER, WM_MOUSEMOVE, WM_LBUTTONDOWN};
+  ASSERT_EQ(kPortableMessageCount, system.size());
+  for (unsigned i = 0; i < kPortableMessageCount; ++i) EXPECT_EQ(kPortableMessages[i], system[i]) << i;
+}
+
+TEST_F(MainWindowWin32Test, HiddenWindowKeepsItsInitialSizeAndEndsOnAPostedClose) {
+  app::hiddenMode = 1;
+  HWND window = Create();
+  ASSERT_NE(window, nullptr);
+  EXPECT_EQ(app::appState.mainWindow, window);
+  EXPECT_FALSE(::IsWindowVisible(window));
+  const SIZE size = OuterSize(window);
+  EXPECT_EQ(size.cx, 900);
+  EXPECT_EQ(size.cy, 300);
+  EXPECT_EQ(app::appState.timerId, 0u);
+  char className[64] = {};
+  ::GetClassNameA(window, className, sizeof className);
+  EXPECT_STREQ(className, "KVBrevik0Installer0MainWindow0");
+  EXPECT_EQ(static_cast<uint32_t>(::GetWindowLongA(window, GWL_STYLE)) & 0x02CB0000u, 0x02CB0000u);
+  // The creation handler loaded the program's picture.
+  EXPECT_NE(app::appState.backgroundBitmap, nullptr);
+  EXPECT_EQ(app::appState.bitmapWidth, 900);
+  EXPECT_EQ(app::appState.bitmapHeight, 424);
+
+  ASSERT_TRUE(::PostMessageA(window, WM_CLOSE, 0, 0));
+  EXPECT_EQ(platform::RunMessageLoop(), 0);
+  // The end handler ran: resources freed, the window itself still there.
+  EXPECT_EQ(app::appState.backgroundBitmap, nullptr);
+  EXPECT_TRUE(::IsWindow(window));
+}
+
+TEST_F(MainWindowWin32Test, HiddenStartCommandEndsTheLoopWithTheProcedureResult) {
+  app::hiddenMode = 1;
+  app::uninstallMode = 1;
+  HWND window = Create();
+  ASSERT_NE(window, nullptr);
+  // Only the uninstall option and no driver: nothing runs, result 0.
+  app::appState.installed = 0;
+  EXPECT_EQ(platform::RunMessageLoop(), 0);
+
+  // A negative quit code survives the loop.
+  platform::EndMessageLoop(-21);
+  EXPECT_EQ(platform::RunMessageLoop(), -21);
+}
+
+TEST_F(MainWindowWin32Test, VisibleWindowIsSizedAroundThePictureAndBlinksUntilDestroyed) {
+  HWND window = Create();
+  ASSERT_NE(window, nullptr);
+  int32_t border = 0;
+  int32_t caption = 0;
+  ui::GetFrameMetrics(&border, &caption);
+  EXPECT_GT(caption, 0);
+  const SIZE size = OuterSize(window);
+  EXPECT_EQ(size.cx, 900 + 2 * border);
+  EXPECT_EQ(size.cy, 424 + 2 * border + caption + 100);
+  EXPECT_TRUE(::IsWindowVisible(window));
+  EXPECT_EQ(app::appState.timerId, 12347u);
+  // Shown and painted at once: the paint drew the button.
+  EXPECT_EQ(app::appState.buttonRect.left, 580);
+  EXPECT_EQ(app::appState.buttonRect.bottom, 504);
+
+  ui::PostDestroyToMainWindow();
+  EXPECT_EQ(platform::RunMessageLoop(), 0);
+  EXPECT_EQ(app::appState.timerId, 0u);
+}
+
+TEST(FrameMetricsWin32Test, MatchTheSystemsNonClientMetrics) {
+  NONCLIENTMETRICSA metrics{};
+  metrics.cbSize = sizeof metrics;
+  ASSERT_TRUE(::SystemParametersInfoA(SPI_GETNONCLIENTMETRICS, sizeof metrics, &metrics, 0));
+  int32_t border = -1;
+  int32_t caption = -1;
+  ui::GetFrameMetrics(&border, &caption);
+  EXPECT_EQ(border, metrics.iBorderWidth + metrics.iPaddedBorderWidth);
+  EXPECT_EQ(caption, metrics.iCaptionHeight);
+}
+
+TEST(NamedMutexWin32Test, ASecondCreationReportsAlreadyExistsUntilAllHandlesClose) {
+  const std::string name = "Kelvane window test mutex " + std::to_string(::GetCurrentProcessId());
+  {
+    platform::UniqueNamedMutex first;
+    ASSERT_EQ(platform::CreateOwnedMutex(name.c_str(), first), platform::MUTEX_CREATED);
+    ASSERT_TRUE(first.IsValid());
+    // Owned by this thread: a wait from here succeeds at once, recursively.
+    EXPECT_EQ(::WaitForSingleObject(first.Get(), 0), WAIT_OBJECT_0);
+    ::ReleaseMutex(first.Get());
+
+    platform::UniqueNamedMutex second;
+    EXPECT_EQ(platform::CreateOwnedMutex(name.c_str(), second), platform::MUTEX_ALREADY_EXISTS);
+    EXPECT_TRUE(second.IsValid());
+    platform::ReleaseNamedMutex(first.Get());
+  }
+  platform::UniqueNamedMutex again;
+  EXPECT_EQ(platform::CreateOwnedMutex(name.c_str(), again), platform::MUTEX_CREATED);
+  platform::ReleaseNamedMutex(again.Get());
+}
+
+// --- Stale windows ------------------------------------------------------------------
+
+std::vector<HWND> destroyed;
+
+LRESULT CALLBACK RecordingProcedure(HWND window, UINT message, WPARAM first, LPARAM second) {
+  if (message == WM_DESTROY) destroyed.push_back(window);
+  return ::DefWindowProcA(window, message, first, second);
+}
+
+TEST(CloseStaleWindowsWin32Test, PostsDestroyToTitlesThatBeginWithThePrefixOnly) {
+  // The prefix is made unique to this run: the real one would also reach
+  // product windows that other tests in the same Wine session may have open.
+  const std::string prefix = "Kelvane Brevik test " + std::to_string(::GetCurrentProcessId());
+  std::string lower = prefix;
+  for (char& c : lower) c = static_cast<char>(::tolower(static_cast<unsigned char>(c)));
+
+  WNDCLASSA windowClass{};
+  windowClass.lpfnWndProc = RecordingProcedure;
+  windowClass.hInstance = ::GetModuleHandleA(nullptr);
+  windowClass.lpszClassName = "KvStaleWindowTest";
+  ASSERT_NE(::RegisterClassA(&windowClass), 0);
+  auto make = [](const std::string& title) {
+    return ::CreateWindowExA(0, "KvStaleWindowTest", title.c_str(), WS_OVERLAPPED, 0, 0, 100, 100, nullptr,
+                             nullptr, ::GetModuleHandleA(nullptr), nullptr);
+  };
+  HWND alone = make(prefix);
+  HWND longer = make(prefix + " window");
+  HWND otherCase = make(lower);
+  HWND shorter = make(prefix.substr(0, prefix.size() - 1));
+  ASSERT_TRUE(alone && longer && otherCase && shorter);
+
+  app::CloseStaleWindows(prefix.c_str());
+  DrainMessages();
+
+  std::vector<HWND> expected = {alone, longer};
+  std::sort(expected.begin(), expected.end());
+  std::sort(destroyed.begin(), destroyed.end());
+  EXPECT_EQ(destroyed, expected);
+  for (HWND window : {alone, longer, otherCase, shorter}) ::DestroyWindow(window);
+  DrainMessages();
+  ::UnregisterClassA("KvStaleWindowTest", ::GetModuleHandleA(nullptr));
+}
+
+}  // namespace
+}  // namespace window_win32_test

@@ -1,0 +1,368 @@
+// The four kvpack commands: build a package from a manifest, list its table,
+// verify it along the key chain, and extract its verified entries.
+#include "tools/kvpack/commands.h"
+
+#include <cstdio>
+#include <filesystem>
+
+#include "package/package_format.h"
+#include "package/package_walk.h"
+#include "tools/kvpack/exit_codes.h"
+#include "tools/kvpack/file_io.h"
+#include "tools/kvpack/manifest.h"
+
+namespace kvpack {
+namespace {
+
+namespace fs = std::filesystem;
+
+// A package is one block with a 32-bit byte count.
+constexpr uint64_t kMaxPackageSize = UINT32_MAX;
+
+void Fail(std::ostream& err, const std::string& message) { err << "kvpack: " << message << '\n'; }
+
+std::string Quoted(const fs::path& path) {
+  // Built by appending: GCC 12 warns falsely (-Wrestrict) about
+  // "literal" + std::string at -O3.
+  std::string text(1, '\'');
+  text += path.string();
+  text += '\'';
+  return text;
+}
+
+// The name field for display: printable ASCII as it is, other bytes as \xNN,
+// and a marker when the field has no terminating zero byte.
+std::string DisplayName(const package::PackageEntry& entry) {
+  std::string text;
+  uint32_t i = 0;
+  for (; i < package::PACKAGE_NAME_SIZE && entry.name[i] != '\0'; ++i) {
+    const unsigned char byte = static_cast<unsigned char>(entry.name[i]);
+    if (byte >= 0x20 && byte < 0x7F) {
+      text += static_cast<char>(byte);
+    } else {
+      char escaped[8];
+      std::snprintf(escaped, sizeof escaped, "\\x%02X", byte);
+      text += escaped;
+    }
+  }
+  if (i == package::PACKAGE_NAME_SIZE) {
+    text += "...(no zero byte)";
+  }
+  return text;
+}
+
+std::string HexDigest(const uint8_t* digest) {
+  static const char kHex[] = "0123456789abcdef";
+  std::string text;
+  for (uint32_t i = 0; i < package::DIGEST_SIZE; ++i) {
+    text += kHex[digest[i] >> 4];
+    text += kHex[digest[i] & 15];
+  }
+  return text;
+}
+
+// Why an entry of a walk counts as failed, or an empty text when it passed:
+// an extraction writes an entry only when it verifies and its name is safe.
+std::string FailureReasons(const package::EntryOutcome& outcome) {
+  std::string reasons;
+  auto add = [&reasons](const char* reason) {
+    reasons += reasons.empty() ? "" : ", ";
+    reasons += reason;
+  };
+  if (outcome.inBounds != 1) {
+    add("out of bounds");
+  } else if (outcome.plain == nullptr) {
+    add("no memory to unscramble it");
+  } else if (outcome.verified != 1) {
+    add("digest mismatch");
+  }
+  if (package::EntryNameIsSafe(outcome.entry) != 1) {
+    add("unsafe name");
+  }
+  return reasons;
+}
+
+// The result an extraction of the package would give for `failures` failed
+// entries.
+int ExtractionResult(uint32_t failures) {
+  return failures == 0 ? 0 : -(100 + static_cast<int>(failures));
+}
+
+struct LoadedPackage {
+  std::vector<uint8_t> bytes;
+  package::PackageTable table{};
+};
+
+// Reads the package file and copies its table. Returns 1, or 0 after printing
+// why it cannot be used.
+int LoadPackage(const fs::path& path, LoadedPackage& loaded, std::ostream& err) {
+  std::string error;
+  if (ReadWholeFile(path, kMaxPackageSize, loaded.bytes, error) != 1) {
+    Fail(err, error);
+    return 0;
+  }
+  const package::ByteView view{loaded.bytes.data(), loaded.bytes.size()};
+  if (package::CopyPackageTable(view, loaded.table) != 0) {
+    Fail(err, Quoted(path) + " is too short: " + std::to_string(loaded.bytes.size()) +
+                  " bytes, and a package holds more than its " +
+                  std::to_string(package::PACKAGE_TABLE_SIZE) + "-byte table");
+    return 0;
+  }
+  return 1;
+}
+
+package::ByteView ViewOf(const LoadedPackage& loaded) {
+  return package::ByteView{loaded.bytes.data(), loaded.bytes.size()};
+}
+
+bool SameNameOnWindows(const std::string& first, const std::string& second) {
+  if (first.size() != second.size()) {
+    return false;
+  }
+  for (size_t i = 0; i < first.size(); ++i) {
+    char a = first[i];
+    char b = second[i];
+    a = (a >= 'A' && a <= 'Z') ? static_cast<char>(a - 'A' + 'a') : a;
+    b = (b >= 'A' && b <= 'Z') ? static_cast<char>(b - 'A' + 'a') : b;
+    if (a != b) {
+      return false;
+    }
+  }
+  return true;
+}
+
+}  // namespace
+
+int RunBuild(const Invocation& invocation, std::ostream& out, std::ostream& err) {
+  const fs::path manifestPath(invocation.operands[0]);
+  const fs::path outputPath(invocation.output);
+  std::string error;
+
+  std::vector<uint8_t> manifestBytes;
+  if (ReadWholeFile(manifestPath, kMaxPackageSize, manifestBytes, error) != 1) {
+    Fail(err, error);
+    return EXIT_INPUT;
+  }
+  const std::string manifestText(manifestBytes.begin(), manifestBytes.end());
+  std::vector<ManifestItem> items;
+  if (ParseManifest(manifestText, manifestPath.parent_path(), items, error) != 1) {
+    Fail(err, Quoted(manifestPath) + ": " + error);
+    return EXIT_INPUT;
+  }
+  if (items.size() != package::PACKAGE_ENTRY_COUNT) {
+    Fail(err, Quoted(manifestPath) + " lists " + std::to_string(items.size()) +
+                  " files; a package holds exactly " +
+                  std::to_string(package::PACKAGE_ENTRY_COUNT));
+    return EXIT_INPUT;
+  }
+
+  // Names and sizes are checked for all files before any is read, so that an
+  // oversized package is refused before memory is taken for it.
+  std::vector<package::PackFile> files(items.size());
+  uint64_t total = package::PACKAGE_TABLE_SIZE;
+  for (size_t i = 0; i < items.size(); ++i) {
+    const std::string where = manifestPath.string() + ":" + std::to_string(items[i].line) + ": ";
+    files[i].name = items[i].path.filename().string();
+    const std::string problem = EntryNameProblem(files[i].name);
+    if (!problem.empty()) {
+      Fail(err, where + "entry name '" + files[i].name + "' " + problem);
+      return EXIT_INPUT;
+    }
+    for (size_t j = 0; j < i; ++j) {
+      if (SameNameOnWindows(files[i].name, files[j].name)) {
+        Fail(err, where + "entry name '" + files[i].name + "' is already used on line " +
+                      std::to_string(items[j].line));
+        return EXIT_INPUT;
+      }
+    }
+    uint64_t size = 0;
+    if (RegularFileSize(items[i].path, size, error) != 1) {
+      Fail(err, where + error);
+      return EXIT_INPUT;
+    }
+    total += size;
+  }
+  if (total > kMaxPackageSize) {
+    Fail(err, "the package would be " + std::to_string(total) +
+                  " bytes; its 32-bit offsets reach at most " + std::to_string(kMaxPackageSize));
+    return EXIT_INPUT;
+  }
+  for (size_t i = 0; i < items.size(); ++i) {
+    if (ReadWholeFile(items[i].path, kMaxPackageSize, files[i].content, error) != 1) {
+      Fail(err, manifestPath.string() + ":" + std::to_string(items[i].line) + ": " + error);
+      return EXIT_INPUT;
+    }
+  }
+
+  std::vector<uint8_t> packageBytes;
+  uint32_t badIndex = 0;
+  const int built = package::BuildPackage(files, invocation.reserved, packageBytes, &badIndex);
+  switch (built) {
+    case package::BUILD_OK:
+      break;
+    case package::BUILD_TOO_LARGE:
+      // A file grew between the size check and the read.
+      Fail(err, "the package would pass 4 GiB; its 32-bit offsets cannot reach that far");
+      return EXIT_INPUT;
+    case package::BUILD_BAD_NAME:
+      Fail(err, "entry name '" + files[badIndex].name + "' is refused");
+      return EXIT_INPUT;
+    case package::BUILD_NO_MEMORY:
+      Fail(err, "cannot hold the " + std::to_string(total) + "-byte package in memory");
+      return EXIT_OUTPUT;
+    default:
+      Fail(err, "cannot build the package: the MD5 facility failed");
+      return EXIT_OUTPUT;
+  }
+
+  fs::path temp = outputPath;
+  temp += ".tmp";
+  if (WriteFileReplacing(outputPath, temp, packageBytes.data(), packageBytes.size(), error) != 1) {
+    Fail(err, error);
+    return EXIT_OUTPUT;
+  }
+  out << "wrote " << outputPath.string() << ": " << packageBytes.size() << " bytes, "
+      << package::PACKAGE_ENTRY_COUNT << " entries\n";
+  return EXIT_OK;
+}
+
+int RunList(const Invocation& invocation, std::ostream& out, std::ostream& err) {
+  LoadedPackage loaded;
+  if (LoadPackage(invocation.operands[0], loaded, err) != 1) {
+    return EXIT_INPUT;
+  }
+  struct Row {
+    std::string name;
+    package::PackageEntry entry;
+    std::string status;
+  };
+  std::vector<Row> rows;
+  uint32_t failures = 0;
+  package::WalkPackage(ViewOf(loaded), loaded.table, [&](const package::EntryOutcome& outcome) {
+    const std::string reasons = FailureReasons(outcome);
+    failures += reasons.empty() ? 0 : 1;
+    rows.push_back({DisplayName(outcome.entry), outcome.entry,
+                    reasons.empty() ? "ok" : "FAILED (" + reasons + ")"});
+  });
+
+  size_t nameWidth = 4;
+  for (const Row& row : rows) {
+    nameWidth = row.name.size() > nameWidth ? row.name.size() : nameWidth;
+  }
+  char line[160];
+  std::string heading = "name";
+  heading.resize(nameWidth, ' ');
+  out << "index  " << heading;
+  std::snprintf(line, sizeof line, "  %10s  %10s  %-32s  %s\n", "offset", "size", "digest",
+                "status");
+  out << line;
+  for (size_t i = 0; i < rows.size(); ++i) {
+    std::string name = rows[i].name;
+    name.resize(nameWidth, ' ');
+    std::snprintf(line, sizeof line, "%5zu  ", i + 1);
+    out << line << name;
+    std::snprintf(line, sizeof line, "  %10lu  %10lu  ",
+                  static_cast<unsigned long>(rows[i].entry.offset),
+                  static_cast<unsigned long>(rows[i].entry.size));
+    out << line << HexDigest(rows[i].entry.digest) << "  " << rows[i].status << '\n';
+  }
+  out << loaded.bytes.size() << " bytes, " << (package::PACKAGE_ENTRY_COUNT - failures) << " of "
+      << package::PACKAGE_ENTRY_COUNT << " entries verify\n";
+  return EXIT_OK;
+}
+
+int RunVerify(const Invocation& invocation, std::ostream& out, std::ostream& err) {
+  LoadedPackage loaded;
+  if (LoadPackage(invocation.operands[0], loaded, err) != 1) {
+    out << "extraction result: -1\n";
+    return EXIT_INPUT;
+  }
+  uint32_t failures = 0;
+  package::WalkPackage(ViewOf(loaded), loaded.table, [&](const package::EntryOutcome& outcome) {
+    const std::string reasons = FailureReasons(outcome);
+    if (!reasons.empty()) {
+      ++failures;
+      Fail(err, "entry " + std::to_string(outcome.index + 1) + " '" + DisplayName(outcome.entry) +
+                    "': " + reasons);
+    }
+  });
+  out << (package::PACKAGE_ENTRY_COUNT - failures) << " of " << package::PACKAGE_ENTRY_COUNT
+      << " entries verify\n";
+  out << "extraction result: " << ExtractionResult(failures) << '\n';
+  return failures == 0 ? EXIT_OK : EXIT_VERIFY_FAILED;
+}
+
+int RunExtract(const Invocation& invocation, std::ostream& out, std::ostream& err) {
+  LoadedPackage loaded;
+  if (LoadPackage(invocation.operands[0], loaded, err) != 1) {
+    out << "extraction result: -1\n";
+    return EXIT_INPUT;
+  }
+  const fs::path folder(invocation.operands[1]);
+  std::string error;
+  if (MakeFolder(folder, error) != 1) {
+    Fail(err, error);
+    return EXIT_OUTPUT;
+  }
+  uint32_t failures = 0;
+  uint32_t written = 0;
+  bool writeFailed = false;
+  package::WalkPackage(ViewOf(loaded), loaded.table, [&](const package::EntryOutcome& outcome) {
+    const std::string reasons = FailureReasons(outcome);
+    if (!reasons.empty()) {
+      ++failures;
+      Fail(err, "entry " + std::to_string(outcome.index + 1) + " '" + DisplayName(outcome.entry) +
+                    "' not written: " + reasons);
+      return;
+    }
+    const std::string name(outcome.entry.name);
+    // A safe entry name never holds "..", so this temporary name cannot be
+    // the name of another entry.
+    const fs::path target = folder / name;
+    const fs::path temp = folder / (name + "..part");
+    std::string writeError;
+    if (WriteFileReplacing(target, temp, outcome.plain, outcome.entry.size, writeError) != 1) {
+      ++failures;
+      writeFailed = true;
+      Fail(err, writeError);
+      return;
+    }
+    ++written;
+  });
+  out << "extracted " << written << " of " << package::PACKAGE_ENTRY_COUNT << " entries into "
+      << folder.string() << '\n';
+  out << "extraction result: " << ExtractionResult(failures) << '\n';
+  if (writeFailed) {
+    return EXIT_OUTPUT;
+  }
+  return failures == 0 ? EXIT_OK : EXIT_VERIFY_FAILED;
+}
+
+int RunCommandLine(const std::vector<std::string>& args, std::ostream& out, std::ostream& err) {
+  Invocation invocation;
+  std::string error;
+  if (ParseCommandLine(args, invocation, error) != 1) {
+    Fail(err, error);
+    return EXIT_USAGE;
+  }
+  if (invocation.help) {
+    out << HelpText(invocation.command);
+    return EXIT_OK;
+  }
+  switch (invocation.command) {
+    case Command::Build:
+      return RunBuild(invocation, out, err);
+    case Command::List:
+      return RunList(invocation, out, err);
+    case Command::Verify:
+      return RunVerify(invocation, out, err);
+    case Command::Extract:
+      return RunExtract(invocation, out, err);
+    case Command::None:
+      break;
+  }
+  Fail(err, "no command given (try 'kvpack --help')");
+  return EXIT_USAGE;
+}
+
+}  // namespace kvpack

@@ -1,0 +1,23 @@
+// The four kvpack commands, and the dispatch from a command line to them.
+#pragma once
+
+#include <ostream>
+#include <string>
+#include <vector>
+
+#include "tools/kvpack/cli.h"
+
+namespace kvpack {
+
+// Each command writes its report to `out` and its errors to `err` as lines
+// "kvpack: ...", and returns one of the exit codes of exit_codes.h.
+int RunBuild(const Invocation& invocation, std::ostream& out, std::ostream& err);
+int RunList(const Invocation& invocation, std::ostream& out, std::ostream& err);
+int RunVerify(const Invocation& invocation, std::ostream& out, std::ostream& err);
+int RunExtract(const Invocation& invocation, std::ostream& out, std::ostream& err);
+
+// Parses the arguments after the program name and runs the command, or
+// prints help. Returns the process exit code.
+int RunCommandLine(const std::vector<std::string>& args, std::ostream& out, std::ostream& err);
+
+}  // namespace kvpack
