@@ -186,7 +186,7 @@ void OnLeftButtonDown(intptr_t second) {
 
 int FormatWebPageAddress(char* buffer, uint32_t capacity) {
   if (capacity == 0) return 0;
-  const int length = std::snprintf(buffer, capacity, "http://%s/", app::PRODUCT_WEB_HOST);
+  const int length = std::snprintf(buffer, capacity, "https://%s/", app::PRODUCT_WEB_HOST);
   if (length < 0 || static_cast<uint32_t>(length) >= capacity) {
     buffer[0] = '\0';
     return 0;

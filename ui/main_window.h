@@ -57,7 +57,7 @@ inline constexpr uint32_t FAILURE_STYLE = 0x1010;  // MB_OK | MB_ICONERROR | MB_
 
 // --- Product web page ------------------------------------------------------------------
 
-// The page a click on the picture opens: "http://", the product web host,
+// The page a click on the picture opens: "https://", the product web host,
 // "/". Longest address, zero byte included.
 inline constexpr uint32_t WEB_PAGE_ADDRESS_SIZE = 512;
 inline constexpr char WEB_PAGE_VERB[] = "open";

@@ -103,7 +103,12 @@ std::shared_ptr<Node> Resolve(RegistryKeyId key) {
 // Name of a key for the log, also when the handle is not valid.
 std::string NameOf(RegistryKeyId key) {
   std::shared_ptr<Node> node = Resolve(key);
-  return node != nullptr ? node->fullPath : "?" + std::to_string(key);
+  if (node != nullptr) return node->fullPath;
+  // Appended rather than "?" + ...: GCC 12 warns falsely (-Wrestrict) on that
+  // form at -O3.
+  std::string name = "?";
+  name += std::to_string(key);
+  return name;
 }
 
 std::shared_ptr<Node> Walk(std::shared_ptr<Node> node, const std::vector<std::string>& parts,

@@ -272,7 +272,7 @@ TEST_F(MainWindowTest, BeforeTheFirstPaintNoClickHitsTheButton) {
 TEST_F(MainWindowTest, ClickOnThePictureOpensTheWebPageAndChangesNothingElse) {
   CreateAndPaint();
   Send(ui::WM_LBUTTONDOWN, 0, Point(300, 200));
-  EXPECT_EQ(fake::SeamLog(), std::vector<std::string>{"OpenWithShell " + W() + " open http://" +
+  EXPECT_EQ(fake::SeamLog(), std::vector<std::string>{"OpenWithShell " + W() + " open https://" +
                                                       std::string(app::PRODUCT_WEB_HOST) + "/ 5"});
   char address[8];
   EXPECT_EQ(ui::FormatWebPageAddress(address, sizeof address), 0);
