@@ -8,3 +8,7 @@ target_link_libraries(BrevikSetup PRIVATE
   kv_warnings kv_startup kv_app kv_ui kv_worker kv_setup kv_probe kv_package_files kv_package kv_platform
   gdi32 user32 shell32 ole32 uuid setupapi advapi32)
 kv_add_setup_resources(BrevikSetup)
+
+# Signed after each link when BREVIK_SIGN_CERT and BREVIK_SIGN_KEY are set.
+include(${CMAKE_SOURCE_DIR}/cmake/Signing.cmake)
+kv_sign_program(BrevikSetup "Brevik and Mireline Setup")

@@ -167,8 +167,9 @@ int PostWindowMessage(WindowHandle window, uint32_t message, uintptr_t first, in
 // replaces the code of an earlier one.
 void EndMessageLoop(int32_t exitCode);
 
-// What RunMessageLoop answers when the system could not fetch a message.
-inline constexpr int32_t MESSAGE_LOOP_FAILED = -3;
+// What RunMessageLoop answers when the system could not fetch a message. A
+// code of its own: -3 already means "target folder not created".
+inline constexpr int32_t MESSAGE_LOOP_FAILED = -4;
 
 // Fetches every message of the calling thread (any window, any number) and
 // hands it to its window's procedure, until the end is asked for; answers

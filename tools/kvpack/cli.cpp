@@ -28,6 +28,13 @@ const CommandName* FindCommand(const std::string& name) {
   return nullptr;
 }
 
+// Said by the help of every command that reads a package.
+constexpr const char* kProgramNote =
+    "\n"
+    "PKG is a package file, or a Windows program that carries the package as\n"
+    "its RCDATA 100 resource (such as BrevikSetup.exe), read without running\n"
+    "it.\n";
+
 bool IsHelp(const std::string& arg) { return arg == "--help" || arg == "-h"; }
 
 }  // namespace
@@ -171,26 +178,31 @@ std::string HelpText(Command command) {
              "                      or 0x hex (default 0x00440AA8)\n"
              "  -h, --help          show this help\n";
     case Command::List:
-      return "Usage: kvpack list PKG\n"
+      return std::string("Usage: kvpack list PKG\n"
              "\n"
              "Prints the package's table: index, name, offset, size, digest, and\n"
              "whether the entry verifies along the key chain (ok, or FAILED with the\n"
              "reason: out of bounds, digest mismatch, unsafe name). Exits 0 when the\n"
-             "table could be shown, whatever the entries hold.\n";
+             "table could be shown, whatever the entries hold.\n") +
+             kProgramNote +
+             "For a program, a line before the table tells where in it the package\n"
+             "lies.\n";
     case Command::Verify:
-      return "Usage: kvpack verify PKG\n"
+      return std::string("Usage: kvpack verify PKG\n"
              "\n"
              "Walks the package along the key chain and checks every entry. Prints\n"
              "the result an extraction would give: 0 when all 21 entries verify,\n"
              "-(100+n) when n entries fail, -1 when the package is unreadable or\n"
              "holds no more than its 3276-byte table. Failing entries are named on\n"
-             "stderr; exits 1 when any entry fails.\n";
+             "stderr; exits 1 when any entry fails.\n") +
+             kProgramNote;
     case Command::Extract:
-      return "Usage: kvpack extract PKG DIR\n"
+      return std::string("Usage: kvpack extract PKG DIR\n"
              "\n"
              "Writes every entry that verifies and has a plain file name into DIR,\n"
              "creating DIR when it is missing. An entry that fails is never written;\n"
-             "failing entries are named on stderr and the exit code is then 1.\n";
+             "failing entries are named on stderr and the exit code is then 1.\n") +
+             kProgramNote;
     case Command::None:
       break;
   }
@@ -203,12 +215,16 @@ std::string HelpText(Command command) {
          "  kvpack extract PKG DIR\n"
          "  kvpack COMMAND --help\n"
          "\n"
+         "PKG is a package file, or a Windows program that carries the package as\n"
+         "its RCDATA 100 resource.\n"
+         "\n"
          "Exit codes:\n"
          "  0  success\n"
          "  1  one or more entries failed verification\n"
          "  2  usage error\n"
          "  3  input error: a missing or unreadable file, a bad manifest or name,\n"
-         "     a package over 4 GiB, or one too short to hold its table\n"
+         "     a package over 4 GiB, or one too short to hold its table, a program\n"
+         "     without the package resource or with damaged headers\n"
          "  4  output error: the output could not be written\n";
 }
 

@@ -10,6 +10,7 @@
 #include "tools/kvpack/exit_codes.h"
 #include "tools/kvpack/file_io.h"
 #include "tools/kvpack/manifest.h"
+#include "tools/kvpack/pe_resource.h"
 
 namespace kvpack {
 namespace {
@@ -89,30 +90,73 @@ int ExtractionResult(uint32_t failures) {
 }
 
 struct LoadedPackage {
-  std::vector<uint8_t> bytes;
+  std::vector<uint8_t> bytes;  // the whole file
+  package::ByteView view{};    // the package: all of `bytes`, or a part of a program
+  std::string origin;          // for a program: where in it the package lies
   package::PackageTable table{};
 };
 
-// Reads the package file and copies its table. Returns 1, or 0 after printing
-// why it cannot be used.
+package::ByteView ViewOf(const LoadedPackage& loaded) { return loaded.view; }
+
+std::string LanguageText(uint32_t language) {
+  // A language entry names its language by identifier; a set top bit means
+  // a name string instead, which no resource compiler writes.
+  if ((language & 0x80000000u) != 0) {
+    return "a named language";
+  }
+  char text[32];
+  std::snprintf(text, sizeof text, "language 0x%04X", static_cast<unsigned>(language));
+  return text;
+}
+
+// Finds the package in a program file's bytes (RCDATA 100). Returns 1, or 0
+// after printing why it cannot be used.
+int FindProgramPackage(const fs::path& path, LoadedPackage& loaded, std::ostream& err) {
+  PackageResource found;
+  std::string error;
+  const package::ByteView file{loaded.bytes.data(), loaded.bytes.size()};
+  switch (FindPackageResource(file, found, error)) {
+    case RESOURCE_FOUND:
+      break;
+    case RESOURCE_MISSING:
+      Fail(err, "no package resource (RCDATA 100) in " + Quoted(path));
+      return 0;
+    default:
+      Fail(err, Quoted(path) + " is a damaged program: " + error);
+      return 0;
+  }
+  loaded.view = found.package;
+  const std::string language = LanguageText(found.language);
+  if (found.languageCount > 1) {
+    err << "kvpack: note: " << Quoted(path) << " holds RCDATA 100 in " << found.languageCount
+        << " languages; using the first, " << language << '\n';
+  }
+  loaded.origin = "package: RCDATA 100 (" + language + ") of program " + Quoted(path) + ", " +
+                  std::to_string(found.package.size) + " bytes at file offset " +
+                  std::to_string(found.fileOffset);
+  return 1;
+}
+
+// Reads a package file, or a program file holding the package as its RCDATA
+// 100 resource, and copies the package's table. Returns 1, or 0 after
+// printing why it cannot be used.
 int LoadPackage(const fs::path& path, LoadedPackage& loaded, std::ostream& err) {
   std::string error;
   if (ReadWholeFile(path, kMaxPackageSize, loaded.bytes, error) != 1) {
     Fail(err, error);
     return 0;
   }
-  const package::ByteView view{loaded.bytes.data(), loaded.bytes.size()};
-  if (package::CopyPackageTable(view, loaded.table) != 0) {
-    Fail(err, Quoted(path) + " is too short: " + std::to_string(loaded.bytes.size()) +
-                  " bytes, and a package holds more than its " +
+  loaded.view = package::ByteView{loaded.bytes.data(), loaded.bytes.size()};
+  if (IsProgramImage(loaded.view) == 1 && FindProgramPackage(path, loaded, err) != 1) {
+    return 0;
+  }
+  if (package::CopyPackageTable(loaded.view, loaded.table) != 0) {
+    Fail(err, (loaded.origin.empty() ? "" : "the package in ") + Quoted(path) + " is too short: " +
+                  std::to_string(loaded.view.size) + " bytes, and a package holds more than its " +
                   std::to_string(package::PACKAGE_TABLE_SIZE) + "-byte table");
     return 0;
   }
   return 1;
-}
-
-package::ByteView ViewOf(const LoadedPackage& loaded) {
-  return package::ByteView{loaded.bytes.data(), loaded.bytes.size()};
 }
 
 bool SameNameOnWindows(const std::string& first, const std::string& second) {
@@ -245,6 +289,9 @@ int RunList(const Invocation& invocation, std::ostream& out, std::ostream& err) 
                     reasons.empty() ? "ok" : "FAILED (" + reasons + ")"});
   });
 
+  if (!loaded.origin.empty()) {
+    out << loaded.origin << '\n';
+  }
   size_t nameWidth = 4;
   for (const Row& row : rows) {
     nameWidth = row.name.size() > nameWidth ? row.name.size() : nameWidth;
@@ -266,7 +313,7 @@ int RunList(const Invocation& invocation, std::ostream& out, std::ostream& err) 
                   static_cast<unsigned long>(rows[i].entry.size));
     out << line << HexDigest(rows[i].entry.digest) << "  " << rows[i].status << '\n';
   }
-  out << loaded.bytes.size() << " bytes, " << (package::PACKAGE_ENTRY_COUNT - failures) << " of "
+  out << loaded.view.size << " bytes, " << (package::PACKAGE_ENTRY_COUNT - failures) << " of "
       << package::PACKAGE_ENTRY_COUNT << " entries verify\n";
   return EXIT_OK;
 }
