@@ -16,12 +16,19 @@
 #include <vector>
 
 #include "package/package_format.h"
+#include "tests/native/kvpack/kvpack_runner.h"
 #include "package/package_walk.h"
 #include "tools/kvpack/pe_resource.h"
 
 namespace {
 
 namespace fs = std::filesystem;
+using kvtest::ExpectOneErrorLine;
+using kvtest::ReadText;
+using kvtest::Result;
+using kvtest::RunKvpack;
+using kvtest::ShellQuoted;
+using kvtest::WriteText;
 
 // In table order.
 const char* const kNames[21] = {
@@ -173,30 +180,6 @@ Image BuildImage(const std::vector<uint8_t>& package, const ImageSpec& spec) {
   return image;
 }
 
-struct Result {
-  int exitCode = -1;
-  std::string out;
-  std::string err;
-};
-
-std::string ReadText(const fs::path& path) {
-  std::ifstream stream(path, std::ios::binary);
-  return std::string(std::istreambuf_iterator<char>(stream), std::istreambuf_iterator<char>());
-}
-
-void WriteText(const fs::path& path, const std::string& text) {
-  std::ofstream stream(path, std::ios::binary | std::ios::trunc);
-  stream << text;
-}
-
-std::string ShellQuoted(const std::string& text) {
-  std::string quoted = "'";
-  for (char c : text) {
-    quoted += c == '\'' ? std::string("'\\''") : std::string(1, c);
-  }
-  return quoted + "'";
-}
-
 std::string WithoutFirstLine(const std::string& text) {
   const size_t end = text.find('\n');
   return end == std::string::npos ? std::string() : text.substr(end + 1);
@@ -224,21 +207,7 @@ class KvpackProgramTest : public ::testing::Test {
 
   void TearDown() override { fs::remove_all(root); }
 
-  Result Run(const std::vector<std::string>& args) {
-    std::string command = ShellQuoted(KVPACK_PATH);
-    for (const std::string& arg : args) {
-      command += " " + ShellQuoted(arg);
-    }
-    const fs::path out = root / "stdout.txt";
-    const fs::path err = root / "stderr.txt";
-    command += " >" + ShellQuoted(out.string()) + " 2>" + ShellQuoted(err.string());
-    const int status = std::system(command.c_str());
-    Result result;
-    result.exitCode = WIFEXITED(status) ? WEXITSTATUS(status) : -1;
-    result.out = ReadText(out);
-    result.err = ReadText(err);
-    return result;
-  }
+  Result Run(const std::vector<std::string>& args) { return RunKvpack(root, args); }
 
   std::string BarePackage() const { return (root / "package.bin").string(); }
   std::string Program() const { return (root / "program.exe").string(); }
@@ -260,12 +229,6 @@ class KvpackProgramTest : public ::testing::Test {
     EXPECT_EQ(result.exitCode, 3) << result.err;
     EXPECT_NE(result.out.find("extraction result: -1\n"), std::string::npos) << result.out;
     EXPECT_FALSE(fs::exists(folder));
-  }
-
-  static void ExpectOneErrorLine(const Result& result, const std::string& messagePart) {
-    EXPECT_EQ(result.err.rfind("kvpack: ", 0), 0u) << result.err;
-    EXPECT_EQ(std::count(result.err.begin(), result.err.end(), '\n'), 1) << result.err;
-    EXPECT_NE(result.err.find(messagePart), std::string::npos) << result.err;
   }
 
   fs::path root;

@@ -13,10 +13,17 @@
 #include <vector>
 
 #include "package/package_format.h"
+#include "tests/native/kvpack/kvpack_runner.h"
 
 namespace {
 
 namespace fs = std::filesystem;
+using kvtest::ExpectOneErrorLine;
+using kvtest::ReadText;
+using kvtest::Result;
+using kvtest::RunKvpack;
+using kvtest::ShellQuoted;
+using kvtest::WriteText;
 
 const char* const kNames[21] = {
     "pin_in.ico",     "pin_out.ico",       "vista32.cat",     "vista32.sys",
@@ -25,30 +32,6 @@ const char* const kNames[21] = {
     "SONDREL_Setup.exe", "SONDREL_Setup_x64.exe", "vista32.inf", "win7_32.inf",
     "xp32.inf",       "vista64.inf",       "win7_64.inf",     "SONDREL_Brevik.exe",
     "readme.txt"};
-
-struct Result {
-  int exitCode = -1;
-  std::string out;
-  std::string err;
-};
-
-std::string ReadText(const fs::path& path) {
-  std::ifstream stream(path, std::ios::binary);
-  return std::string(std::istreambuf_iterator<char>(stream), std::istreambuf_iterator<char>());
-}
-
-void WriteText(const fs::path& path, const std::string& text) {
-  std::ofstream stream(path, std::ios::binary | std::ios::trunc);
-  stream << text;
-}
-
-std::string ShellQuoted(const std::string& text) {
-  std::string quoted = "'";
-  for (char c : text) {
-    quoted += c == '\'' ? std::string("'\\''") : std::string(1, c);
-  }
-  return quoted + "'";
-}
 
 class KvpackTest : public ::testing::Test {
  protected:
@@ -92,21 +75,7 @@ class KvpackTest : public ::testing::Test {
     WriteText(root / "input" / "manifest.txt", text);
   }
 
-  Result Run(const std::vector<std::string>& args) {
-    std::string command = ShellQuoted(KVPACK_PATH);
-    for (const std::string& arg : args) {
-      command += " " + ShellQuoted(arg);
-    }
-    const fs::path out = root / "stdout.txt";
-    const fs::path err = root / "stderr.txt";
-    command += " >" + ShellQuoted(out.string()) + " 2>" + ShellQuoted(err.string());
-    const int status = std::system(command.c_str());
-    Result result;
-    result.exitCode = WIFEXITED(status) ? WEXITSTATUS(status) : -1;
-    result.out = ReadText(out);
-    result.err = ReadText(err);
-    return result;
-  }
+  Result Run(const std::vector<std::string>& args) { return RunKvpack(root, args); }
 
   std::string Manifest() const { return (root / "input" / "manifest.txt").string(); }
   std::string Package() const { return (root / "out" / "package.bin").string(); }
@@ -126,12 +95,6 @@ class KvpackTest : public ::testing::Test {
     ExpectOneErrorLine(result, messagePart);
     EXPECT_FALSE(fs::exists(Package()));
     EXPECT_FALSE(fs::exists(Package() + ".tmp"));
-  }
-
-  static void ExpectOneErrorLine(const Result& result, const std::string& messagePart) {
-    EXPECT_EQ(result.err.rfind("kvpack: ", 0), 0u) << result.err;
-    EXPECT_EQ(std::count(result.err.begin(), result.err.end(), '\n'), 1) << result.err;
-    EXPECT_NE(result.err.find(messagePart), std::string::npos) << result.err;
   }
 
   package::PackageEntry EntryOf(const std::string& bytes, uint32_t index) const {
