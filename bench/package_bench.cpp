@@ -9,6 +9,7 @@
 #include <vector>
 
 #include "app/app_state.h"
+#include "bench/shipped_size_files.h"
 #include "package/extract.h"
 #include "package/md5.h"
 #include "package/package_walk.h"
@@ -16,11 +17,6 @@
 #include "platform/fake/fake_platform.h"
 
 namespace {
-
-// The entry sizes of the shipped package, in table order: 3,527,217 bytes.
-const uint32_t kEntrySizes[21] = {7358,   7358,   8859, 28392, 8855, 28392,   8847,
-                                  27880,  8867,   33512, 8863, 33512, 888552, 897256,
-                                  4165,   4161,   4602, 4173,  4169, 1505568, 3876};
 
 struct Fixture {
   std::vector<package::PackFile> files;
@@ -31,19 +27,9 @@ struct Fixture {
 const Fixture& SharedFixture() {
   static const Fixture fixture = [] {
     Fixture made;
-    uint32_t x = 0x12345678;
-    for (uint32_t i = 0; i < 21; ++i) {
-      package::PackFile file;
-      file.name = "entry" + std::to_string(i + 1) + ".bin";
-      file.content.resize(kEntrySizes[i]);
-      for (uint8_t& byte : file.content) {
-        x ^= x << 13;
-        x ^= x >> 17;
-        x ^= x << 5;
-        byte = static_cast<uint8_t>(x);
-      }
-      made.dataBytes += kEntrySizes[i];
-      made.files.push_back(std::move(file));
+    made.files = benchdata::ShippedSizeFiles();
+    for (const package::PackFile& file : made.files) {
+      made.dataBytes += file.content.size();
     }
     if (package::BuildPackage(made.files, package::DEFAULT_RESERVED, made.package) !=
         package::BUILD_OK) {

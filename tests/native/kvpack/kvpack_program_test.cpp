@@ -16,8 +16,8 @@
 #include <vector>
 
 #include "package/package_format.h"
-#include "tests/native/kvpack/kvpack_runner.h"
 #include "package/package_walk.h"
+#include "tests/native/kvpack/kvpack_runner.h"
 #include "tools/kvpack/pe_resource.h"
 
 namespace {
@@ -27,17 +27,9 @@ using kvtest::ExpectOneErrorLine;
 using kvtest::ReadText;
 using kvtest::Result;
 using kvtest::RunKvpack;
-using kvtest::ShellQuoted;
 using kvtest::WriteText;
 
-// In table order.
-const char* const kNames[21] = {
-    "pin_in.ico",  "pin_out.ico", "vista32.cat",       "vista32.sys",
-    "win7_32.cat", "win7_32.sys", "xp32.cat",          "xp32.sys",
-    "vista64.cat", "vista64.sys", "win7_64.cat",       "win7_64.sys",
-    "SONDREL_Setup.exe",          "SONDREL_Setup_x64.exe",
-    "vista32.inf", "win7_32.inf", "xp32.inf",          "vista64.inf",
-    "win7_64.inf", "SONDREL_Brevik.exe",               "readme.txt"};
+const auto& kNames = kvtest::ENTRY_NAMES;
 
 void Put16(std::string& bytes, size_t at, uint32_t value) {
   bytes[at] = static_cast<char>(value & 0xFF);
@@ -83,21 +75,21 @@ constexpr size_t kSectionAlignment = 0x1000;
 // tree (a named type, type 3 and `typeId`, whose `nameId` has
 // `languageCount` languages) and, when asked, a second section ".data" with
 // some other bytes before the package.
-Image BuildImage(const std::vector<uint8_t>& package, const ImageSpec& spec) {
+Image BuildImage(const std::vector<uint8_t>& package, const ImageSpec& shape) {
   Image image;
   const size_t ntAt = 0x80;
   image.optionalAt = ntAt + 24;
-  const size_t optionalSize = spec.pe32plus ? 240 : 224;
-  image.directoryCountAt = image.optionalAt + (spec.pe32plus ? 108 : 92);
+  const size_t optionalSize = shape.pe32plus ? 240 : 224;
+  image.directoryCountAt = image.optionalAt + (shape.pe32plus ? 108 : 92);
   image.sectionTableAt = image.optionalAt + optionalSize;
-  const uint32_t sectionCount = spec.packageInSecondSection ? 2 : 1;
+  const uint32_t sectionCount = shape.packageInSecondSection ? 2 : 1;
 
   // The resource tree, offsets from its root.
   const size_t typeDir = 16 + 3 * 8;
   const size_t languageDir = typeDir + 16 + 8;
-  const size_t emptyDir = languageDir + 16 + 8 * spec.languageCount;
+  const size_t emptyDir = languageDir + 16 + 8 * shape.languageCount;
   const size_t dataEntries = emptyDir + 16;
-  const size_t scrap = dataEntries + 16 * spec.languageCount;
+  const size_t scrap = dataEntries + 16 * shape.languageCount;
   const size_t treeEnd = scrap + 16;
   const size_t firstRaw = AlignUp(image.sectionTableAt + 40 * sectionCount, kFileAlignment);
   const size_t firstVa = kSectionAlignment;
@@ -105,7 +97,7 @@ Image BuildImage(const std::vector<uint8_t>& package, const ImageSpec& spec) {
   size_t packageInSection = 0;
   size_t secondRaw = 0;
   size_t secondVa = 0;
-  if (spec.packageInSecondSection) {
+  if (shape.packageInSecondSection) {
     firstSize = AlignUp(firstSize, kFileAlignment);
     secondRaw = firstRaw + firstSize;
     secondVa = AlignUp(firstVa + firstSize, kSectionAlignment);
@@ -117,7 +109,7 @@ Image BuildImage(const std::vector<uint8_t>& package, const ImageSpec& spec) {
     image.packageAt = firstRaw + packageInSection;
   }
   const size_t secondSize =
-      spec.packageInSecondSection ? AlignUp(packageInSection + package.size(), kFileAlignment) : 0;
+      shape.packageInSecondSection ? AlignUp(packageInSection + package.size(), kFileAlignment) : 0;
   image.bytes.assign(firstRaw + firstSize + secondSize, '\0');
   std::string& b = image.bytes;
 
@@ -125,11 +117,11 @@ Image BuildImage(const std::vector<uint8_t>& package, const ImageSpec& spec) {
   b[1] = 'Z';
   Put32(b, 0x3C, ntAt);
   b.replace(ntAt, 4, std::string("PE\0\0", 4));
-  Put16(b, ntAt + 4, spec.pe32plus ? 0x8664 : 0x14C);
+  Put16(b, ntAt + 4, shape.pe32plus ? 0x8664 : 0x14C);
   Put16(b, ntAt + 6, sectionCount);
   Put16(b, ntAt + 20, static_cast<uint32_t>(optionalSize));
   Put16(b, ntAt + 22, 0x0102);
-  Put16(b, image.optionalAt, spec.pe32plus ? 0x20B : 0x10B);
+  Put16(b, image.optionalAt, shape.pe32plus ? 0x20B : 0x10B);
   Put32(b, image.directoryCountAt, 16);
   Put32(b, image.directoryCountAt + 4 + 2 * 8, static_cast<uint32_t>(firstVa));
   Put32(b, image.directoryCountAt + 4 + 2 * 8 + 4, static_cast<uint32_t>(treeEnd));
@@ -143,7 +135,7 @@ Image BuildImage(const std::vector<uint8_t>& package, const ImageSpec& spec) {
     Put32(b, at + 20, static_cast<uint32_t>(raw));
   };
   section(0, ".rsrc", firstVa, firstSize, firstRaw);
-  if (spec.packageInSecondSection) {
+  if (shape.packageInSecondSection) {
     section(1, ".data", secondVa, secondSize, secondRaw);
     b.replace(secondRaw, 0x30, std::string(0x30, 'x'));
   }
@@ -163,14 +155,14 @@ Image BuildImage(const std::vector<uint8_t>& package, const ImageSpec& spec) {
   directory(0, 1, 2);
   entry(16, kSubdirectory | static_cast<uint32_t>(scrap), kSubdirectory | emptyDir);
   entry(24, 3, kSubdirectory | emptyDir);
-  entry(32, spec.typeId, kSubdirectory | typeDir);
+  entry(32, shape.typeId, kSubdirectory | typeDir);
   directory(typeDir, 0, 1);
-  entry(typeDir + 16, spec.nameId, kSubdirectory | languageDir);
-  directory(languageDir, 0, spec.languageCount);
-  for (uint32_t i = 0; i < spec.languageCount; ++i) {
+  entry(typeDir + 16, shape.nameId, kSubdirectory | languageDir);
+  directory(languageDir, 0, shape.languageCount);
+  for (uint32_t i = 0; i < shape.languageCount; ++i) {
     const size_t data = dataEntries + 16 * i;
     entry(languageDir + 16 + 8 * i, 0x409 + i, static_cast<uint32_t>(data));
-    const size_t va = spec.packageInSecondSection ? secondVa : firstVa;
+    const size_t va = shape.packageInSecondSection ? secondVa : firstVa;
     Put32(b, firstRaw + data,
           static_cast<uint32_t>(i == 0 ? va + packageInSection : firstVa + scrap));
     Put32(b, firstRaw + data + 4, static_cast<uint32_t>(i == 0 ? package.size() : 16));
@@ -244,17 +236,17 @@ TEST_F(KvpackProgramTest, ReadsTheEmbeddedPackageLikeTheBareOne) {
 
   struct Variant {
     const char* what;
-    ImageSpec spec;
+    ImageSpec shape;
   };
   Variant variants[3] = {{"PE32, package in the resource section", {}},
                          {"PE32, package in the second section", {}},
                          {"PE32+, package in the second section", {}}};
-  variants[1].spec.packageInSecondSection = true;
-  variants[2].spec.packageInSecondSection = true;
-  variants[2].spec.pe32plus = true;
+  variants[1].shape.packageInSecondSection = true;
+  variants[2].shape.packageInSecondSection = true;
+  variants[2].shape.pe32plus = true;
   for (const Variant& variant : variants) {
     SCOPED_TRACE(variant.what);
-    const Image image = BuildImage(package, variant.spec);
+    const Image image = BuildImage(package, variant.shape);
     WriteText(Program(), image.bytes);
 
     Result result = Run({"list", Program()});
@@ -285,9 +277,9 @@ TEST_F(KvpackProgramTest, ReadsTheEmbeddedPackageLikeTheBareOne) {
 }
 
 TEST_F(KvpackProgramTest, SeveralLanguagesUseTheFirstAndSaySo) {
-  ImageSpec spec;
-  spec.languageCount = 3;  // the others hold 16 bytes, far too few for a package
-  WriteText(Program(), BuildImage(package, spec).bytes);
+  ImageSpec shape;
+  shape.languageCount = 3;  // the others hold 16 bytes, far too few for a package
+  WriteText(Program(), BuildImage(package, shape).bytes);
   const Result result = Run({"verify", Program()});
   EXPECT_EQ(result.exitCode, 0) << result.err;
   EXPECT_EQ(result.err,
@@ -297,15 +289,15 @@ TEST_F(KvpackProgramTest, SeveralLanguagesUseTheFirstAndSaySo) {
 
 TEST_F(KvpackProgramTest, AProgramWithoutThePackageSaysSo) {
   const std::string message = "no package resource (RCDATA 100) in '" + Program() + "'";
-  ImageSpec spec;
-  spec.nameId = 101;
-  ExpectRefused(BuildImage(package, spec).bytes, message, "RCDATA 101 only");
-  spec = ImageSpec{};
-  spec.typeId = 11;
-  ExpectRefused(BuildImage(package, spec).bytes, message, "100 under another type");
-  spec.typeId = 10;
-  spec.languageCount = 0;
-  ExpectRefused(BuildImage(package, spec).bytes, message, "RCDATA 100 without a language");
+  ImageSpec shape;
+  shape.nameId = 101;
+  ExpectRefused(BuildImage(package, shape).bytes, message, "RCDATA 101 only");
+  shape = ImageSpec{};
+  shape.typeId = 11;
+  ExpectRefused(BuildImage(package, shape).bytes, message, "100 under another type");
+  shape.typeId = 10;
+  shape.languageCount = 0;
+  ExpectRefused(BuildImage(package, shape).bytes, message, "RCDATA 100 without a language");
 
   Image image = BuildImage(package, ImageSpec{});
   Put32(image.bytes, image.directoryCountAt + 4 + 2 * 8, 0);
@@ -316,9 +308,9 @@ TEST_F(KvpackProgramTest, AProgramWithoutThePackageSaysSo) {
 }
 
 TEST_F(KvpackProgramTest, TruncatedProgramsAreInputErrors) {
-  ImageSpec spec;
-  spec.packageInSecondSection = true;
-  const Image image = BuildImage(package, spec);
+  ImageSpec shape;
+  shape.packageInSecondSection = true;
+  const Image image = BuildImage(package, shape);
   const struct {
     size_t length;
     const char* messagePart;
@@ -416,10 +408,10 @@ TEST_F(KvpackProgramTest, HostileHeadersAndTreesGiveOneLineErrors) {
 }
 
 TEST_F(KvpackProgramTest, ATamperedEmbeddedPackageFailsVerifyNamingTheEntry) {
-  ImageSpec spec;
-  spec.pe32plus = true;
-  spec.packageInSecondSection = true;
-  Image image = BuildImage(package, spec);
+  ImageSpec shape;
+  shape.pe32plus = true;
+  shape.packageInSecondSection = true;
+  Image image = BuildImage(package, shape);
   package::PackageTable table;
   std::memcpy(table.bytes, package.data(), sizeof table.bytes);
   const size_t at = image.packageAt + package::ReadEntry(table, 2).offset + 7;
@@ -489,10 +481,10 @@ class PeResourceSweep : public ::testing::Test {
 
 TEST_F(PeResourceSweep, EveryCutBeforeThePackageEndsIsRefused) {
   for (const bool pe32plus : {false, true}) {
-    ImageSpec spec;
-    spec.pe32plus = pe32plus;
-    spec.packageInSecondSection = true;
-    const Image image = BuildImage(package, spec);
+    ImageSpec shape;
+    shape.pe32plus = pe32plus;
+    shape.packageInSecondSection = true;
+    const Image image = BuildImage(package, shape);
     kvpack::PackageResource found;
     std::string error;
     ASSERT_EQ(Find(image.bytes, found, error), kvpack::RESOURCE_FOUND);
@@ -506,10 +498,10 @@ TEST_F(PeResourceSweep, EveryCutBeforeThePackageEndsIsRefused) {
 }
 
 TEST_F(PeResourceSweep, NoChangedHeaderOrTreeByteLeadsOutsideTheFile) {
-  ImageSpec spec;
-  spec.packageInSecondSection = true;
-  spec.languageCount = 2;
-  const Image image = BuildImage(package, spec);
+  ImageSpec shape;
+  shape.packageInSecondSection = true;
+  shape.languageCount = 2;
+  const Image image = BuildImage(package, shape);
   kvpack::PackageResource found;
   std::string error;
   uint32_t stillFound = 0;

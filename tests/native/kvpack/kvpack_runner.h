@@ -17,6 +17,16 @@ namespace kvtest {
 
 namespace fs = std::filesystem;
 
+// Entry names of the test payloads, in table order: the four fixed names in
+// their places, the driver files named by system and build.
+inline constexpr const char* ENTRY_NAMES[21] = {
+    "pin_in.ico",  "pin_out.ico", "vista32.cat",       "vista32.sys",
+    "win7_32.cat", "win7_32.sys", "xp32.cat",          "xp32.sys",
+    "vista64.cat", "vista64.sys", "win7_64.cat",       "win7_64.sys",
+    "SONDREL_Setup.exe",          "SONDREL_Setup_x64.exe",
+    "vista32.inf", "win7_32.inf", "xp32.inf",          "vista64.inf",
+    "win7_64.inf", "SONDREL_Brevik.exe",               "readme.txt"};
+
 struct Result {
   int exitCode = -1;
   std::string out;

@@ -22,16 +22,9 @@ using kvtest::ExpectOneErrorLine;
 using kvtest::ReadText;
 using kvtest::Result;
 using kvtest::RunKvpack;
-using kvtest::ShellQuoted;
 using kvtest::WriteText;
 
-const char* const kNames[21] = {
-    "pin_in.ico",     "pin_out.ico",       "vista32.cat",     "vista32.sys",
-    "win7_32.cat",    "win7_32.sys",       "xp32.cat",        "xp32.sys",
-    "vista64.cat",    "vista64.sys",       "win7_64.cat",     "win7_64.sys",
-    "SONDREL_Setup.exe", "SONDREL_Setup_x64.exe", "vista32.inf", "win7_32.inf",
-    "xp32.inf",       "vista64.inf",       "win7_64.inf",     "SONDREL_Brevik.exe",
-    "readme.txt"};
+const auto& kNames = kvtest::ENTRY_NAMES;
 
 class KvpackTest : public ::testing::Test {
  protected:

@@ -17,6 +17,7 @@
 #include <vector>
 
 #include "app/app_state.h"
+#include "bench/shipped_size_files.h"
 #include "package/extract.h"
 #include "package/load_table.h"
 #include "package/package_format.h"
@@ -26,26 +27,8 @@
 
 namespace {
 
-// The sizes of the shipped package's 21 entries, in table order.
-constexpr uint32_t SHIPPED_SIZES[package::PACKAGE_ENTRY_COUNT] = {
-    7358,   7358,   8859, 28392, 8855, 28392, 8847, 27880, 8867, 33512,   8863,
-    33512, 888552, 897256, 4165, 4161, 4602, 4173, 4169, 1505568, 3876};
-
 std::vector<uint8_t> ShippedSizePackage() {
-  std::vector<package::PackFile> files;
-  uint32_t x = 0x2545F491u;
-  for (uint32_t i = 0; i < package::PACKAGE_ENTRY_COUNT; ++i) {
-    package::PackFile file;
-    file.name = "entry" + std::to_string(i + 1) + ".bin";
-    file.content.resize(SHIPPED_SIZES[i]);
-    for (uint8_t& byte : file.content) {
-      x ^= x << 13;
-      x ^= x >> 17;
-      x ^= x << 5;
-      byte = static_cast<uint8_t>(x);
-    }
-    files.push_back(std::move(file));
-  }
+  const std::vector<package::PackFile> files = benchdata::ShippedSizeFiles();
   std::vector<uint8_t> bytes;
   package::BuildPackage(files, package::DEFAULT_RESERVED, bytes);
   return bytes;

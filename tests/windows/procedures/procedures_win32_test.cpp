@@ -28,6 +28,7 @@
 #include "probe/system_probe.h"
 #include "setup/install.h"
 #include "setup/uninstall.h"
+#include "tests/windows/shell_link_reader.h"
 
 namespace {
 
@@ -92,39 +93,6 @@ void SetRestartMarker(bool set) {
 
 bool DriverPresent() {
   return probe::OpenDriverInterface(probe::DRIVER_INTERFACE_CLASS).outcome != probe::DRIVER_INTERFACE_NONE;
-}
-
-struct Link {
-  HRESULT loaded = E_FAIL;
-  std::string path;
-  std::string workingDirectory;
-  std::string description;
-};
-
-Link ReadLink(const std::string& file) {
-  Link result;
-  IShellLinkA* link = nullptr;
-  if (FAILED(CoCreateInstance(CLSID_ShellLink, nullptr, CLSCTX_INPROC_SERVER, IID_IShellLinkA,
-                              reinterpret_cast<void**>(&link)))) {
-    return result;
-  }
-  IPersistFile* persist = nullptr;
-  if (SUCCEEDED(link->QueryInterface(IID_IPersistFile, reinterpret_cast<void**>(&persist)))) {
-    std::wstring wide(file.begin(), file.end());
-    result.loaded = persist->Load(wide.c_str(), STGM_READ);
-    char text[MAX_PATH * 4] = {};
-    link->GetPath(text, sizeof text, nullptr, SLGP_RAWPATH);
-    result.path = text;
-    text[0] = '\0';
-    link->GetWorkingDirectory(text, sizeof text);
-    result.workingDirectory = text;
-    text[0] = '\0';
-    link->GetDescription(text, sizeof text);
-    result.description = text;
-    persist->Release();
-  }
-  link->Release();
-  return result;
 }
 
 // Commands posted to this thread's queue (the procedures post to a null
@@ -240,12 +208,12 @@ class ProceduresWin32Test : public ::testing::Test {
     EXPECT_EQ(FileBytes(target + "\\" + ProgramName()), FileBytes(state_->modulePath));
     EXPECT_TRUE(DriverPresent());
     for (const std::string& menu : {userMenu_, commonMenu_}) {
-      Link readme = ReadLink(menu + "\\Readme.LNK");
+      wintest::LinkSettings readme = wintest::ReadLink(menu + "\\Readme.LNK");
       EXPECT_EQ(readme.loaded, S_OK) << menu;
       EXPECT_EQ(readme.path, target + "\\readme.txt");
       EXPECT_EQ(readme.workingDirectory, target);
       EXPECT_EQ(readme.description, "Readme");
-      Link app = ReadLink(menu + "\\Brevik.LNK");
+      wintest::LinkSettings app = wintest::ReadLink(menu + "\\Brevik.LNK");
       EXPECT_EQ(app.loaded, S_OK) << menu;
       EXPECT_EQ(app.path, target + "\\SONDREL_Brevik.exe");
       EXPECT_EQ(app.description, "Brevik");
