@@ -1,7 +1,6 @@
 // Start-up and end of the program.
 #include "app/application_main.h"
 
-#include <cstdio>
 #include <cstring>
 
 #include "app/app_state_instance.h"
@@ -10,6 +9,7 @@
 #include "platform/window.h"
 #include "probe/folder_resolution.h"
 #include "probe/system_probe.h"
+#include "setup/procedure_steps.h"
 #include "ui/main_window.h"
 #include "ui/painting.h"
 #include "ui/window_messages.h"
@@ -20,6 +20,18 @@ namespace {
 
 // The title, "%s" replaced by the version, must fit its buffer.
 static_assert(sizeof WINDOW_TITLE_FORMAT - 1 - 2 + sizeof VERSION_TEXT - 1 < WINDOW_TITLE_SIZE);
+
+// The window title: the format's "%s" replaced by the version. Plain text
+// joining rather than the C library's formatting, whose implementation would
+// be the largest single piece of the program.
+void FormatWindowTitle(char (&title)[WINDOW_TITLE_SIZE]) {
+  const char* placeholder = std::strstr(WINDOW_TITLE_FORMAT, "%s");
+  const size_t head = static_cast<size_t>(placeholder - WINDOW_TITLE_FORMAT);
+  std::memcpy(title, WINDOW_TITLE_FORMAT, head);
+  title[head] = '\0';
+  setup::AppendText(title, sizeof title, VERSION_TEXT);
+  setup::AppendText(title, sizeof title, placeholder + 2);
+}
 
 struct StaleWindowSearch {
   const char* prefix;
@@ -68,7 +80,7 @@ int32_t ApplicationMain(platform::ModuleHandle instance, const char* commandTail
   InitAppState(appState, instance);
 
   char title[WINDOW_TITLE_SIZE];
-  std::snprintf(title, sizeof title, WINDOW_TITLE_FORMAT, VERSION_TEXT);
+  FormatWindowTitle(title);
 
   const int comStarted = platform::InitializeThreadCom();
   platform::WindowHandle window = ui::CreateMainWindow(instance, ui::MainWindowProc, nullptr, title);

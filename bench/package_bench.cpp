@@ -12,6 +12,7 @@
 #include "bench/shipped_size_files.h"
 #include "package/extract.h"
 #include "package/md5.h"
+#include "package/package_build.h"
 #include "package/package_walk.h"
 #include "package/scramble.h"
 #include "platform/fake/fake_platform.h"

@@ -8,6 +8,7 @@
 #include <vector>
 
 #include "package/package_format.h"
+#include "package/package_build.h"
 #include "package/package_walk.h"
 
 namespace benchdata {

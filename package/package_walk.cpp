@@ -1,5 +1,4 @@
-// The verifying walk over a package along the key chain, and the producing
-// walk that lays out and scrambles a new package.
+// The verifying walk over a package along the key chain.
 #include "package/package_walk.h"
 
 #include <memory>
@@ -38,20 +37,9 @@ uint8_t* ReservePlain(PlainBuffer& buffer, uint64_t size) {
   return block;
 }
 
-// 1 when `name` can be stored in a name field and names a plain file.
-int PackNameIsSafe(const std::string& name) {
-  if (name.empty() || name.size() >= PACKAGE_NAME_SIZE ||
-      name.find('\0') != std::string::npos) {
-    return 0;
-  }
-  PackageEntry probe{};
-  CopyBytes(probe.name, name.data(), static_cast<uint32_t>(name.size()));
-  return EntryNameIsSafe(probe);
-}
-
 }  // namespace
 
-uint32_t WalkPackage(ByteView package, const PackageTable& table, const EntryVisitor& visit) {
+uint32_t WalkPackage(ByteView package, const PackageTable& table, EntryVisitor visit) {
   PlainBuffer buffer;
   uint64_t largest = 0;
   for (uint32_t index = 0; index < PACKAGE_ENTRY_COUNT; ++index) {
@@ -74,8 +62,8 @@ uint32_t WalkPackage(ByteView package, const PackageTable& table, const EntryVis
       // Takes no part in the chain: the next entry sees the same key and
       // running value.
       ++failures;
-      if (visit) {
-        visit(outcome);
+      if (visit.call != nullptr) {
+        visit.call(visit.context, outcome);
       }
       continue;
     }
@@ -97,70 +85,13 @@ uint32_t WalkPackage(ByteView package, const PackageTable& table, const EntryVis
     if (outcome.verified != 1) {
       ++failures;
     }
-    if (visit) {
-      visit(outcome);
+    if (visit.call != nullptr) {
+      visit.call(visit.context, outcome);
     }
     // The chain moves on whatever became of the entry.
     AdvanceChain(chain, storedDigest);
   }
   return failures;
-}
-
-int BuildPackage(const std::vector<PackFile>& files, uint32_t reserved, std::vector<uint8_t>& out,
-                 uint32_t* badIndex) {
-  if (files.size() != PACKAGE_ENTRY_COUNT) {
-    return BUILD_WRONG_COUNT;
-  }
-  uint64_t total = PACKAGE_TABLE_SIZE;
-  for (uint32_t index = 0; index < PACKAGE_ENTRY_COUNT; ++index) {
-    if (PackNameIsSafe(files[index].name) != 1) {
-      if (badIndex != nullptr) {
-        *badIndex = index;
-      }
-      return BUILD_BAD_NAME;
-    }
-    total += files[index].content.size();
-  }
-  // Offsets and sizes are 32-bit, and the package must be addressable as one
-  // block of a 32-bit byte count.
-  if (total > UINT32_MAX) {
-    return BUILD_TOO_LARGE;
-  }
-
-  std::vector<uint8_t> package;
-  try {
-    package.resize(static_cast<size_t>(total));
-  } catch (const std::bad_alloc&) {
-    return BUILD_NO_MEMORY;
-  }
-
-  PackageTable table{};
-  KeyChain chain = StartChain();
-  uint32_t offset = PACKAGE_TABLE_SIZE;
-  for (uint32_t index = 0; index < PACKAGE_ENTRY_COUNT; ++index) {
-    const PackFile& file = files[index];
-    const uint32_t size = static_cast<uint32_t>(file.content.size());
-    PackageEntry entry{};
-    CopyBytes(entry.name, file.name.data(), static_cast<uint32_t>(file.name.size()));
-    entry.offset = offset;
-    entry.size = size;
-    entry.reserved = reserved;
-    if (Md5Digest(file.content.data(), size, entry.digest) != 1) {
-      return BUILD_DIGEST_FAILED;
-    }
-    uint8_t* stored = package.data() + offset;
-    ScrambleBytes(stored, file.content.data(), size, chain.running, chain.key);
-    uint8_t storedDigest[DIGEST_SIZE];
-    if (Md5Digest(stored, size, storedDigest) != 1) {
-      return BUILD_DIGEST_FAILED;
-    }
-    AdvanceChain(chain, storedDigest);
-    WriteEntry(table, index, entry);
-    offset += size;
-  }
-  CopyBytes(package.data(), table.bytes, PACKAGE_TABLE_SIZE);
-  out.swap(package);
-  return BUILD_OK;
 }
 
 }  // namespace package

@@ -1,12 +1,11 @@
 // The verifying walk over a package's 21 entries along the key chain, shared
 // by extraction (which writes files) and kvpack (which lists, verifies and
-// extracts), and the producing walk that builds a package.
+// extracts).
 #pragma once
 
+#include <concepts>
 #include <cstdint>
-#include <functional>
-#include <string>
-#include <vector>
+#include <type_traits>
 
 #include "package/package_format.h"
 
@@ -23,35 +22,30 @@ struct EntryOutcome {
   const uint8_t* plain;
 };
 
-using EntryVisitor = std::function<void(const EntryOutcome&)>;
+// The callback of a walk, borrowed for the walk's duration only: a plain
+// function and its context, so that the setup program needs no part of the
+// C++ library's function wrappers. `call` may be null (nothing is visited).
+struct EntryVisitor {
+  void (*call)(void* context, const EntryOutcome& outcome);
+  void* context;
+};
 
 // Walks entries 1 to 21 of `table` over the bytes of `package` in table order:
 // out-of-bounds entries do not move the chain; every other entry is
 // unscrambled into a private buffer (the package is only read), checked
 // against its digest, handed to `visit`, and the chain then advances with the
 // digest of its stored data. Returns the number of entries not verified.
-uint32_t WalkPackage(ByteView package, const PackageTable& table, const EntryVisitor& visit);
+uint32_t WalkPackage(ByteView package, const PackageTable& table, EntryVisitor visit);
 
-// One file to pack: its entry name and plain content.
-struct PackFile {
-  std::string name;
-  std::vector<uint8_t> content;
-};
-
-inline constexpr int BUILD_OK = 0;
-inline constexpr int BUILD_WRONG_COUNT = -1;     // not exactly 21 files
-inline constexpr int BUILD_BAD_NAME = -2;        // empty, over 127 bytes, or with a folder part
-inline constexpr int BUILD_TOO_LARGE = -3;       // an offset or the end would pass 4 GiB
-inline constexpr int BUILD_DIGEST_FAILED = -4;   // the MD5 facility failed
-inline constexpr int BUILD_NO_MEMORY = -5;       // the package could not be held in memory
-
-// Produces a package from 21 files in table order: each entry's digest is the
-// MD5 of its plain content, its stored data the content scrambled with the
-// current chain, after which the chain advances with the MD5 of the stored
-// data. `out` is filled only on BUILD_OK. `badIndex` names the offending file
-// for BUILD_BAD_NAME. Names are refused by the rule of EntryNameIsSafe, and
-// also when they hold a zero byte or do not fit the 128-byte field.
-int BuildPackage(const std::vector<PackFile>& files, uint32_t reserved, std::vector<uint8_t>& out,
-                 uint32_t* badIndex = nullptr);
+// The same walk with any callable (a lambda, say) as the callback.
+template <typename Visit>
+  requires std::invocable<Visit&, const EntryOutcome&>
+uint32_t WalkPackage(ByteView package, const PackageTable& table, Visit&& visit) {
+  using Callable = std::remove_reference_t<Visit>;
+  const EntryVisitor visitor{
+      [](void* context, const EntryOutcome& outcome) { (*static_cast<Callable*>(context))(outcome); },
+      const_cast<void*>(static_cast<const void*>(&visit))};
+  return WalkPackage(package, table, visitor);
+}
 
 }  // namespace package

@@ -1,7 +1,6 @@
 // The main window: creation, and the handling of its messages.
 #include "ui/main_window.h"
 
-#include <cstdio>
 #include <cstring>
 
 #include "app/app_state_instance.h"
@@ -9,6 +8,7 @@
 #include "app/product.h"
 #include "app/worker.h"
 #include "platform/messages.h"
+#include "setup/procedure_steps.h"
 #include "setup/uninstall.h"
 #include "ui/commands.h"
 #include "ui/frame_metrics.h"
@@ -186,8 +186,9 @@ void OnLeftButtonDown(intptr_t second) {
 
 int FormatWebPageAddress(char* buffer, uint32_t capacity) {
   if (capacity == 0) return 0;
-  const int length = std::snprintf(buffer, capacity, "https://%s/", app::PRODUCT_WEB_HOST);
-  if (length < 0 || static_cast<uint32_t>(length) >= capacity) {
+  if (setup::CopyText(buffer, capacity, "https://") != 1 ||
+      setup::AppendText(buffer, capacity, app::PRODUCT_WEB_HOST) != 1 ||
+      setup::AppendText(buffer, capacity, "/") != 1) {
     buffer[0] = '\0';
     return 0;
   }

@@ -14,8 +14,6 @@ struct ProviderHandle {
   ProviderHandle() = default;
   ProviderHandle(const ProviderHandle&) = delete;
   ProviderHandle& operator=(const ProviderHandle&) = delete;
-  ProviderHandle(ProviderHandle&& other) noexcept : value(other.value) { other.value = 0; }
-  ProviderHandle& operator=(ProviderHandle&&) = delete;
   ~ProviderHandle() {
     if (value != 0) {
       CryptReleaseContext(value, 0);
@@ -48,21 +46,37 @@ int AcquireProvider(ProviderHandle& provider) {
 // Acquiring a provider costs far more than hashing a small entry (several
 // milliseconds each time under Wine), so one context serves the whole
 // process. A verify-only context may be shared by threads; each digest still
-// has its own hash object.
-const ProviderHandle& SharedProvider() {
-  static const ProviderHandle shared = [] {
-    ProviderHandle provider;
-    AcquireProvider(provider);
-    return provider;
-  }();
-  return shared;
+// has its own hash object. The first caller to publish its context wins; a
+// thread that loses the race releases its own. The shared context lives until
+// the process ends (the system releases it then), so there is no exit-time
+// destructor and no run-time lock for a function-local static.
+PVOID volatile sharedProvider = nullptr;
+
+HCRYPTPROV SharedProvider() {
+  // A compare-exchange that changes nothing is an ordered read.
+  const PVOID known = InterlockedCompareExchangePointer(&sharedProvider, nullptr, nullptr);
+  if (known != nullptr) {
+    return reinterpret_cast<HCRYPTPROV>(known);
+  }
+  ProviderHandle provider;
+  if (AcquireProvider(provider) != 1 || provider.value == 0) {
+    return 0;
+  }
+  const PVOID earlier = InterlockedCompareExchangePointer(
+      &sharedProvider, reinterpret_cast<PVOID>(provider.value), nullptr);
+  if (earlier != nullptr) {
+    return reinterpret_cast<HCRYPTPROV>(earlier);  // another thread's; ours is released
+  }
+  const HCRYPTPROV kept = provider.value;
+  provider.value = 0;  // owned by the process from now on
+  return kept;
 }
 
 int ComputeDigest(const void* data, uint32_t length, uint8_t out[MD5_DIGEST_SIZE]) {
   // Should the shared context be missing, a context of this call's own is
   // tried, so a passing failure at first use is not remembered for ever.
   ProviderHandle ownProvider;
-  HCRYPTPROV provider = SharedProvider().value;
+  HCRYPTPROV provider = SharedProvider();
   if (provider == 0) {
     if (AcquireProvider(ownProvider) != 1) {
       return 0;

@@ -4,7 +4,8 @@
 #include <windows.h>
 
 #include <cstring>
-#include <vector>
+#include <memory>
+#include <new>
 
 namespace platform {
 
@@ -23,8 +24,10 @@ int StartProcess(const char* application, const char* commandLine, const char* c
                  UniqueProcess& process) {
   // CreateProcessA may write into the command line, so it gets a private
   // copy rather than the caller's (often constant) text.
-  std::vector<char> line(std::strlen(commandLine) + 1);
-  std::memcpy(line.data(), commandLine, line.size());
+  const size_t lineSize = std::strlen(commandLine) + 1;
+  std::unique_ptr<char[]> line(new (std::nothrow) char[lineSize]);
+  if (line == nullptr) return PROCESS_NOT_STARTED;
+  std::memcpy(line.get(), commandLine, lineSize);
 
   STARTUPINFOA startup;
   std::memset(&startup, 0, sizeof startup);
@@ -32,7 +35,7 @@ int StartProcess(const char* application, const char* commandLine, const char* c
   PROCESS_INFORMATION info;
   std::memset(&info, 0, sizeof info);
 
-  if (!::CreateProcessA(application, line.data(), nullptr, nullptr, FALSE, NORMAL_PRIORITY_CLASS,
+  if (!::CreateProcessA(application, line.get(), nullptr, nullptr, FALSE, NORMAL_PRIORITY_CLASS,
                         nullptr, currentFolder, &startup, &info)) {
     return PROCESS_NOT_STARTED;
   }

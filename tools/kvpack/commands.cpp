@@ -6,6 +6,7 @@
 #include <filesystem>
 
 #include "package/package_format.h"
+#include "package/package_build.h"
 #include "package/package_walk.h"
 #include "tools/kvpack/exit_codes.h"
 #include "tools/kvpack/file_io.h"

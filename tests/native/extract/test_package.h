@@ -9,6 +9,7 @@
 
 #include "app/app_state.h"
 #include "package/package_format.h"
+#include "package/package_build.h"
 #include "package/package_walk.h"
 
 namespace extract_test {

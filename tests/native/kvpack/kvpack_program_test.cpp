@@ -16,6 +16,7 @@
 #include <vector>
 
 #include "package/package_format.h"
+#include "package/package_build.h"
 #include "package/package_walk.h"
 #include "tests/native/kvpack/kvpack_runner.h"
 #include "tools/kvpack/pe_resource.h"

@@ -8,6 +8,7 @@
 #include <vector>
 
 #include "package/md5.h"
+#include "package/package_build.h"
 #include "package/package_walk.h"
 #include "package/scramble.h"
 #include "tests/native/package/test_support.h"

@@ -6,6 +6,7 @@
 #include <string>
 #include <vector>
 
+#include "package/package_build.h"
 #include "package/package_walk.h"
 
 namespace package_test {

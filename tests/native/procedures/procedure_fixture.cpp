@@ -5,6 +5,7 @@
 
 #include "app/options.h"
 #include "package/package_format.h"
+#include "package/package_build.h"
 #include "package/package_walk.h"
 #include "platform/fake/fake_file_copy.h"
 #include "platform/fake/fake_messages.h"
