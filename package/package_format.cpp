@@ -39,6 +39,41 @@ void WriteEntry(PackageTable& table, uint32_t index, const PackageEntry& entry) 
   WriteLe32(at + ENTRY_RESERVED_AT, entry.reserved);
 }
 
+namespace {
+
+// Windows opens these names as devices in every folder, with or without an
+// extension ("nul.txt" is NUL too) and with trailing spaces before it.
+constexpr const char* DEVICE_NAMES[] = {"CON",  "PRN",  "AUX",  "NUL",  "COM1", "COM2",   "COM3",
+                                        "COM4", "COM5", "COM6", "COM7", "COM8", "COM9",   "LPT1",
+                                        "LPT2", "LPT3", "LPT4", "LPT5", "LPT6", "LPT7",   "LPT8",
+                                        "LPT9", "CONIN$", "CONOUT$"};
+
+char UpperAscii(char c) { return c >= 'a' && c <= 'z' ? static_cast<char>(c - 'a' + 'A') : c; }
+
+// 1 when the part of `name` before its first '.', without trailing spaces,
+// is a device name in any case.
+int NamesDevice(const char* name, uint32_t length) {
+  uint32_t stem = 0;
+  while (stem < length && name[stem] != '.') {
+    ++stem;
+  }
+  while (stem > 0 && name[stem - 1] == ' ') {
+    --stem;
+  }
+  for (const char* device : DEVICE_NAMES) {
+    uint32_t i = 0;
+    while (i < stem && device[i] != '\0' && UpperAscii(name[i]) == device[i]) {
+      ++i;
+    }
+    if (i == stem && device[i] == '\0') {
+      return 1;
+    }
+  }
+  return 0;
+}
+
+}  // namespace
+
 int EntryNameIsSafe(const PackageEntry& entry) {
   uint32_t length = 0;
   while (length < PACKAGE_NAME_SIZE && entry.name[length] != '\0') {
@@ -60,6 +95,11 @@ int EntryNameIsSafe(const PackageEntry& entry) {
   }
   // "." alone names the target folder itself, not a file in it.
   if (length == 1 && entry.name[0] == '.') {
+    return 0;
+  }
+  // A device name would send the entry's bytes to a device (a serial port,
+  // say) instead of a file, and count as written.
+  if (NamesDevice(entry.name, length) == 1) {
     return 0;
   }
   return 1;

@@ -63,7 +63,9 @@ PackageEntry ReadEntry(const PackageTable& table, uint32_t index);
 void WriteEntry(PackageTable& table, uint32_t index, const PackageEntry& entry);
 
 // 1 when the name field holds a zero byte, is not empty, and names a plain
-// file: no '\\', '/', ':', no ".." and not "." alone. Only such entries are
+// file: no '\\', '/', ':', no "..", not "." alone, and not a device name
+// such as "NUL" or "com1.txt" (the stem before the first '.', less trailing
+// spaces, compared without case). Only such entries are
 // ever written to or deleted from disk; the verifying walk does not look at
 // names, so an unsafe entry still verifies and moves the chain.
 int EntryNameIsSafe(const PackageEntry& entry);

@@ -122,6 +122,7 @@ long_name="$(printf 'x%.0s' $(seq 1 124)).sys"   # 128 bytes
 cp "${expected_sources[2]}" "$vendor/files/$long_name"
 cp "${expected_sources[2]}" "$vendor/files/drivers\\vnd_vista_x86.cat"
 cp "${expected_sources[4]}" "$vendor/files/VND_VISTA_X86.CAT"
+cp "${expected_sources[5]}" "$vendor/files/Com1.inf"
 
 declare -A bad=(
   [twenty]="$(bad_manifest twenty '/vnd_win7_x86\.sys/d')"
@@ -130,6 +131,7 @@ declare -A bad=(
   [folder]="$(bad_manifest folder 's|^files/vnd_vista_x86\.cat|files/drivers\\vnd_vista_x86.cat|')"
   [long]="$(bad_manifest long "s|^files/vnd_vista_x86\\.sys|files/$long_name|")"
   [letter_case]="$(bad_manifest letter_case 's|^files/vnd_win7_x86\.cat|files/VND_VISTA_X86.CAT|')"
+  [device]="$(bad_manifest device 's|^files/vnd_win7_x86\.cat|files/Com1.inf|')"
 )
 declare -A message=(
   [twenty]="lists 20 files; the package needs exactly 21"
@@ -138,8 +140,9 @@ declare -A message=(
   [folder]="is not a plain file name (it has a folder part"
   [long]="is 128 bytes long; an entry name holds at most 127 bytes"
   [letter_case]="the name VND_VISTA_X86.CAT is already used by entry 3"
+  [device]="the name Com1.inf is a device name on Windows"
 )
-for case in twenty misplaced missing folder long letter_case; do
+for case in twenty misplaced missing folder long letter_case device; do
   dir="$RELEASE_WORK/bad-$case"
   if release_configure_windows "$dir" "$RELEASE_KVPACK" -DBREVIK_PAYLOAD_MANIFEST="${bad[$case]}"; then
     fail "$case: configure accepted ${bad[$case]}"

@@ -72,6 +72,18 @@ TEST(PackageFormat, OnlyPlainFileNamesAreSafe) {
   EXPECT_EQ(package::EntryNameIsSafe(Named(std::string(128, 'n'))), 0);
 }
 
+TEST(PackageFormat, DeviceNamesAreNotFileNames) {
+  for (const char* name : {"NUL", "nul.txt", "Con", "prn.log", "AUX", "com1", "COM9.bin", "lpt1.x.y",
+                           "LPT9", "CONIN$", "conout$", "NUL .txt", "com1 "}) {
+    EXPECT_EQ(package::EntryNameIsSafe(Named(name)), 0) << name;
+  }
+  // Only the whole stem counts: these are ordinary files.
+  for (const char* name : {"NULL", "nul_x.txt", "COM", "COM10", "COM0", "console.txt", "xnul",
+                           "LPT", "auxiliary.dll", ".nul", "a.con"}) {
+    EXPECT_EQ(package::EntryNameIsSafe(Named(name)), 1) << name;
+  }
+}
+
 TEST(PackageFormat, BoundTestHasNoWrapAround) {
   PackageEntry entry{};
   entry.offset = 3276;
