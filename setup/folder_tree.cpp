@@ -63,9 +63,18 @@ Next FindFirstDeletable(const char* folder, char (&path)[DELETE_TREE_PATH_SIZE])
 // Deletes the tree below `folder`, then `folder` itself; true when it is gone.
 bool DeleteTree(const char* folder) {
   char path[DELETE_TREE_PATH_SIZE];
+  char lastDeleted[DELETE_TREE_PATH_SIZE];
+  lastDeleted[0] = '\0';
   for (;;) {
     const Next next = FindFirstDeletable(folder, path);
     if (next == Next::Nothing) {
+      break;
+    }
+    // An entry whose deletion was reported but is still pending (a file held
+    // open with delete sharing, say) is listed first again: deleting it once
+    // more could succeed for ever, so it ends the walk like an entry that
+    // cannot be deleted.
+    if (std::strcmp(path, lastDeleted) == 0) {
       break;
     }
     // A sub-folder that stays would be listed first again on every restart,
@@ -75,6 +84,7 @@ bool DeleteTree(const char* folder) {
     if (!deleted) {
       break;
     }
+    std::strcpy(lastDeleted, path);
   }
   return platform::RemoveFolder(folder) != 0;
 }

@@ -22,9 +22,9 @@ int CreateFolderTree(const char* path);
 
 // Deletes `folder` with all files and sub-folders below it, except
 // sub-folders whose names begin with a full stop. A file that cannot be
-// deleted, a sub-folder that cannot be removed, or an entry whose path would
-// not fit 2047 characters ends the walk of its folder there; that folder then
-// stays. A missing folder or an empty text changes nothing. Always 1.
+// deleted (or whose deletion stays pending, so that it is listed again), a
+// sub-folder that cannot be removed, or an entry whose path would not fit
+// 2047 characters ends the walk of its folder there; that folder then stays. A missing folder or an empty text changes nothing. Always 1.
 int DeleteFolderTree(const char* folder);
 
 // Ends `path` at its last backslash: C:\Dir\Setup.exe gives C:\Dir, a

@@ -20,6 +20,7 @@ struct Node {
   std::string content;
   bool readOnly = false;
   bool inUse = false;
+  bool deletePending = false;  // a delete succeeds but the file stays listed
 };
 
 struct WriteLimit {
@@ -230,6 +231,11 @@ void SetInUse(const std::string& path) {
     node->inUse = true;
   }
 }
+void SetDeletePending(const std::string& path) {
+  if (Node* node = FindNode(path)) {
+    node->deletePending = true;
+  }
+}
 void FailCreateFolder(const std::string& path) { TheState().failCreate.insert(Key(path)); }
 void FailRemoveFolder(const std::string& path) { TheState().failRemove.insert(Key(path)); }
 void FailListing(const std::string& path) { TheState().failListing.insert(Key(path)); }
@@ -357,6 +363,9 @@ int RemoveFile(const char* path) {
   const fake::Node* node = fake::FindNode(path);
   if (node == nullptr || node->isFolder || node->readOnly || node->inUse) {
     return 0;
+  }
+  if (node->deletePending) {
+    return 1;
   }
   TheState().nodes.erase(fake::Key(path));
   return 1;

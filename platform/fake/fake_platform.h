@@ -53,6 +53,9 @@ std::vector<std::string> Paths();
 // A read-only or in-use file can be neither deleted nor opened for writing.
 void SetReadOnly(const std::string& path);
 void SetInUse(const std::string& path);
+// Deleting the file reports success, but it stays and is listed as before,
+// as a file held open by another program with delete sharing is.
+void SetDeletePending(const std::string& path);
 // CreateFolder of `path` fails with an error other than already-exists.
 void FailCreateFolder(const std::string& path);
 // RemoveFolder of `path` fails even when the folder is empty.

@@ -478,3 +478,197 @@ e2e_stop_xvfb() {
     E2E_XVFB_PID=""
   fi
 }
+
+# --- Faults put in the setup program's way ----------------------------------------------
+
+# skip WHY: a check that cannot run here; counted neither way.
+skip() {
+  echo "skip [$E2E_ARCH] $*"
+}
+
+# e2e_require_fault_tool: FAULT_EXE, the fault helper built beside the setup
+# program (tests/e2e/fault_tool); fails the suite when it is not built.
+e2e_require_fault_tool() {
+  FAULT_EXE="$E2E_BUILD/bin/kv_e2e_fault.exe"
+  if [ ! -f "$FAULT_EXE" ]; then
+    fail "not built: $FAULT_EXE (cmake --build BUILD --target kv_e2e_fault)"
+    e2e_finish
+    exit 1
+  fi
+}
+
+# e2e_background_said LOG LINE PROGRAM ARGS...: starts a Windows program in
+# the background like e2e_background, its output going to LOG (kept in the
+# prefix, which goes with it), and waits up to 30 s for it to print LINE (a
+# whole line). Fails, and stops the program, when the line does not come.
+e2e_background_said() {
+  local log="$1" line="$2"
+  shift 2
+  : >"$log"
+  wine "$@" >"$log" 2>/dev/null &
+  BG_PID=$!
+  E2E_BACKGROUND+=("$BG_PID")
+  if ! wait_until 30 eval "tr -d '\r' <'$log' | grep -qx '$line'"; then
+    e2e_stop "$BG_PID"
+    return 1
+  fi
+}
+
+# e2e_stop PID: kills one background program that the suite started and
+# waits for it to end.
+e2e_stop() {
+  kill -KILL "$1" 2>/dev/null || true
+  wait "$1" 2>/dev/null || true
+}
+
+# hold_file WINDOWS_PATH: the fault helper holds the file open with no
+# sharing until e2e_stop "$HOLD_PID": nobody may write, replace or delete it.
+hold_file() {
+  e2e_background_said "$WINEPREFIX/e2e-hold.log" held=1 "$FAULT_EXE" hold "$1" || return 1
+  HOLD_PID="$BG_PID"
+}
+
+# hold_file_shared WINDOWS_PATH: the same with every sharing allowed, until
+# e2e_stop "$HOLD_PID": others may delete the file, but its name stays,
+# pending, until the helper lets go.
+hold_file_shared() {
+  e2e_background_said "$WINEPREFIX/e2e-hold.log" held=1 "$FAULT_EXE" hold-shared "$1" || return 1
+  HOLD_PID="$BG_PID"
+}
+
+# run_in_use UNIX_PATH: copies the fault helper to UNIX_PATH and starts it
+# from there, idle until e2e_stop "$IN_USE_PID": a program whose file is in
+# use, as the system guards the file of any running program.
+run_in_use() {
+  cp "$FAULT_EXE" "$1" || return 1
+  e2e_background_said "$WINEPREFIX/e2e-idle.log" idle=1 "$1" idle || return 1
+  IN_USE_PID="$BG_PID"
+}
+
+# e2e_immutable FILE: makes FILE unchangeable and undeletable for everybody,
+# root included (chattr +i): what a read-only file is to a user who may not
+# override it, since Wine run as root writes over a read-only attribute.
+# e2e_release_immutable undoes every such file, keeping the status $? it
+# found, so a suite can put it in its EXIT trap before e2e_cleanup.
+E2E_IMMUTABLE=()
+e2e_immutable() {
+  chattr +i "$1" 2>/dev/null || return 1
+  E2E_IMMUTABLE+=("$1")
+}
+
+e2e_release_immutable() {
+  local status=$? file
+  for file in "${E2E_IMMUTABLE[@]}"; do
+    chattr -i "$file" 2>/dev/null || true
+  done
+  E2E_IMMUTABLE=()
+  return "$status"
+}
+
+# remove_driver_by_hand: removes the driver's device with the build's own
+# stand-in driver-setup tool, as a technician would, leaving the setup
+# program's files, shortcuts and uninstall entry where they are.
+remove_driver_by_hand() {
+  wine "${PAYLOAD_SOURCES[12]}" -h -u -H >/dev/null 2>&1
+}
+
+# e2e_reset_machine: back to a machine without any trace of an install,
+# whatever a case left: no driver device, target folder, Programs-menu
+# folders, uninstall entry or restart marker. Needs no working setup program.
+e2e_reset_machine() {
+  e2e_release_immutable
+  remove_driver_by_hand
+  wine reg delete "$E2E_UNINSTALL_KEY" /f /reg:32 >/dev/null 2>&1
+  clear_restart_marker
+  rm -rf "$TARGET" "$USER_MENU" "$COMMON_MENU"
+}
+
+# plant_sentinels [FIRST LAST]: a file of every entry's name FIRST..LAST in
+# the target folder (made if needed), holding "sentinel NAME"; for telling
+# a file an install replaced from one it left alone.
+plant_sentinels() {
+  local first="${1:-1}" last="${2:-21}" i
+  mkdir -p "$TARGET"
+  for ((i = first - 1; i < last; i++)); do
+    printf 'sentinel %s\r\n' "${PAYLOAD_NAMES[i]}" >"$TARGET/${PAYLOAD_NAMES[i]}"
+  done
+}
+
+# is_sentinel NAME: the file NAME in the target folder still holds what
+# plant_sentinels put there.
+is_sentinel() {
+  [ "$(cat "$TARGET/$1" 2>/dev/null)" = "$(printf 'sentinel %s\r' "$1")" ]
+}
+
+# check_entries_after_failure WHAT "FAILING NUMBERS" sentinels|fresh|other:
+# after an install that stopped at extraction, the entries of the list are
+# not written (absent on a fresh target folder; with sentinels planted, the
+# sentinels left as they were; "other" leaves them to the caller's own
+# checks) and every other entry is byte-identical to the packed file. Two
+# checks, one with "other".
+check_entries_after_failure() {
+  local what="$1" failing=" $2 " mode="$3" i name bad_failing="" bad_written=""
+  for ((i = 1; i <= 21; i++)); do
+    name="${PAYLOAD_NAMES[i - 1]}"
+    if [[ "$failing" == *" $i "* ]]; then
+      if [ "$mode" = other ]; then
+        continue
+      elif [ "$mode" = sentinels ]; then
+        is_sentinel "$name" || bad_failing+=" $name"
+      else
+        [ -e "$TARGET/$name" ] && bad_failing+=" $name"
+      fi
+    else
+      cmp -s "${PAYLOAD_SOURCES[i - 1]}" "$TARGET/$name" || bad_written+=" $name"
+    fi
+  done
+  [ "$mode" = other ] ||
+    expect_eq "$what: failing entries [$2] not written$([ "$mode" = sentinels ] && echo ", their sentinel files untouched")" \
+      "" "${bad_failing# }"
+  expect_eq "$what: every other entry written, byte-identical to the packed file" "" "${bad_written# }"
+}
+
+# check_stopped_before_tool WHAT: what an install that stopped before the
+# driver-setup tool leaves besides the extracted files: no uninstaller copy,
+# no shortcut folder, no uninstall entry, no driver interface (the tool did
+# not run), and the per-user key gone (the install's first step).
+check_stopped_before_tool() {
+  local what="$1" left=""
+  [ -e "$TARGET/BrevikSetup.exe" ] && left+=" uninstaller-copy"
+  [ -e "$USER_MENU" ] && left+=" per-user-shortcuts"
+  [ -e "$COMMON_MENU" ] && left+=" all-users-shortcuts"
+  uninstall_key_exists && left+=" uninstall-entry"
+  user_key_exists && left+=" per-user-key"
+  e2e_read_facts
+  [ "${FACT[interfaces_all]}" != 0 ] && left+=" driver-interface"
+  expect_eq "$what: no uninstaller copy, shortcuts, uninstall entry, per-user key or driver" "" "${left# }"
+}
+
+# target_listing: the names in the target folder, one a line, sorted;
+# "absent" when there is no target folder.
+target_listing() {
+  if [ -d "$TARGET" ]; then
+    (cd "$TARGET" && find . -mindepth 1 -printf '%P\n' | LC_ALL=C sort)
+  else
+    echo absent
+  fi
+}
+
+# e2e_snapshot FILE: everything of the current prefix that an install or an
+# uninstall could leave behind: every folder and file under drive_c (type
+# and path), then the machine-wide registry (both views) and the current
+# user's registry as exported by reg, keys and values. Lines are in a fixed
+# order, so two snapshots compare with diff.
+e2e_snapshot() {
+  local out="$1" hive reg_file view=()
+  # The 64-bit view of a 64-bit prefix holds the 32-bit one (WOW6432Node).
+  [ "$E2E_ARCH" = win64 ] && view=(/reg:64)
+  (cd "$WINEPREFIX/drive_c" && find . -printf 'file %y %p\n' | LC_ALL=C sort) >"$out"
+  for hive in HKLM HKCU; do
+    reg_file="$E2E_WORK/$E2E_SUITE.$hive.reg"
+    rm -f "$reg_file"
+    (cd "$E2E_WORK" && wine reg export "$hive" "$reg_file" "${view[@]}" /y >/dev/null 2>&1)
+    iconv -f UTF-16 -t UTF-8 "$reg_file" | tr -d '\r' | sed "s/^/$hive /" >>"$out"
+    rm -f "$reg_file"
+  done
+}

@@ -132,6 +132,28 @@ TEST_F(DeleteFolderTreeTest, UndeletableFileEndsTheWalkOfItsFolder) {
   EXPECT_EQ(fake::OpenListings(), 0);
 }
 
+TEST_F(DeleteFolderTreeTest, FileWhoseDeletionIsPendingEndsTheWalkInsteadOfLooping) {
+  // The delete reports success and the file is listed first again: one
+  // attempt, then the walk of that folder ends, as for an undeletable file.
+  fake::AddFile("C:\\T\\a.dll", "held");
+  fake::AddFile("C:\\T\\b.txt", "b");
+  fake::AddFile("C:\\T\\s\\held.txt", "held");
+  fake::SetDeletePending("C:\\T\\a.dll");
+  fake::SetDeletePending("C:\\T\\s\\held.txt");
+  EXPECT_EQ(setup::DeleteFolderTree("C:\\T"), 1);
+  EXPECT_EQ(fake::CallsOf("RemoveFile"), (Calls{"C:\\T\\a.dll"}));
+  EXPECT_TRUE(fake::FileExists("C:\\T\\b.txt"));
+
+  fake::Reset();
+  fake::AddFile("C:\\T\\s\\held.txt", "held");
+  fake::AddFile("C:\\T\\z.txt", "z");
+  fake::SetDeletePending("C:\\T\\s\\held.txt");
+  setup::DeleteFolderTree("C:\\T");
+  EXPECT_EQ(fake::CallsOf("RemoveFile"), (Calls{"C:\\T\\s\\held.txt"}));
+  EXPECT_TRUE(fake::FileExists("C:\\T\\z.txt"));
+  EXPECT_EQ(fake::OpenListings(), 0);
+}
+
 TEST_F(DeleteFolderTreeTest, SubFolderThatStaysEndsTheWalkInsteadOfLooping) {
   // One sub-folder holds a file in use, another cannot be removed though
   // empty, a third keeps a dot-folder; each is listed first on every restart.

@@ -1,0 +1,111 @@
+#!/usr/bin/env bash
+# The driver-setup tool failing the setup program, in a 64-bit and a 32-bit
+# Wine prefix, each case with the exact exit code and all that the machine
+# holds afterwards (exit_codes.sh has the plain cases; these follow them on):
+#   163  (-605) install, the tool cannot be started: a release whose two tool
+#        entries hold text instead of programs (every entry still verifies):
+#        all files extracted, then nothing: no shortcuts, no uninstaller
+#        copy, no uninstall entry, no driver; the sound program then
+#        installs over those files
+#   235  (-21) install, the tool wants a restart first, twice in a row: the
+#        same files each time and nothing else; meanwhile -h -u runs no
+#        procedure (no driver yet), so the extracted files stay
+#   0    uninstall while the tool wants a restart: everything of the install
+#        removed except the driver, which the tool left
+#   163  (-605) and then -h -i: the driver is still there, so -h -i
+#        uninstalls, and the tool is gone with the target folder: nothing
+#        changes until the driver is gone (here, removed by hand)
+#
+#   fault_tool_results.sh WINDOWS_BUILD_DIR
+set -uo pipefail
+# shellcheck source=lib/e2e.sh
+source "$(dirname "$0")/lib/e2e.sh"
+e2e_init fault_tool_results "${1:-}"
+
+no_tool_dir="$E2E_WORK/fault_tool_results-program"
+rm -rf "$no_tool_dir" && mkdir -p "$no_tool_dir"
+no_tool="$no_tool_dir/BrevikSetup.exe"
+if ! python3 "$E2E_LIB_DIR/damage_package.py" --not-a-program "$SETUP_EXE" "$PACKAGE_BIN" 13,14 \
+  "$no_tool" >/dev/null; then
+  fail "could not make the program whose tool entries hold text"
+fi
+
+for arch in win64 win32; do
+  e2e_prefix "$arch" || continue
+  e2e_reset_machine
+
+  # --- The tool cannot be started --------------------------------------------------------
+  if [ -f "$no_tool" ]; then
+    plant_user_key
+    setup_run --exe "$no_tool" -h -i
+    expect_eq "tool entries hold text: hidden install exit code (-605)" 163 "$RC"
+    # The files of that package: the sound entries and the two texts.
+    check_entries_after_failure "tool entries hold text" "13 14" other
+    check "tool entries hold text: the tools written as packed (text)" \
+      grep -q '^This is not a program.' "$TARGET/SONDREL_Setup.exe" "$TARGET/SONDREL_Setup_x64.exe"
+    expect_eq "tool entries hold text: nothing else in the target folder" "" \
+      "$(target_listing | grep -vxF -f <(printf '%s\n' "${PAYLOAD_NAMES[@]}"))"
+    check_stopped_before_tool "tool entries hold text"
+
+    setup_run -h -i
+    expect_eq "the sound program over those files: exit code" 0 "$RC"
+    check_installed
+    setup_run -h -u
+    expect_eq "and its uninstall: exit code" 0 "$RC"
+    check_nothing_installed "after the uninstall"
+  fi
+
+  # --- A restart wanted before the install -------------------------------------------------
+  set_restart_marker
+  plant_user_key
+  setup_run -h -i
+  expect_eq "restart pending: first hidden install exit code (-21)" 235 "$RC"
+  first="$(machine_state)"
+  plant_user_key
+  setup_run -h -i
+  expect_eq "restart pending: second hidden install exit code (-21)" 235 "$RC"
+  expect_eq "restart pending: the second install left the same machine" "$first" "$(machine_state)"
+  check_payload_files 1 21
+  check_stopped_before_tool "restart pending"
+
+  plant_user_key
+  before="$(machine_state)"
+  setup_run -h -u
+  expect_eq "restart pending, files extracted, no driver: -h -u exit code" 0 "$RC"
+  expect_eq "-h -u ran no procedure: the extracted files stay" "$before" "$(machine_state)"
+  check "-h -u ran no procedure: the per-user key stays" user_key_exists
+
+  # --- A restart wanted at the uninstall ---------------------------------------------------
+  clear_restart_marker
+  setup_run -h -i
+  expect_eq "restart cleared: hidden install exit code" 0 "$RC"
+  set_restart_marker
+  plant_user_key
+  setup_run -h -u
+  expect_eq "restart pending: hidden uninstall exit code" 0 "$RC"
+  check "restart pending: uninstaller copy and target folder gone" test ! -e "$TARGET"
+  check "restart pending: per-user key gone" eval '! user_key_exists'
+  check "restart pending: uninstall entry gone" eval '! uninstall_key_exists'
+  check "restart pending: shortcut folders gone" test ! -e "$USER_MENU" -a ! -e "$COMMON_MENU"
+  e2e_read_facts
+  expect_eq "restart pending: the tool left the driver (present, all)" "1 1" \
+    "${FACT[interfaces_present]} ${FACT[interfaces_all]}"
+
+  # The driver stays until the restart; -h -i now means uninstall, and the
+  # tool went with the target folder.
+  clear_restart_marker
+  plant_user_key
+  before="$(machine_state)"
+  setup_run -h -i
+  expect_eq "driver left, target folder gone: hidden install exit code (-605)" 163 "$RC"
+  expect_eq "driver left, target folder gone: nothing changed" "$before" "$(machine_state)"
+  check "driver left, target folder gone: the per-user key stays (the uninstall stopped first)" user_key_exists
+  remove_driver_by_hand
+  setup_run -h -i
+  expect_eq "driver removed by hand: hidden install exit code" 0 "$RC"
+  check_installed
+  e2e_reset_machine
+done
+
+rm -rf "$no_tool_dir"
+e2e_finish
