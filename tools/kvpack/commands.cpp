@@ -91,8 +91,8 @@ int ExtractionResult(uint32_t failures) {
 }
 
 struct LoadedPackage {
-  std::vector<uint8_t> bytes;  // the whole file
-  package::ByteView view{};    // the package: all of `bytes`, or a part of a program
+  package::ByteView file{};    // the whole file's bytes, held by the caller
+  package::ByteView view{};    // the package: all of `file`, or a part of a program
   std::string origin;          // for a program: where in it the package lies
   package::PackageTable table{};
 };
@@ -115,8 +115,7 @@ std::string LanguageText(uint32_t language) {
 int FindProgramPackage(const fs::path& path, LoadedPackage& loaded, std::ostream& err) {
   PackageResource found;
   std::string error;
-  const package::ByteView file{loaded.bytes.data(), loaded.bytes.size()};
-  switch (FindPackageResource(file, found, error)) {
+  switch (FindPackageResource(loaded.file, found, error)) {
     case RESOURCE_FOUND:
       break;
     case RESOURCE_MISSING:
@@ -138,16 +137,24 @@ int FindProgramPackage(const fs::path& path, LoadedPackage& loaded, std::ostream
   return 1;
 }
 
-// Reads a package file, or a program file holding the package as its RCDATA
-// 100 resource, and copies the package's table. Returns 1, or 0 after
-// printing why it cannot be used.
-int LoadPackage(const fs::path& path, LoadedPackage& loaded, std::ostream& err) {
+// Reads the whole file at `path` into `bytes`. Returns 1, or 0 after
+// printing why it cannot be read.
+int ReadPackageFile(const fs::path& path, std::vector<uint8_t>& bytes, std::ostream& err) {
   std::string error;
-  if (ReadWholeFile(path, kMaxPackageSize, loaded.bytes, error) != 1) {
+  if (ReadWholeFile(path, kMaxPackageSize, bytes, error) != 1) {
     Fail(err, error);
     return 0;
   }
-  loaded.view = package::ByteView{loaded.bytes.data(), loaded.bytes.size()};
+  return 1;
+}
+
+// Takes the bytes of a package file, or of a program file holding the
+// package as its RCDATA 100 resource, and copies the package's table.
+// Returns 1, or 0 after printing why it cannot be used.
+int LoadPackage(const fs::path& path, package::ByteView file, LoadedPackage& loaded,
+                std::ostream& err) {
+  loaded.file = file;
+  loaded.view = file;
   if (IsProgramImage(loaded.view) == 1 && FindProgramPackage(path, loaded, err) != 1) {
     return 0;
   }
@@ -272,8 +279,18 @@ int RunBuild(const Invocation& invocation, std::ostream& out, std::ostream& err)
 }
 
 int RunList(const Invocation& invocation, std::ostream& out, std::ostream& err) {
+  std::vector<uint8_t> bytes;
+  if (ReadPackageFile(invocation.operands[0], bytes, err) != 1) {
+    return EXIT_INPUT;
+  }
+  return ListPackageBytes(package::ByteView{bytes.data(), bytes.size()}, invocation.operands[0],
+                          out, err);
+}
+
+int ListPackageBytes(package::ByteView file, const fs::path& path, std::ostream& out,
+                     std::ostream& err) {
   LoadedPackage loaded;
-  if (LoadPackage(invocation.operands[0], loaded, err) != 1) {
+  if (LoadPackage(path, file, loaded, err) != 1) {
     return EXIT_INPUT;
   }
   struct Row {
@@ -320,8 +337,19 @@ int RunList(const Invocation& invocation, std::ostream& out, std::ostream& err) 
 }
 
 int RunVerify(const Invocation& invocation, std::ostream& out, std::ostream& err) {
+  std::vector<uint8_t> bytes;
+  if (ReadPackageFile(invocation.operands[0], bytes, err) != 1) {
+    out << "extraction result: -1\n";
+    return EXIT_INPUT;
+  }
+  return VerifyPackageBytes(package::ByteView{bytes.data(), bytes.size()},
+                            invocation.operands[0], out, err);
+}
+
+int VerifyPackageBytes(package::ByteView file, const fs::path& path, std::ostream& out,
+                       std::ostream& err) {
   LoadedPackage loaded;
-  if (LoadPackage(invocation.operands[0], loaded, err) != 1) {
+  if (LoadPackage(path, file, loaded, err) != 1) {
     out << "extraction result: -1\n";
     return EXIT_INPUT;
   }
@@ -341,8 +369,11 @@ int RunVerify(const Invocation& invocation, std::ostream& out, std::ostream& err
 }
 
 int RunExtract(const Invocation& invocation, std::ostream& out, std::ostream& err) {
+  std::vector<uint8_t> bytes;
   LoadedPackage loaded;
-  if (LoadPackage(invocation.operands[0], loaded, err) != 1) {
+  if (ReadPackageFile(invocation.operands[0], bytes, err) != 1 ||
+      LoadPackage(invocation.operands[0], package::ByteView{bytes.data(), bytes.size()}, loaded,
+                  err) != 1) {
     out << "extraction result: -1\n";
     return EXIT_INPUT;
   }

@@ -1,10 +1,12 @@
 // The four kvpack commands, and the dispatch from a command line to them.
 #pragma once
 
+#include <filesystem>
 #include <ostream>
 #include <string>
 #include <vector>
 
+#include "package/package_format.h"
 #include "tools/kvpack/cli.h"
 
 namespace kvpack {
@@ -15,6 +17,15 @@ int RunBuild(const Invocation& invocation, std::ostream& out, std::ostream& err)
 int RunList(const Invocation& invocation, std::ostream& out, std::ostream& err);
 int RunVerify(const Invocation& invocation, std::ostream& out, std::ostream& err);
 int RunExtract(const Invocation& invocation, std::ostream& out, std::ostream& err);
+
+// What `list` and `verify` do once the file is read: `file` is the whole
+// file's bytes (a package, or a program holding one as RCDATA 100) and `path`
+// names it in the report. Same output and exit codes as RunList and
+// RunVerify; nothing is read from or written to disk.
+int ListPackageBytes(package::ByteView file, const std::filesystem::path& path,
+                     std::ostream& out, std::ostream& err);
+int VerifyPackageBytes(package::ByteView file, const std::filesystem::path& path,
+                       std::ostream& out, std::ostream& err);
 
 // Parses the arguments after the program name and runs the command, or
 // prints help. Returns the process exit code.
