@@ -66,13 +66,13 @@ int DescribeDevice(HDEVINFO list, SP_DEVINFO_DATA& device) {
          setText(SPDRP_FRIENDLYNAME, DEVICE_DESCRIPTION, lstrlenA(DEVICE_DESCRIPTION) + 1);
 }
 
-// Marks the device's interface linked: sets DWORD "Linked" = 1 in the
-// "Control" sub-key of its reference-string key. Wine's device setup service
-// lists an interface under DIGCF_PRESENT only when that value is set (on
-// Windows the driver's IoSetDeviceInterfaceState sets it); nothing in the
-// service's own calls sets it, so it is written here through the interface
-// class key, whose sub-keys name each interface's device instance.
-int LinkInterface(HDEVINFO list, SP_DEVINFO_DATA& device) {
+// Sets DWORD "Linked" in the "Control" sub-key of the device's
+// reference-string key: 1 links the interface, 0 unlinks it. Wine's device
+// setup service lists an interface under DIGCF_PRESENT only when the value is
+// 1 (on Windows the driver's IoSetDeviceInterfaceState sets it); nothing in
+// the service's own calls sets it, so it is written here through the
+// interface class key, whose sub-keys name each interface's device instance.
+int SetInterfaceLinked(HDEVINFO list, SP_DEVINFO_DATA& device, DWORD linked) {
   char instanceId[MAX_INSTANCE_ID];
   if (!SetupDiGetDeviceInstanceIdA(list, &device, instanceId, sizeof instanceId, nullptr)) return 0;
 
@@ -106,7 +106,6 @@ int LinkInterface(HDEVINFO list, SP_DEVINFO_DATA& device) {
                         &controlKey.handle, nullptr) != ERROR_SUCCESS) {
       return 0;
     }
-    const DWORD linked = 1;
     return RegSetValueExA(controlKey.handle, LINKED_VALUE, 0, REG_DWORD, reinterpret_cast<const BYTE*>(&linked),
                           sizeof linked) == ERROR_SUCCESS;
   }
@@ -151,7 +150,7 @@ int InstallMirelineDevice(DeviceReport& report) {
     return TOOL_EXIT_OK;
   }
   // Unlinked leftovers would make a second device once this one is linked.
-  const int cleared = RemoveMirelineDevices(report);
+  const int cleared = RemoveMirelineDevices(report, REMOVE_NOW_ONLY);
   if (cleared != TOOL_EXIT_OK) return cleared;
 
   DeviceList list(SetupDiCreateDeviceInfoList(&MEDIA_SETUP_CLASS, nullptr));
@@ -179,7 +178,7 @@ int InstallMirelineDevice(DeviceReport& report) {
   interfaceData.cbSize = sizeof interfaceData;
   if (!SetupDiCreateDeviceInterfaceA(list.handle, &device, &DRIVER_INTERFACE_CLASS, DEVICE_REFERENCE_STRING, 0,
                                      &interfaceData) ||
-      !LinkInterface(list.handle, device)) {
+      !SetInterfaceLinked(list.handle, device, 1)) {
     UndoRegistration(list.handle, device, report);
     return TOOL_EXIT_INTERFACE_FAILED;
   }
@@ -192,7 +191,7 @@ int InstallMirelineDevice(DeviceReport& report) {
   return TOOL_EXIT_OK;
 }
 
-int RemoveMirelineDevices(DeviceReport& report) {
+int RemoveMirelineDevices(DeviceReport& report, int whenStuck) {
   // Without DIGCF_PRESENT, so that unlinked interfaces' devices go as well.
   DeviceList list(SetupDiGetClassDevsA(&DRIVER_INTERFACE_CLASS, nullptr, nullptr, DIGCF_DEVICEINTERFACE));
   if (!list.Valid()) {
@@ -215,10 +214,14 @@ int RemoveMirelineDevices(DeviceReport& report) {
   for (SP_DEVINFO_DATA& device : devices) {
     if (SetupDiRemoveDevice(list.handle, &device)) {
       ++report.removedDevices;
-    } else {
-      report.systemError = GetLastError();
-      result = TOOL_EXIT_DEVICE_REMOVE_FAILED;
+      continue;
     }
+    report.systemError = GetLastError();
+    if (whenStuck == UNLINK_WHAT_STAYS && SetInterfaceLinked(list.handle, device, 0)) {
+      ++report.unlinkedDevices;
+      continue;
+    }
+    result = TOOL_EXIT_DEVICE_REMOVE_FAILED;
   }
   return result;
 }

@@ -8,9 +8,10 @@ namespace payload {
 
 // What an install or uninstall found and did, for the tool's own messages.
 struct DeviceReport {
-  int alreadyPresent = 0;  // install: a present interface existed, nothing was changed
-  int removedDevices = 0;  // devices removed (by uninstall, or leftovers cleared by install)
-  DWORD systemError = 0;   // GetLastError of the call that failed, 0 when none did
+  int alreadyPresent = 0;   // install: a present interface existed, nothing was changed
+  int removedDevices = 0;   // devices removed (by uninstall, or leftovers cleared by install)
+  int unlinkedDevices = 0;  // uninstall before a restart: devices unlinked, as they could not be removed
+  DWORD systemError = 0;    // GetLastError of the call that failed, 0 when none did
 };
 
 // 1 when the restart marker (tool_codes.h) holds a non-zero DWORD in the
@@ -34,9 +35,16 @@ int DriverInterfacePresent();
 // TOOL_EXIT_DEVICE_REMOVE_FAILED.
 int InstallMirelineDevice(DeviceReport& report);
 
+// What RemoveMirelineDevices does with a device the service will not remove.
+inline constexpr int REMOVE_NOW_ONLY = 0;    // count it as a failure
+inline constexpr int UNLINK_WHAT_STAYS = 1;  // unlink its interface instead (see below)
+
 // Removes every device that exposes an interface of the driver's class,
-// present or not. No such device is success. Returns TOOL_EXIT_OK,
+// present or not. No such device is success. With UNLINK_WHAT_STAYS a device
+// that cannot be removed has its interface unlinked, so that it no longer
+// counts as installed and the next install or uninstall clears it as a
+// leftover; it then counts as done. Returns TOOL_EXIT_OK,
 // TOOL_EXIT_DEVICE_LIST_FAILED or TOOL_EXIT_DEVICE_REMOVE_FAILED.
-int RemoveMirelineDevices(DeviceReport& report);
+int RemoveMirelineDevices(DeviceReport& report, int whenStuck);
 
 }  // namespace payload

@@ -7,7 +7,8 @@ namespace payload {
 
 // Exit codes. Never renumber: tests and payload/README.md rely on them.
 inline constexpr int TOOL_EXIT_OK = 0;                     // the requested change is done (or was already so)
-inline constexpr int TOOL_EXIT_RESTART_PENDING = 1;        // restart marker set; nothing was done
+inline constexpr int TOOL_EXIT_RESTART_PENDING = 1;        // restart marker set: install did nothing; uninstall
+                                                           // removed (or unlinked) the device, done at the restart
 inline constexpr int TOOL_EXIT_USAGE = 2;                  // command line not understood
 inline constexpr int TOOL_EXIT_DEVICE_LIST_FAILED = 3;     // the device setup service gave no device list
 inline constexpr int TOOL_EXIT_DEVICE_REGISTER_FAILED = 4; // the device could not be created or registered

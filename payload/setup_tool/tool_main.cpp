@@ -42,9 +42,15 @@ void Print(const char* text) {
 // The result line of an install or uninstall run that was not hidden.
 void Report(int action, int code, const DeviceReport& report) {
   char message[MESSAGE_SIZE];
-  if (code == TOOL_EXIT_RESTART_PENDING) {
+  if (code == TOOL_EXIT_RESTART_PENDING && action == TOOL_ACTION_INSTALL) {
     wsprintfA(message, "A restart is pending (%s\\%s): restart the system first; nothing was changed.\r\n",
               RESTART_MARKER_KEY, RESTART_MARKER_VALUE);
+  } else if (code == TOOL_EXIT_RESTART_PENDING) {
+    wsprintfA(message,
+              "A restart is pending (%s\\%s): removed %d device(s) of the %s, unlinked %d; "
+              "the removal finishes at the restart.\r\n",
+              RESTART_MARKER_KEY, RESTART_MARKER_VALUE, report.removedDevices, DEVICE_DESCRIPTION,
+              report.unlinkedDevices);
   } else if (code != TOOL_EXIT_OK) {
     wsprintfA(message, "%s failed with exit code %d (system error %lu).\r\n",
               action == TOOL_ACTION_INSTALL ? "Install" : "Uninstall", code, report.systemError);
@@ -73,7 +79,15 @@ int RunTool(const char* commandLine) {
   DeviceReport report;
   int code = TOOL_EXIT_RESTART_PENDING;
   if (!RestartPending()) {
-    code = options.action == TOOL_ACTION_INSTALL ? InstallMirelineDevice(report) : RemoveMirelineDevices(report);
+    code = options.action == TOOL_ACTION_INSTALL ? InstallMirelineDevice(report)
+                                                 : RemoveMirelineDevices(report, REMOVE_NOW_ONLY);
+  } else if (options.action == TOOL_ACTION_UNINSTALL) {
+    // The setup program deletes this tool with the other files once it
+    // returns: "nothing done" here would leave a driver that nothing can
+    // remove. So the device goes now, or stops counting as installed, and
+    // exit code 1 says that the removal finishes at the restart.
+    code = RemoveMirelineDevices(report, UNLINK_WHAT_STAYS);
+    if (code == TOOL_EXIT_OK) code = TOOL_EXIT_RESTART_PENDING;
   }
   if (!options.hidden) Report(options.action, code, report);
   return code;

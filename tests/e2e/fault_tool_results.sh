@@ -10,11 +10,13 @@
 #   235  (-21) install, the tool wants a restart first, twice in a row: the
 #        same files each time and nothing else; meanwhile -h -u runs no
 #        procedure (no driver yet), so the extracted files stay
-#   0    uninstall while the tool wants a restart: everything of the install
-#        removed except the driver, which the tool left
-#   163  (-605) and then -h -i: the driver is still there, so -h -i
-#        uninstalls, and the tool is gone with the target folder: nothing
-#        changes until the driver is gone (here, removed by hand)
+#   0    uninstall while the tool wants a restart: the tool removes the
+#        driver and reports 1 (removal finishes at the restart), so nothing
+#        of the install is left
+#   163  (-605) a machine stuck with a driver and no files (as a tool that
+#        did nothing at such an uninstall left it): -h -i and -h -u both
+#        uninstall and find no tool; the documented recovery (kvpack extract
+#        into the target folder, then -h -u) removes everything
 #
 #   fault_tool_results.sh WINDOWS_BUILD_DIR
 set -uo pipefail
@@ -83,26 +85,32 @@ for arch in win64 win32; do
   plant_user_key
   setup_run -h -u
   expect_eq "restart pending: hidden uninstall exit code" 0 "$RC"
-  check "restart pending: uninstaller copy and target folder gone" test ! -e "$TARGET"
+  check_removed
   check "restart pending: per-user key gone" eval '! user_key_exists'
-  check "restart pending: uninstall entry gone" eval '! uninstall_key_exists'
-  check "restart pending: shortcut folders gone" test ! -e "$USER_MENU" -a ! -e "$COMMON_MENU"
-  e2e_read_facts
-  expect_eq "restart pending: the tool left the driver (present, all)" "1 1" \
-    "${FACT[interfaces_present]} ${FACT[interfaces_all]}"
-
-  # The driver stays until the restart; -h -i now means uninstall, and the
-  # tool went with the target folder.
   clear_restart_marker
+
+  # --- A machine stuck with the driver and nothing else ------------------------------------
+  # The driver installed by hand with the tool, no files: what an uninstall
+  # leaves when the tool does nothing at it. Neither mode finds a tool.
+  wine "${PAYLOAD_SOURCES[12]}" -h -i -H -n >/dev/null 2>&1
   plant_user_key
   before="$(machine_state)"
   setup_run -h -i
-  expect_eq "driver left, target folder gone: hidden install exit code (-605)" 163 "$RC"
-  expect_eq "driver left, target folder gone: nothing changed" "$before" "$(machine_state)"
-  check "driver left, target folder gone: the per-user key stays (the uninstall stopped first)" user_key_exists
-  remove_driver_by_hand
+  expect_eq "stuck machine: hidden install exit code (-605)" 163 "$RC"
+  setup_run -h -u
+  expect_eq "stuck machine: hidden uninstall exit code (-605)" 163 "$RC"
+  expect_eq "stuck machine: nothing changed" "$before" "$(machine_state)"
+  # The recovery as documented, with the Windows build of kvpack on the
+  # machine itself: the package's files into the target folder, then -h -u.
+  rc=0
+  wine "$E2E_BUILD/bin/kvpack.exe" extract "$(winepath -w "$SETUP_EXE" 2>/dev/null)" "$TARGET_WIN" \
+    >/dev/null 2>&1 || rc=$?
+  expect_eq "stuck machine: kvpack extract exit code" 0 "$rc"
+  setup_run -h -u
+  expect_eq "stuck machine, files extracted: hidden uninstall exit code" 0 "$RC"
+  check_removed
   setup_run -h -i
-  expect_eq "driver removed by hand: hidden install exit code" 0 "$RC"
+  expect_eq "recovered machine: hidden install exit code" 0 "$RC"
   check_installed
   e2e_reset_machine
 done

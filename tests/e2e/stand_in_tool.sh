@@ -3,7 +3,8 @@
 # payload/README.md describes it: a GUI-subsystem program whose usage text
 # still reaches the shell, hidden runs that stay silent, and the documented
 # `wine reg add ... /reg:32` command that sets the restart marker for both
-# builds. Uses the Windows build's test prefixes (cmake/wine-run).
+# builds, and an uninstall that still removes the device while it is set.
+# Uses the Windows build's test prefixes (cmake/wine-run).
 #
 #   stand_in_tool.sh BUILD_DIR     (the native or the windows build folder)
 set -euo pipefail
@@ -69,9 +70,16 @@ for arch in win64 win32; do
     [ "$rc" -eq 0 ] || fail "$(basename "$tool") -i exited $rc: $out"
     grep -q 'installed' <<<"$out" || fail "$(basename "$tool") -i reported: $out"
   done
+  # With a restart pending, uninstall still removes the device: exit code 1
+  # then means that the removal finishes at the restart.
+  run reg add "$marker_key" /v RestartPending /t REG_DWORD /d 1 /f /reg:32 >/dev/null 2>&1
+  capture run "${tools[-1]}" -u
+  [ "$rc" -eq 1 ] || fail "$(basename "${tools[-1]}") -u with the restart marker exited $rc: $out"
+  grep -q 'removed 1 device.*finishes at the restart' <<<"$out" || fail "uninstall before a restart reported: $out"
+  run reg delete "$marker_key" /v RestartPending /f /reg:32 >/dev/null 2>&1
   capture run "${tools[-1]}" -u
   [ "$rc" -eq 0 ] || fail "$(basename "${tools[-1]}") -u exited $rc: $out"
-  grep -q 'Removed 1 device' <<<"$out" || fail "uninstall reported: $out"
+  grep -q 'Removed 0 device' <<<"$out" || fail "uninstall after it reported: $out"
 done
 
 [ "$failures" -eq 0 ] || exit 1

@@ -77,19 +77,24 @@ TEST_F(StandInToolTest, UnlinkedLeftoversAreClearedByInstallAndUninstall) {
   EXPECT_EQ(CountAllDevices(), 0);
 }
 
-TEST_F(StandInToolTest, RestartMarkerStopsBothModesBeforeAnyChange) {
+TEST_F(StandInToolTest, RestartMarkerStopsInstallButUninstallStillRemoves) {
   ASSERT_EQ(SetRestartMarker(1, KEY_WOW64_32KEY), 1);
   EXPECT_EQ(Tool(HostToolPath(), INSTALL_LINE), 1u);
   EXPECT_EQ(CountAllDevices(), 0);
 
+  // The setup program deletes the tool after an uninstall whatever it
+  // returns: exit code 1 must mean "removal finishes at the restart", with
+  // the driver no longer counted as installed, never "nothing done".
   ClearRestartMarker(KEY_WOW64_32KEY);
   ASSERT_EQ(Tool(HostToolPath(), INSTALL_LINE), 0u);
   ASSERT_EQ(SetRestartMarker(7, KEY_WOW64_32KEY), 1);
   EXPECT_EQ(Tool(HostToolPath(), UNINSTALL_LINE), 1u);
-  EXPECT_EQ(CountPresentInterfaces(), 1);
+  EXPECT_EQ(ProbeFirstPresentInterface(), 0);
+  EXPECT_EQ(CountAllDevices(), 0);
 
   // Zero means no restart pending.
   ASSERT_EQ(SetRestartMarker(0, KEY_WOW64_32KEY), 1);
+  ASSERT_EQ(Tool(HostToolPath(), INSTALL_LINE), 0u);
   EXPECT_EQ(Tool(HostToolPath(), UNINSTALL_LINE), 0u);
   EXPECT_EQ(CountAllDevices(), 0);
 }
@@ -102,8 +107,9 @@ TEST_F(StandInToolTest, BothBuildsReadTheMarkerInThe32BitView) {
   ClearRestartMarker(KEY_WOW64_64KEY);
   ASSERT_EQ(SetRestartMarker(1, KEY_WOW64_32KEY), 1);
   EXPECT_EQ(Tool(PayloadFile("SONDREL_Setup_x64.exe"), UNINSTALL_LINE), 1u);
-  EXPECT_EQ(Tool(PayloadFile("SONDREL_Setup.exe"), UNINSTALL_LINE), 1u);
-  EXPECT_EQ(CountPresentInterfaces(), 1);
+  EXPECT_EQ(CountAllDevices(), 0);
+  EXPECT_EQ(Tool(PayloadFile("SONDREL_Setup.exe"), INSTALL_LINE), 1u);
+  EXPECT_EQ(CountAllDevices(), 0);
 }
 
 TEST_F(StandInToolTest, TheTwoBuildsSeeOneAnothersDevice) {
