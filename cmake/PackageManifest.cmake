@@ -62,7 +62,7 @@ function(kv_package_manifest target)
             -P ${CMAKE_SOURCE_DIR}/cmake/write_package_manifest.cmake
     DEPENDS ${target} ${templates}/version.yaml.in ${templates}/installer.yaml.in
             ${templates}/locale.en-US.yaml.in ${CMAKE_SOURCE_DIR}/cmake/write_package_manifest.cmake
-    COMMENT "Writing the package-manager manifest of $<TARGET_FILE_NAME:${target}> into ${dir}"
+    COMMENT "Writing the package-manager manifest of ${target} into ${dir}"
     VERBATIM)
   add_custom_target(package_manifest ALL DEPENDS ${outputs})
 

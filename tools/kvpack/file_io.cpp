@@ -19,8 +19,8 @@
 namespace kvpack {
 namespace {
 
-// Streams count in std::streamsize, which is 32-bit in 32-bit Windows builds:
-// move data in blocks well below that.
+// Streams count in std::streamsize, which is 32-bit in 32-bit Windows builds,
+// and write calls in unsigned int: move data in blocks well below that.
 constexpr uint64_t kChunk = uint64_t{1} << 24;
 
 std::string Quoted(const std::filesystem::path& path) {
@@ -141,11 +141,11 @@ int WriteFileReplacing(const std::filesystem::path& path, const uint8_t* data, u
                        std::string& error) {
   const std::filesystem::path folder = path.parent_path();
   TempFile temp;
-  std::random_device random;
+  std::random_device entropy;
   for (int attempt = 0; attempt < kNameAttempts && temp.fd < 0; ++attempt) {
     char name[40];
-    std::snprintf(name, sizeof name, ".kvpack-%08x%08x.tmp", static_cast<unsigned>(random()),
-                  static_cast<unsigned>(random()));
+    std::snprintf(name, sizeof name, ".kvpack-%08x%08x.tmp", static_cast<unsigned>(entropy()),
+                  static_cast<unsigned>(entropy()));
     const std::filesystem::path candidate = folder / name;
     errno = 0;
     temp.fd = os::CreateNew(candidate);
