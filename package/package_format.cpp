@@ -43,16 +43,21 @@ namespace {
 
 // Windows opens these names as devices in every folder, with or without an
 // extension ("nul.txt" is NUL too) and with trailing spaces before it.
-constexpr const char* DEVICE_NAMES[] = {"CON",  "PRN",  "AUX",  "NUL",  "COM1", "COM2",   "COM3",
-                                        "COM4", "COM5", "COM6", "COM7", "COM8", "COM9",   "LPT1",
-                                        "LPT2", "LPT3", "LPT4", "LPT5", "LPT6", "LPT7",   "LPT8",
-                                        "LPT9", "CONIN$", "CONOUT$"};
+// Windows also takes COM and LPT with a superscript 1, 2 or 3 as devices;
+// in the Western code page those are the bytes 0xB9, 0xB2 and 0xB3. They are
+// refused as bytes, whatever the code page: the same name must be refused on
+// every machine.
+constexpr const char* DEVICE_NAMES[] = {
+    "CON",  "PRN",  "AUX",  "NUL",  "COM1",   "COM2",    "COM3",     "COM4",     "COM5",
+    "COM6", "COM7", "COM8", "COM9", "LPT1",   "LPT2",    "LPT3",     "LPT4",     "LPT5",
+    "LPT6", "LPT7", "LPT8", "LPT9", "CONIN$", "CONOUT$", "COM\xB9", "COM\xB2", "COM\xB3",
+    "LPT\xB9", "LPT\xB2", "LPT\xB3"};
 
 char UpperAscii(char c) { return c >= 'a' && c <= 'z' ? static_cast<char>(c - 'a' + 'A') : c; }
 
-// 1 when the part of `name` before its first '.', without trailing spaces,
-// is a device name in any case.
-int NamesDevice(const char* name, uint32_t length) {
+}  // namespace
+
+int NameIsDevice(const char* name, uint32_t length) {
   uint32_t stem = 0;
   while (stem < length && name[stem] != '.') {
     ++stem;
@@ -71,8 +76,6 @@ int NamesDevice(const char* name, uint32_t length) {
   }
   return 0;
 }
-
-}  // namespace
 
 int EntryNameIsSafe(const PackageEntry& entry) {
   uint32_t length = 0;
@@ -99,7 +102,7 @@ int EntryNameIsSafe(const PackageEntry& entry) {
   }
   // A device name would send the entry's bytes to a device (a serial port,
   // say) instead of a file, and count as written.
-  if (NamesDevice(entry.name, length) == 1) {
+  if (NameIsDevice(entry.name, length) == 1) {
     return 0;
   }
   return 1;

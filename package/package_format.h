@@ -64,11 +64,17 @@ void WriteEntry(PackageTable& table, uint32_t index, const PackageEntry& entry);
 
 // 1 when the name field holds a zero byte, is not empty, and names a plain
 // file: no '\\', '/', ':', no "..", not "." alone, and not a device name
-// such as "NUL" or "com1.txt" (the stem before the first '.', less trailing
-// spaces, compared without case). Only such entries are
-// ever written to or deleted from disk; the verifying walk does not look at
-// names, so an unsafe entry still verifies and moves the chain.
+// (NameIsDevice). Only such entries are ever written to or deleted from
+// disk; the verifying walk does not look at names, so an unsafe entry still
+// verifies and moves the chain.
 int EntryNameIsSafe(const PackageEntry& entry);
+
+// 1 when the `length` bytes at `name` name a Windows device in every folder:
+// the stem before the first '.', less trailing spaces, is CON, PRN, AUX, NUL,
+// COM1-COM9, LPT1-LPT9, CONIN$ or CONOUT$ in any case, or COM or LPT followed
+// by one of the bytes 0xB9, 0xB2, 0xB3 (superscript 1, 2, 3 in the Western
+// code page), as in "nul.txt" or "com1 .log".
+int NameIsDevice(const char* name, uint32_t length);
 
 // 1 when entry data [offset, offset + size) lies inside a package of
 // `packageSize` bytes, computed without 32-bit wrap-around.

@@ -125,7 +125,8 @@ E2E_ARCH="-"
 
 # --- Signing as part of the build -----------------------------------------------
 build="$work/signed-build"
-if release_configure_windows "$build" "$RELEASE_KVPACK" \
+url="https://downloads.example.com/brevik/1.0.0.7/BrevikSetup.exe"
+if release_configure_windows "$build" "$RELEASE_KVPACK" -DBREVIK_INSTALLER_URL="$url" \
   -DBREVIK_SIGN_CERT="$work/cert.pem" -DBREVIK_SIGN_KEY="$work/key.pem"; then
   pass "configure with BREVIK_SIGN_CERT and BREVIK_SIGN_KEY"
 else
@@ -154,6 +155,11 @@ cp "$work/renewed-key.pem" "$work/key.pem"
 release_build "$build" BrevikSetup
 check "a renewed certificate in the same files: the next build signs with it" \
   verified "$build/bin/BrevikSetup.exe"
+# The package-manager manifest follows the signing: its hash is the signed
+# file's, also after the renewed certificate signed the program again.
+release_build "$build" package_manifest
+check "the package-manager manifest is valid, with the signed program's hash and BREVIK_INSTALLER_URL" \
+  quiet python3 "$E2E_LIB_DIR/../release_manifest.py" "$build/winget" "$build/bin/BrevikSetup.exe" --url "$url"
 
 # A failing signature leaves no unsigned program that a later build would
 # take as finished.

@@ -168,9 +168,11 @@ std::string HelpText(Command command) {
              "one path per line. Blank lines and lines starting with '#' are skipped,\n"
              "surrounding white space is trimmed, and relative paths are taken from\n"
              "the manifest's own folder. Each entry is named after its file's base\n"
-             "name, which must be a plain file name of at most 127 bytes. The same\n"
-             "inputs always give the same bytes. OUT is written as OUT.tmp and then\n"
-             "renamed, so a failed build leaves no output behind.\n"
+             "name, which must be a plain file name of at most 127 bytes and not a\n"
+             "Windows device name. The same inputs always give the same bytes. OUT\n"
+             "is written to a new file of a fresh name beside it and then renamed,\n"
+             "so a failed build leaves no output behind and a link at OUT is\n"
+             "replaced, never written through.\n"
              "\n"
              "Options:\n"
              "  -o, --output OUT    the package file to write\n"
@@ -200,8 +202,10 @@ std::string HelpText(Command command) {
       return std::string("Usage: kvpack extract PKG DIR\n"
              "\n"
              "Writes every entry that verifies and has a plain file name into DIR,\n"
-             "creating DIR when it is missing. An entry that fails is never written;\n"
-             "failing entries are named on stderr and the exit code is then 1.\n") +
+             "creating DIR when it is missing. Each file is written as OUT is by\n"
+             "build: through a new file beside it, renamed into place. An entry that\n"
+             "fails is never written; failing entries are named on stderr and the\n"
+             "exit code is then 1.\n") +
              kProgramNote;
     case Command::None:
       break;

@@ -267,9 +267,7 @@ int RunBuild(const Invocation& invocation, std::ostream& out, std::ostream& err)
       return EXIT_OUTPUT;
   }
 
-  fs::path temp = outputPath;
-  temp += ".tmp";
-  if (WriteFileReplacing(outputPath, temp, packageBytes.data(), packageBytes.size(), error) != 1) {
+  if (WriteFileReplacing(outputPath, packageBytes.data(), packageBytes.size(), error) != 1) {
     Fail(err, error);
     return EXIT_OUTPUT;
   }
@@ -394,13 +392,9 @@ int RunExtract(const Invocation& invocation, std::ostream& out, std::ostream& er
                     "' not written: " + reasons);
       return;
     }
-    const std::string name(outcome.entry.name);
-    // A safe entry name never holds "..", so this temporary name cannot be
-    // the name of another entry.
-    const fs::path target = folder / name;
-    const fs::path temp = folder / (name + "..part");
+    const fs::path target = folder / std::string(outcome.entry.name);
     std::string writeError;
-    if (WriteFileReplacing(target, temp, outcome.plain, outcome.entry.size, writeError) != 1) {
+    if (WriteFileReplacing(target, outcome.plain, outcome.entry.size, writeError) != 1) {
       ++failures;
       writeFailed = true;
       Fail(err, writeError);

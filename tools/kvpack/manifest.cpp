@@ -62,6 +62,12 @@ std::string EntryNameProblem(const std::string& name) {
   if (name.find('\0') != std::string::npos) {
     return "holds a zero byte";
   }
+  // A device name is told apart from a folder part: the release engineer
+  // has to rename the file, not move it.
+  if (package::NameIsDevice(name.data(), static_cast<uint32_t>(name.size())) == 1) {
+    return "is a device name on Windows (CON, PRN, AUX, NUL, COM1-9, LPT1-9, CONIN$, CONOUT$, "
+           "COM or LPT with a superscript digit), with or without an extension";
+  }
   package::PackageEntry probe{};
   package::CopyBytes(probe.name, name.data(), static_cast<uint32_t>(name.size()));
   if (package::EntryNameIsSafe(probe) != 1) {

@@ -23,9 +23,10 @@ int ParseManifest(const std::string& text, const std::filesystem::path& folder,
                   std::vector<ManifestItem>& items, std::string& error);
 
 // Why `name` cannot be an entry name, or an empty text when it can: it must
-// be 1 to 127 bytes, a plain file name (no '\\', '/', ':' or "..", not "."),
-// and hold no character that Windows refuses in file names, since the setup
-// program writes every entry as a file in a Windows folder.
+// be 1 to 127 bytes, not a device name (package::NameIsDevice), a plain file
+// name (no '\\', '/', ':' or "..", not "."), and hold no character that
+// Windows refuses in file names, since the setup program writes every entry
+// as a file in a Windows folder.
 std::string EntryNameProblem(const std::string& name);
 
 }  // namespace kvpack

@@ -86,14 +86,18 @@ class KvpackTest : public ::testing::Test {
     const Result result = Build();
     EXPECT_EQ(result.exitCode, 3) << result.err;
     ExpectOneErrorLine(result, messagePart);
-    EXPECT_FALSE(fs::exists(Package()));
-    EXPECT_FALSE(fs::exists(Package() + ".tmp"));
+    EXPECT_EQ(FilesIn(root / "out"), 0) << "no output and no temporary file";
   }
 
   package::PackageEntry EntryOf(const std::string& bytes, uint32_t index) const {
     package::PackageTable table;
     std::memcpy(table.bytes, bytes.data(), sizeof table.bytes);
     return package::ReadEntry(table, index);
+  }
+
+  static long FilesIn(const fs::path& folder) {
+    return static_cast<long>(
+        std::distance(fs::directory_iterator(folder), fs::directory_iterator()));
   }
 
   fs::path root;
@@ -138,7 +142,7 @@ TEST_F(KvpackTest, RoundTripThroughBuildListVerifyAndExtract) {
     expectedSize += content.size();
   }
   ASSERT_EQ(bytes.size(), expectedSize);
-  EXPECT_FALSE(fs::exists(Package() + ".tmp"));
+  EXPECT_EQ(FilesIn(root / "out"), 1) << "no temporary file left";
   for (uint32_t i = 0; i < 21; ++i) {
     const package::PackageEntry entry = EntryOf(bytes, i);
     EXPECT_STREQ(entry.name, kNames[i]);
@@ -164,7 +168,37 @@ TEST_F(KvpackTest, RoundTripThroughBuildListVerifyAndExtract) {
   for (int i = 0; i < 21; ++i) {
     EXPECT_EQ(ReadText(folder / kNames[i]), contents[i]) << kNames[i];
   }
-  EXPECT_EQ(std::distance(fs::directory_iterator(folder), fs::directory_iterator()), 21);
+  EXPECT_EQ(FilesIn(folder), 21);
+}
+
+// Where kvpack writes, another account may have planted links: at an output
+// path, or at the fixed temporary name kvpack once used. An output replaces
+// the link at its own path; no link's target is written or created.
+TEST_F(KvpackTest, PlantedLinksAreReplacedNeverWrittenThrough) {
+  const fs::path victim = root / "victim.txt";
+  WriteText(victim, "not kvpack's");
+  fs::create_directories(root / "out");
+  fs::create_symlink(victim, Package());
+  fs::create_symlink(victim, Package() + ".tmp");
+  Result result = Build();
+  ASSERT_EQ(result.exitCode, 0) << result.err;
+  EXPECT_FALSE(fs::is_symlink(Package()));
+  EXPECT_EQ(Run({"verify", Package()}).exitCode, 0);
+
+  const fs::path folder = root / "extracted";
+  fs::create_directories(folder);
+  fs::create_symlink(victim, folder / "readme.txt");
+  fs::create_symlink(victim, folder / "readme.txt..part");
+  fs::create_symlink(root / "created-through-a-link", folder / "pin_in.ico");
+  result = Run({"extract", Package(), folder.string()});
+  EXPECT_EQ(result.exitCode, 0) << result.err;
+  for (int i = 0; i < 21; ++i) {
+    EXPECT_FALSE(fs::is_symlink(folder / kNames[i])) << kNames[i];
+    EXPECT_EQ(ReadText(folder / kNames[i]), contents[i]) << kNames[i];
+  }
+  EXPECT_TRUE(ReadText(victim) == "not kvpack's") << "the link's target was written";
+  EXPECT_FALSE(fs::exists(root / "created-through-a-link"));
+  EXPECT_EQ(FilesIn(folder), 22) << "the 21 files and the link at the old temporary name";
 }
 
 TEST_F(KvpackTest, BuildsAreByteIdenticalAndTakeTheReservedValue) {
@@ -221,6 +255,14 @@ TEST_F(KvpackTest, BuildRefusesNamesThatCannotBeEntryNames) {
     WriteManifest(lines);
     ExpectBuildRefused("entry name");
   }
+  // Device names are named as such, not as folder parts.
+  for (const std::string name : {"nul.txt", "COM\xB9.txt", "lpt\xB2", "Com\xB3 .bin"}) {
+    WriteText(root / "input" / "files" / name, "x");
+    std::vector<std::string> lines = ManifestLines();
+    lines[5] = "files/" + name;
+    WriteManifest(lines);
+    ExpectBuildRefused("is a device name");
+  }
   // ".." as the last path component.
   std::vector<std::string> lines = ManifestLines();
   lines[5] = "files/..";
@@ -256,14 +298,23 @@ TEST_F(KvpackTest, FailedBuildKeepsTheOldOutput) {
   const Result result = Build();
   EXPECT_EQ(result.exitCode, 3);
   EXPECT_EQ(ReadText(Package()), "old package");
-  EXPECT_FALSE(fs::exists(Package() + ".tmp"));
+  EXPECT_EQ(FilesIn(root / "out"), 1) << "no temporary file left";
 }
 
 TEST_F(KvpackTest, BuildReportsOutputErrors) {
-  const Result result = Run({"build", "-o", (root / "no" / "such" / "p.bin").string(), Manifest()});
+  Result result = Run({"build", "-o", (root / "no" / "such" / "p.bin").string(), Manifest()});
   EXPECT_EQ(result.exitCode, 4);
   ExpectOneErrorLine(result, "cannot create");
   EXPECT_FALSE(fs::exists(root / "no"));
+
+  // The package is written in full before the rename fails: the file
+  // written so far goes again.
+  fs::create_directories(root / "out" / "package.bin" / "inside");
+  result = Build();
+  EXPECT_EQ(result.exitCode, 4);
+  ExpectOneErrorLine(result, "cannot rename");
+  EXPECT_EQ(FilesIn(root / "out"), 1) << "only the folder in the way";
+  EXPECT_TRUE(fs::is_directory(root / "out" / "package.bin" / "inside"));
 }
 
 TEST_F(KvpackTest, ShortMissingAndOversizedPackagesAreInputErrors) {

@@ -74,12 +74,14 @@ TEST(PackageFormat, OnlyPlainFileNamesAreSafe) {
 
 TEST(PackageFormat, DeviceNamesAreNotFileNames) {
   for (const char* name : {"NUL", "nul.txt", "Con", "prn.log", "AUX", "com1", "COM9.bin", "lpt1.x.y",
-                           "LPT9", "CONIN$", "conout$", "NUL .txt", "com1 "}) {
+                           "LPT9", "CONIN$", "conout$", "NUL .txt", "com1 ", "COM\xB9",
+                           "com\xB2.txt", "Lpt\xB3 .log", "LPT\xB9.a.b"}) {
     EXPECT_EQ(package::EntryNameIsSafe(Named(name)), 0) << name;
   }
   // Only the whole stem counts: these are ordinary files.
   for (const char* name : {"NULL", "nul_x.txt", "COM", "COM10", "COM0", "console.txt", "xnul",
-                           "LPT", "auxiliary.dll", ".nul", "a.con"}) {
+                           "LPT", "auxiliary.dll", ".nul", "a.con", "COM\xB4", "COM\xB9\xB9",
+                           "LPT1\xB9", "CON\xB9"}) {
     EXPECT_EQ(package::EntryNameIsSafe(Named(name)), 1) << name;
   }
 }
