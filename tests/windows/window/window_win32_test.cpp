@@ -156,6 +156,7 @@ uint32_t SendToTheWaitingWindow(void* argument) {
   for (int i = 0; i < 3; ++i) {
     sent.answered[i] = ::SendMessageTimeoutA(sent.window, messages[i], firsts[i], seconds[i], SMTO_NORMAL, 10000,
                                              &sent.answers[i]) != 0;
+    if (!sent.answered[i]) break;  // the window's thread answers nothing
   }
   return 0;
 }
