@@ -6,6 +6,9 @@ namespace platform {
 // Copies the file `source` to `destination`, replacing an existing
 // destination file. Returns 1 when copied, 0 otherwise (missing source,
 // destination in use or read-only, source and destination the same file).
+// The copy does not keep the source's zone mark (the "Zone.Identifier"
+// stream a downloaded file carries), so starting it later raises no warning
+// about its origin; where the file system has no streams, nothing changes.
 int CopyFileReplacing(const char* source, const char* destination);
 
 // Sets the file's attributes to normal (0x80), which clears read-only,

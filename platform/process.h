@@ -36,7 +36,11 @@ using UniqueProcess = UniqueHandle<ProcessTraits>;
 int StartProcess(const char* application, const char* commandLine, const char* currentFolder,
                  UniqueProcess& process);
 
-// Waits without a time limit until the process has ended.
+// Waits without a time limit until the process has ended. Meanwhile the
+// messages that other threads and processes send to the calling thread's
+// windows are answered, nothing posted is handled, and InSentMessageWait
+// (window.h) answers 1 on this thread; should that kind of wait fail, the
+// rest of it is a plain wait.
 void WaitForProcess(const UniqueProcess& process);
 
 // Reads the ended process's exit code into `exitCode` and returns 1; returns

@@ -17,7 +17,8 @@ using ThreadBody = uint32_t (*)(void* argument);
 // could be created. The caller owns the handle: CloseThread releases it.
 ThreadHandle StartThread(ThreadBody body, void* argument, uint32_t& threadId);
 
-// Waits without a time limit until the thread has ended.
+// Waits without a time limit until the thread has ended, answering sent
+// messages meanwhile as WaitForProcess (process.h) does.
 void WaitForThread(ThreadHandle thread);
 
 // Releases a thread handle; the thread itself runs on.

@@ -107,7 +107,11 @@ void PauseThread(uint32_t milliseconds);
 
 // Asks the shell to apply `verb` to `target` (a file or an address), shown
 // with `showCommand`, message boxes owned by `owner`. 1 when the shell took
-// it, 0 when it refused.
+// it, 0 when it refused. Where the desktop's own shell runs, the request goes
+// through it, so what it starts runs as the desktop's user (not with this
+// program's administrator rights); when that way fails at any step, the
+// shell is asked from this program. The calling thread must have COM
+// initialised.
 int OpenWithShell(WindowHandle owner, const char* verb, const char* target, int32_t showCommand);
 
 // --- Drawing contexts ------------------------------------------------------------
@@ -178,6 +182,14 @@ int32_t RunMessageLoop();
 
 // The system's own handling of a message that the window does not handle.
 intptr_t DefaultWindowProcedure(WindowHandle window, uint32_t message, uintptr_t first, intptr_t second);
+
+// 1 while the calling thread is inside WaitForProcess or WaitForThread, else
+// 0. Those waits keep answering the messages that other threads and
+// processes send to the thread's windows (a program that sends to every
+// top-level window and waits for the answers must not wait for ever), and
+// handle nothing posted meanwhile; a window procedure that finds 1 here is
+// called in the middle of one of its own handlers.
+int InSentMessageWait();
 
 // --- Other windows ---------------------------------------------------------------------
 

@@ -26,6 +26,7 @@ namespace {
 // Message results.
 constexpr intptr_t HANDLED = 0;
 constexpr intptr_t BACKGROUND_ERASED = 1;
+constexpr intptr_t SESSION_END_REFUSED = 0;
 
 // A text of the state record, as long as it holds its zero byte; an empty
 // text otherwise, so that a box never reads past the buffer.
@@ -182,6 +183,31 @@ void OnLeftButtonDown(intptr_t second) {
   if (y < state.bitmapHeight) OpenWebPage();
 }
 
+// A message sent to the window while its thread waits for the driver-setup
+// tool or for the worker, that is inside one of the handlers below. The
+// sender must get its answer, but no handler may run in the middle of
+// another: commands, close and destroy requests, timer ticks and mouse
+// messages are answered unhandled; an end of the session is refused, as a
+// thread that answers nothing refuses it; the background is left as it is,
+// since nothing is repainted during these waits; everything else gets the
+// system's own handling.
+intptr_t AnswerDuringWait(platform::WindowHandle window, uint32_t message, uintptr_t first, intptr_t second) {
+  switch (message) {
+    case WM_COMMAND:
+    case WM_CLOSE:
+    case WM_DESTROY:
+    case WM_TIMER:
+      return HANDLED;
+    case WM_QUERYENDSESSION:
+      return SESSION_END_REFUSED;
+    case WM_ERASEBKGND:
+      return BACKGROUND_ERASED;
+    default:
+      if (message >= WM_MOUSEFIRST && message <= WM_MOUSELAST) return HANDLED;
+      return platform::DefaultWindowProcedure(window, message, first, second);
+  }
+}
+
 }  // namespace
 
 int FormatWebPageAddress(char* buffer, uint32_t capacity) {
@@ -228,6 +254,7 @@ platform::WindowHandle CreateMainWindow(platform::ModuleHandle instance, platfor
 }
 
 intptr_t MainWindowProc(platform::WindowHandle window, uint32_t message, uintptr_t first, intptr_t second) {
+  if (platform::InSentMessageWait() == 1) return AnswerDuringWait(window, message, first, second);
   switch (message) {
     case WM_CREATE:
       OnCreate(window);

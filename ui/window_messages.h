@@ -12,12 +12,15 @@ inline constexpr uint32_t WM_CREATE = 0x0001;
 inline constexpr uint32_t WM_DESTROY = 0x0002;
 inline constexpr uint32_t WM_PAINT = 0x000F;
 inline constexpr uint32_t WM_CLOSE = 0x0010;
+inline constexpr uint32_t WM_QUERYENDSESSION = 0x0011;
 inline constexpr uint32_t WM_QUIT = 0x0012;
 inline constexpr uint32_t WM_ERASEBKGND = 0x0014;
 inline constexpr uint32_t WM_COMMAND = 0x0111;
 inline constexpr uint32_t WM_TIMER = 0x0113;
+inline constexpr uint32_t WM_MOUSEFIRST = 0x0200;
 inline constexpr uint32_t WM_MOUSEMOVE = 0x0200;
 inline constexpr uint32_t WM_LBUTTONDOWN = 0x0201;
+inline constexpr uint32_t WM_MOUSELAST = 0x020E;
 
 // The two 16-bit halves of a message parameter: the low word, and the word
 // above it, each read as a signed number (client coordinates of the mouse

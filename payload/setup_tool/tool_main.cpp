@@ -9,6 +9,7 @@
 #include <windows.h>
 
 #include "payload/setup_tool/mireline_device.h"
+#include "payload/setup_tool/tool_broadcast.h"
 #include "payload/setup_tool/tool_codes.h"
 #include "payload/setup_tool/tool_options.h"
 
@@ -96,4 +97,8 @@ int RunTool(const char* commandLine) {
 }  // namespace
 }  // namespace payload
 
-int WINAPI WinMain(HINSTANCE, HINSTANCE, LPSTR, int) { return payload::RunTool(GetCommandLineA()); }
+int WINAPI WinMain(HINSTANCE, HINSTANCE, LPSTR, int) {
+  const int code = payload::RunTool(GetCommandLineA());
+  payload::BroadcastSettingChangeIfAsked();
+  return code;
+}

@@ -7,6 +7,7 @@
 
 #include "platform/fake/fake_platform.h"
 #include "platform/fake/fake_seam_log.h"
+#include "platform/fake/fake_window.h"
 #include "platform/process.h"
 
 namespace platform::fake {
@@ -131,6 +132,7 @@ int StartProcess(const char* application, const char* commandLine, const char* c
 void WaitForProcess(const UniqueProcess& process) {
   (void)process;
   fake::LogSeamCall("WaitForProcess");
+  fake::AnswerSentDuringWait();
 }
 
 int ReadProcessExitCode(const UniqueProcess& process, int32_t& exitCode) {

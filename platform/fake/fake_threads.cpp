@@ -9,6 +9,7 @@
 #include <vector>
 
 #include "platform/fake/fake_seam_log.h"
+#include "platform/fake/fake_window.h"
 #include "platform/threads.h"
 
 namespace platform::fake {
@@ -181,6 +182,7 @@ void WaitForThread(ThreadHandle handle) {
   }
   auto* thread = static_cast<fake::FakeThread*>(handle);
   fake::LogSeamCall("WaitForThread " + std::to_string(thread->id));
+  fake::AnswerSentDuringWait();
   if (thread->real.joinable()) {
     thread->real.join();
   } else if (fake::ClaimDeferred(*thread)) {

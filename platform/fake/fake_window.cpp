@@ -65,7 +65,13 @@ struct WindowSeamState {
   uintptr_t nextMutex = 0x7000;
   size_t openMutexes = 0;
   bool mutexOwned = false;
+
+  std::vector<QueuedMessage> sentDuringNextWait;
+  std::vector<intptr_t> answersDuringWait;
 };
+
+// Depth of the fake waits delivering sent messages on this thread.
+thread_local int sentMessageWaits = 0;
 
 WindowSeamState& TheWindows() {
   static WindowSeamState state;
@@ -161,6 +167,8 @@ void ResetWindow() {
   state.nextMutex = nextMutex;
   state.openMutexes = 0;
   state.mutexOwned = false;
+  state.sentDuringNextWait.clear();
+  state.answersDuringWait.clear();
 }
 
 void FailClassRegistration(bool fail) {
@@ -286,6 +294,31 @@ size_t DispatchQueuedMessages() {
 intptr_t SendToWindow(WindowHandle window, uint32_t message, uintptr_t first, intptr_t second) {
   WindowProcedure procedure = LiveProcedure(window);
   return procedure != nullptr ? procedure(window, message, first, second) : 0;
+}
+
+void SendDuringNextWait(std::vector<QueuedMessage> messages) {
+  std::lock_guard<std::recursive_mutex> guard(TheWindows().lock);
+  TheWindows().sentDuringNextWait = std::move(messages);
+}
+
+std::vector<intptr_t> AnswersDuringWait() {
+  std::lock_guard<std::recursive_mutex> guard(TheWindows().lock);
+  return TheWindows().answersDuringWait;
+}
+
+void AnswerSentDuringWait() {
+  std::vector<QueuedMessage> messages;
+  {
+    std::lock_guard<std::recursive_mutex> guard(TheWindows().lock);
+    messages.swap(TheWindows().sentDuringNextWait);
+  }
+  ++sentMessageWaits;
+  for (const QueuedMessage& message : messages) {
+    const intptr_t answer = SendToWindow(message.window, message.message, message.first, message.second);
+    std::lock_guard<std::recursive_mutex> guard(TheWindows().lock);
+    TheWindows().answersDuringWait.push_back(answer);
+  }
+  --sentMessageWaits;
 }
 
 }  // namespace platform::fake
@@ -473,6 +506,8 @@ int32_t RunMessageLoop() {
   LogSeamCall("RunMessageLoop stalled");
   return fake::LOOP_STALLED;
 }
+
+int InSentMessageWait() { return fake::sentMessageWaits > 0 ? 1 : 0; }
 
 intptr_t DefaultWindowProcedure(WindowHandle window, uint32_t message, uintptr_t, intptr_t) {
   LogSeamCall("DefaultWindowProcedure " + Number(window) + " " + std::to_string(message));

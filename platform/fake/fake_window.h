@@ -122,4 +122,14 @@ size_t DispatchQueuedMessages();
 // messages that are not queued; answers the procedure's result.
 intptr_t SendToWindow(WindowHandle window, uint32_t message, uintptr_t first, intptr_t second);
 
+// Messages that another program sends during the next WaitForProcess or
+// WaitForThread (fake_process.h, fake_threads.h): that wait hands them, in
+// order, to their windows' procedures while InSentMessageWait answers 1, and
+// keeps the procedures' answers for AnswersDuringWait. Later waits send
+// nothing.
+void SendDuringNextWait(std::vector<QueuedMessage> messages);
+std::vector<intptr_t> AnswersDuringWait();
+// Called by the fake waits.
+void AnswerSentDuringWait();
+
 }  // namespace platform::fake

@@ -3,11 +3,35 @@
 
 #include <windows.h>
 
+#include <cstring>
+
 namespace platform {
+
+namespace {
+
+// The stream in which the system marks a downloaded file's origin; a copy
+// inherits it with the file's other streams.
+constexpr char ZONE_STREAM_SUFFIX[] = ":Zone.Identifier";
+
+// Deletes the copy's zone mark. A name that does not fit is left alone
+// rather than cut, which could name another file; failure (no mark, or no
+// streams on this file system) changes nothing.
+void RemoveZoneMark(const char* file) {
+  char stream[MAX_PATH + sizeof ZONE_STREAM_SUFFIX];
+  const size_t length = std::strlen(file);
+  if (length + sizeof ZONE_STREAM_SUFFIX > sizeof stream) return;
+  std::memcpy(stream, file, length);
+  std::memcpy(stream + length, ZONE_STREAM_SUFFIX, sizeof ZONE_STREAM_SUFFIX);
+  ::DeleteFileA(stream);
+}
+
+}  // namespace
 
 int CopyFileReplacing(const char* source, const char* destination) {
   // The last argument is "fail if exists": FALSE replaces the destination.
-  return ::CopyFileA(source, destination, FALSE) ? 1 : 0;
+  if (!::CopyFileA(source, destination, FALSE)) return 0;
+  RemoveZoneMark(destination);
+  return 1;
 }
 
 int SetFileAttributesNormal(const char* path) {

@@ -7,6 +7,8 @@
 #include <memory>
 #include <new>
 
+#include "platform/win32/sent_message_wait.h"
+
 namespace platform {
 
 // The start-up record is passed zeroed except for its size, 68 bytes in a
@@ -46,7 +48,7 @@ int StartProcess(const char* application, const char* commandLine, const char* c
 }
 
 void WaitForProcess(const UniqueProcess& process) {
-  ::WaitForSingleObject(static_cast<HANDLE>(process.Get()), INFINITE);
+  win32::WaitAnsweringSentMessages(static_cast<HANDLE>(process.Get()));
 }
 
 int ReadProcessExitCode(const UniqueProcess& process, int32_t& exitCode) {

@@ -6,6 +6,8 @@
 
 #include <new>
 
+#include "platform/win32/sent_message_wait.h"
+
 namespace platform {
 
 namespace {
@@ -39,7 +41,7 @@ ThreadHandle StartThread(ThreadBody body, void* argument, uint32_t& threadId) {
   return thread;
 }
 
-void WaitForThread(ThreadHandle thread) { ::WaitForSingleObject(static_cast<HANDLE>(thread), INFINITE); }
+void WaitForThread(ThreadHandle thread) { win32::WaitAnsweringSentMessages(static_cast<HANDLE>(thread)); }
 
 void CloseThread(ThreadHandle thread) { ::CloseHandle(static_cast<HANDLE>(thread)); }
 

@@ -10,6 +10,8 @@
 #include <cstring>
 #include <new>
 
+#include "platform/win32/desktop_shell.h"
+
 namespace platform {
 
 static_assert(CLASS_REDRAW_ON_WIDTH == CS_HREDRAW && CLASS_REDRAW_ON_HEIGHT == CS_VREDRAW);
@@ -140,6 +142,9 @@ void ShowPointer(CursorHandle cursor) { ::SetCursor(static_cast<HCURSOR>(cursor)
 void PauseThread(uint32_t milliseconds) { ::Sleep(milliseconds); }
 
 int OpenWithShell(WindowHandle owner, const char* verb, const char* target, int32_t showCommand) {
+  // Through the desktop's shell, so that a browser it starts does not get
+  // this program's administrator rights; from here only when that fails.
+  if (win32::OpenThroughDesktopShell(verb, target, showCommand) == 1) return 1;
   // ShellExecuteA answers a number above 32 on success, an error code below.
   HINSTANCE answer = ::ShellExecuteA(static_cast<HWND>(owner), verb, target, nullptr, nullptr, showCommand);
   return reinterpret_cast<INT_PTR>(answer) > 32 ? 1 : 0;

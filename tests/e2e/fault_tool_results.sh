@@ -17,6 +17,9 @@
 #        did nothing at such an uninstall left it): -h -i and -h -u both
 #        uninstall and find no tool; the documented recovery (kvpack extract
 #        into the target folder, then -h -u) removes everything
+#   0    install and uninstall, each within a time limit, while the tool
+#        sends a setting change to every top-level window before it exits
+#        and waits for the answers (BroadcastBeforeExit), ours included
 #
 #   fault_tool_results.sh WINDOWS_BUILD_DIR
 set -uo pipefail
@@ -31,6 +34,16 @@ if ! python3 "$E2E_LIB_DIR/damage_package.py" --not-a-program "$SETUP_EXE" "$PAC
   "$no_tool" >/dev/null; then
   fail "could not make the program whose tool entries hold text"
 fi
+
+# The tool's broadcast switch (payload/README.md), beside the restart marker.
+set_broadcast_switch() {
+  wine reg add "$E2E_MARKER_KEY" /v BroadcastBeforeExit /t REG_DWORD /d 1 /f /reg:32 >/dev/null 2>&1
+}
+clear_broadcast_switch() {
+  wine reg delete "$E2E_MARKER_KEY" /v BroadcastBeforeExit /f /reg:32 >/dev/null 2>&1
+}
+# Seconds a run with the broadcast may take: it ends in seconds, or never.
+BROADCAST_RUN_LIMIT=90
 
 for arch in win64 win32; do
   e2e_prefix "$arch" || continue
@@ -112,6 +125,19 @@ for arch in win64 win32; do
   setup_run -h -i
   expect_eq "recovered machine: hidden install exit code" 0 "$RC"
   check_installed
+  e2e_reset_machine
+
+  # --- The tool broadcasts before it exits -------------------------------------------------
+  # Its broadcast waits for our window, whose thread waits for the tool
+  # (uninstall) or for the worker that waits for it (install).
+  set_broadcast_switch
+  E2E_RUN_TIMEOUT=$BROADCAST_RUN_LIMIT setup_run -h -i
+  expect_eq "tool broadcasts: hidden install exit code (124: did not end)" 0 "$RC"
+  check_installed
+  E2E_RUN_TIMEOUT=$BROADCAST_RUN_LIMIT setup_run -h -u
+  expect_eq "tool broadcasts: hidden uninstall exit code (124: did not end)" 0 "$RC"
+  check_nothing_installed "after the uninstall with the broadcast"
+  clear_broadcast_switch
   e2e_reset_machine
 done
 

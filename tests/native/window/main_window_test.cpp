@@ -402,6 +402,47 @@ TEST_F(MainWindowTest, StartCommandNeedsItsCode) {
   EXPECT_TRUE(fake::SeamLog().empty());
 }
 
+TEST_F(MainWindowTest, MessagesSentWhileTheStartCommandWaitsRunNoHandler) {
+  app::hiddenMode = 1;
+  app::installMode = 1;
+  CreateAndPaint();
+  const platform::DrawContext dc = fake::MakeDrawContext();
+  constexpr uint32_t kSettingChange = 0x001A;
+  fake::SendDuringNextWait({
+      {window, ui::WM_COMMAND, ui::CMD_START, ui::START_CODE},
+      {window, ui::WM_CLOSE, 0, 0},
+      {window, ui::WM_DESTROY, 0, 0},
+      {window, ui::WM_TIMER, 12347, 0},
+      {window, ui::WM_MOUSEMOVE, 0, Point(10, 10)},
+      {window, ui::WM_LBUTTONDOWN, 0, Point(700, 470)},
+      {window, ui::WM_QUERYENDSESSION, 0, 0},
+      {window, ui::WM_ERASEBKGND, reinterpret_cast<uintptr_t>(dc), 0},
+      {window, kSettingChange, 0, 0},
+  });
+  std::vector<std::string> duringWait;
+  bool waiting = false;
+  fake::SetSeamObserver([&](const std::string& line) {
+    if (line.rfind("WaitForThread", 0) == 0) waiting = true;
+    if (line == "LowerOwnThreadPriority") waiting = false;  // the worker's body begins
+    if (waiting && line.rfind("WaitForThread", 0) != 0) duringWait.push_back(line);
+  });
+
+  Send(ui::WM_COMMAND, ui::CMD_START, ui::START_CODE);
+
+  // Each sender got its answer; only the last message was handled at all,
+  // and by the system: the session's end is refused, the picture not drawn.
+  EXPECT_EQ(fake::AnswersDuringWait(), (std::vector<intptr_t>{0, 0, 0, 0, 0, 0, 0, 1, 0}));
+  EXPECT_EQ(duringWait, std::vector<std::string>{"DefaultWindowProcedure " + W() + " 26"});
+  for (const fake::CanvasCall& call : fake::CanvasLog()) EXPECT_NE(call.dc, dc);
+  // The waiting start itself ran to its end once, and alone.
+  EXPECT_EQ(LinesOf("StartThread").size(), 1u);
+  EXPECT_EQ(LinesOf("EndMessageLoop"), std::vector<std::string>{"EndMessageLoop -1"});
+  // Outside the wait the handlers run again.
+  fake::ClearSeamLog();
+  Send(ui::WM_DESTROY);
+  EXPECT_EQ(fake::SeamLog(), std::vector<std::string>{"EndMessageLoop 0"});
+}
+
 TEST_F(MainWindowTest, VisibleStartCommandEndsThroughTheEndHandlerWithTheResult) {
   app::installMode = 1;
   Create();

@@ -13,7 +13,9 @@
 #include "app/app_state_instance.h"
 #include "app/application_main.h"
 #include "app/options.h"
+#include "platform/threads.h"
 #include "platform/window.h"
+#include "ui/commands.h"
 #include "ui/frame_metrics.h"
 #include "ui/main_window.h"
 
@@ -67,8 +69,10 @@ class MainWindowWin32Test : public ::testing::Test {
 };
 
 TEST(WindowMessagesTest, PortableNumbersAreTheSystemsOwn) {
-  const std::vector<uint32_t> system = {WM_CREATE, WM_DESTROY, WM_PAINT,   WM_CLOSE,     WM_QUIT,
-                                        WM_ERASEBKGND, WM_COMMAND, WM_TIMER, WM_MOUSEMOVE, WM_LBUTTONDOWN};
+  const std::vector<uint32_t> system = {WM_CREATE,     WM_DESTROY,         WM_PAINT,      WM_CLOSE,
+                                        WM_QUIT,       WM_ERASEBKGND,      WM_COMMAND,    WM_TIMER,
+                                        WM_MOUSEMOVE,  WM_LBUTTONDOWN,     WM_QUERYENDSESSION,
+                                        WM_MOUSEFIRST, WM_MOUSELAST};
   ASSERT_EQ(kPortableMessageCount, system.size());
   for (unsigned i = 0; i < kPortableMessageCount; ++i) EXPECT_EQ(kPortableMessages[i], system[i]) << i;
 }
@@ -132,6 +136,54 @@ TEST_F(MainWindowWin32Test, VisibleWindowIsSizedAroundThePictureAndBlinksUntilDe
   ui::PostDestroyToMainWindow();
   EXPECT_EQ(platform::RunMessageLoop(), 0);
   EXPECT_EQ(app::appState.timerId, 0u);
+}
+
+// What another thread sends to the window while the window's thread waits
+// for it, as a program that broadcasts a setting change does; each with a
+// time limit, so that a wait that answers nothing fails the test instead of
+// hanging it.
+struct SentDuringWait {
+  HWND window;
+  BOOL answered[3];
+  DWORD_PTR answers[3];
+};
+
+uint32_t SendToTheWaitingWindow(void* argument) {
+  SentDuringWait& sent = *static_cast<SentDuringWait*>(argument);
+  const UINT messages[3] = {WM_COMMAND, WM_QUERYENDSESSION, WM_SETTINGCHANGE};
+  const WPARAM firsts[3] = {ui::CMD_START, 0, 0};
+  const LPARAM seconds[3] = {ui::START_CODE, 0, 0};
+  for (int i = 0; i < 3; ++i) {
+    sent.answered[i] = ::SendMessageTimeoutA(sent.window, messages[i], firsts[i], seconds[i], SMTO_NORMAL, 10000,
+                                             &sent.answers[i]) != 0;
+    if (!sent.answered[i]) break;  // the window's thread answers nothing
+  }
+  return 0;
+}
+
+TEST_F(MainWindowWin32Test, WaitAnswersSentMessagesUnhandledAndLeavesPostedOnesQueued) {
+  app::hiddenMode = 1;
+  HWND window = Create();
+  ASSERT_NE(window, nullptr);
+  ASSERT_TRUE(::PostMessageA(window, WM_CLOSE, 0, 0));
+  SentDuringWait sent{window, {}, {}};
+  uint32_t id = 0;
+  platform::ThreadHandle sender = platform::StartThread(SendToTheWaitingWindow, &sent, id);
+  ASSERT_NE(sender, nullptr);
+  platform::WaitForThread(sender);
+  platform::CloseThread(sender);
+
+  for (int i = 0; i < 3; ++i) EXPECT_TRUE(sent.answered[i]) << i;
+  EXPECT_EQ(sent.answers[1], 0u);  // the end of the session refused
+  // The start command was answered without running: it would have freed
+  // the picture and ended the loop.
+  EXPECT_NE(app::appState.backgroundBitmap, nullptr);
+  EXPECT_EQ(platform::InSentMessageWait(), 0);
+  MSG message;
+  EXPECT_TRUE(::PeekMessageA(&message, window, WM_CLOSE, WM_CLOSE, PM_NOREMOVE));
+  // After the wait the close posted before it is handled as usual.
+  EXPECT_EQ(platform::RunMessageLoop(), 0);
+  EXPECT_EQ(app::appState.backgroundBitmap, nullptr);
 }
 
 TEST(FrameMetricsWin32Test, MatchTheSystemsNonClientMetrics) {
