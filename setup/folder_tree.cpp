@@ -135,11 +135,13 @@ bool DeleteTree(const char* folder) {
   return platform::RemoveFolder(folder) != 0;
 }
 
-// Opens `path` into `guard`: FOLDER_PAIR_HELD, _MISSING or _LINKED.
+// Opens `path` into `guard`: FOLDER_PAIR_LINKED for a link, else
+// FOLDER_PAIR_HELD. A folder that is missing or cannot be opened is no link
+// and is worked on unheld, as it was before folders were held: the
+// deletions below a missing one fail harmlessly.
 int Hold(const char* path, platform::UniqueFolderGuard& guard) {
-  const int held = platform::OpenFolderGuard(path, guard);
-  if (held == platform::GUARD_HELD) return FOLDER_PAIR_HELD;
-  return held == platform::GUARD_LINK ? FOLDER_PAIR_LINKED : FOLDER_PAIR_MISSING;
+  return platform::OpenFolderGuard(path, guard) == platform::GUARD_LINK ? FOLDER_PAIR_LINKED
+                                                                        : FOLDER_PAIR_HELD;
 }
 
 }  // namespace
@@ -218,6 +220,7 @@ void KeepLastComponent(char* path) {
 }
 
 int HoldFolderPair(const char* folder, int create, FolderPair& pair) {
+  pair.usable = 0;
   pair.folder.Reset();
   pair.parent.Reset();
   if (folder == nullptr || !CopyParent(folder, pair.parentPath)) {
@@ -239,12 +242,14 @@ int HoldFolderPair(const char* folder, int create, FolderPair& pair) {
   const int held = Hold(folder, pair.folder);
   if (held != FOLDER_PAIR_HELD) {
     pair.parent.Reset();
+    return held;
   }
+  pair.usable = 1;
   return held;
 }
 
 void RemoveFolderPair(const char* folder, FolderPair& pair) {
-  if (!pair.parent.IsValid()) {
+  if (pair.usable == 0) {
     return;
   }
   pair.folder.Reset();
@@ -253,9 +258,10 @@ void RemoveFolderPair(const char* folder, FolderPair& pair) {
 }
 
 void RemoveEmptyParent(FolderPair& pair) {
-  if (!pair.parent.IsValid()) {
+  if (pair.usable == 0) {
     return;
   }
+  pair.usable = 0;
   pair.folder.Reset();
   pair.parent.Reset();
   // Fails harmlessly while anything else is in it. Were it swapped for a

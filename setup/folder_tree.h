@@ -35,15 +35,16 @@ int CreateFolderTree(const char* path);
 int DeleteFolderTree(const char* folder);
 
 // Results of HoldFolderPair.
-inline constexpr int FOLDER_PAIR_HELD = 1;     // both real folders, held open
-inline constexpr int FOLDER_PAIR_MISSING = 0;  // one is missing or cannot be opened
+inline constexpr int FOLDER_PAIR_HELD = 1;     // no link: held open where they could be opened
+inline constexpr int FOLDER_PAIR_MISSING = 0;  // could not be created
 inline constexpr int FOLDER_PAIR_LINKED = -1;  // one is a link (or a file): leave both alone
 
 // A product folder such as ...\Kelvane\Brevik or ...\KV\Brevik and its
 // parent, each held open while the work below them goes on: a link at the
 // parent could make the folder name a real folder elsewhere.
 struct FolderPair {
-  char parentPath[CREATE_TREE_PATH_SIZE];
+  int usable = 0;  // 1 after FOLDER_PAIR_HELD until removed
+  char parentPath[CREATE_TREE_PATH_SIZE] = {};
   platform::UniqueFolderGuard parent;
   platform::UniqueFolderGuard folder;
 };
@@ -51,8 +52,9 @@ struct FolderPair {
 // Holds `folder` and its parent (`folder` cut at its last backslash). With
 // `create` set, first makes the parent with CreateFolderTree and, once the
 // parent is held and no link, the folder itself, so that the folders made are
-// those CreateFolderTree(folder) would make. FOLDER_PAIR_HELD with both held;
-// otherwise nothing is held.
+// those CreateFolderTree(folder) would make. FOLDER_PAIR_HELD when neither is
+// a link, each then held unless it is missing or cannot be opened;
+// otherwise nothing is held and the pair is not usable.
 int HoldFolderPair(const char* folder, int create, FolderPair& pair);
 
 // For a held pair: deletes `folder` with DeleteFolderTree, then removes the

@@ -105,26 +105,27 @@ bool HoldsOnly(const char* parent, const char* name) {
 }  // namespace
 
 void RemoveTargetFolder(const app::AppState& state, const char* targetFolder, FolderPair& pair) {
-  if (!pair.parent.IsValid()) return;
+  if (pair.usable == 0) return;
   pair.folder.Reset();
   DeleteFolderTree(targetFolder);
 
-  // Still there: the program runs from its copy in it, or a file is in use.
-  if (platform::OpenFolderGuard(targetFolder, pair.folder) != platform::GUARD_HELD) {
-    RemoveEmptyParent(pair);
-    return;
-  }
+  // Still there when it can be listed: the program runs from its copy in
+  // it, or a file is in use. It is held again while its files are renamed;
+  // one swapped for a link meanwhile is left alone.
   ProductNames product;
   CollectProductNames(state, product);
   bool present[PRODUCT_FILE_COUNT] = {};
+  if (platform::OpenFolderGuard(targetFolder, pair.folder) == platform::GUARD_LINK ||
+      !FindProductFiles(targetFolder, product, present)) {
+    RemoveEmptyParent(pair);
+    return;
+  }
   uint32_t scheduled = 0;
-  if (FindProductFiles(targetFolder, product, present)) {
-    for (uint32_t index = 0; index < product.count; ++index) {
-      char path[PRODUCT_PATH_SIZE];
-      if (present[index] && JoinPath(path, sizeof path, targetFolder, product.names[index]) == 1 &&
-          RenameAndSchedule(path)) {
-        ++scheduled;
-      }
+  for (uint32_t index = 0; index < product.count; ++index) {
+    char path[PRODUCT_PATH_SIZE];
+    if (present[index] && JoinPath(path, sizeof path, targetFolder, product.names[index]) == 1 &&
+        RenameAndSchedule(path)) {
+      ++scheduled;
     }
   }
   if (scheduled > 0 && platform::DeleteAtRestart(targetFolder) == 1) {
@@ -133,6 +134,7 @@ void RemoveTargetFolder(const app::AppState& state, const char* targetFolder, Fo
     KeepLastComponent(folderName);
     if (HoldsOnly(pair.parentPath, folderName)) platform::DeleteAtRestart(pair.parentPath);
   }
+  pair.usable = 0;
   pair.folder.Reset();
   pair.parent.Reset();
 }

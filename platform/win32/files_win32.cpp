@@ -61,6 +61,11 @@ int OpenFolderGuard(const char* path, UniqueFolderGuard& guard) {
                                        FILE_FLAG_BACKUP_SEMANTICS | FILE_FLAG_OPEN_REPARSE_POINT,
                                        nullptr));
   if (!folder.IsValid()) {
+    const DWORD byPath = GetFileAttributesA(path);
+    if (byPath != INVALID_FILE_ATTRIBUTES &&
+        ((byPath & FILE_ATTRIBUTE_DIRECTORY) == 0 || (byPath & FILE_ATTRIBUTE_REPARSE_POINT) != 0)) {
+      return GUARD_LINK;
+    }
     return GUARD_UNAVAILABLE;
   }
   BY_HANDLE_FILE_INFORMATION information;
