@@ -86,8 +86,7 @@ Next FindFirstDeletable(const char* folder, uint32_t linksPassed,
 // for a link meanwhile; a folder that is a link is removed as a link only.
 bool DeleteTree(const char* folder) {
   platform::UniqueFolderGuard guard;
-  const int held = platform::OpenFolderGuard(folder, guard);
-  if (held == platform::GUARD_LINK) {
+  if (platform::OpenFolderGuard(folder, guard) == platform::GUARD_LINK) {
     return platform::RemoveFolder(folder) != 0;
   }
   char path[DELETE_TREE_PATH_SIZE];
@@ -96,7 +95,8 @@ bool DeleteTree(const char* folder) {
   // Links that could not be removed stay listed in the same order ahead of
   // anything not yet visited, so counting them is enough to pass over them.
   uint32_t linksPassed = 0;
-  while (held == platform::GUARD_HELD) {
+  // A folder that cannot be opened is still walked, unheld: it is no link.
+  for (;;) {
     const Next next = FindFirstDeletable(folder, linksPassed, path);
     if (next == Next::Nothing) {
       break;

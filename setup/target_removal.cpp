@@ -43,13 +43,16 @@ void CollectProductNames(const app::AppState& state, ProductNames& product) {
   char programName[app::MODULE_PATH_SIZE];
   if (CopyText(programName, sizeof programName, state.modulePath) == 1) {
     KeepLastComponent(programName);
-    if (programName[0] != '\0') CopyText(product.names[product.count++], app::MODULE_PATH_SIZE, programName);
+    if (programName[0] != '\0') {
+      CopyText(product.names[product.count++], app::MODULE_PATH_SIZE, programName);
+    }
   }
 }
 
 // Marks in `present` which product names are files (not links, not folders)
 // listed in `folder`. False when the folder cannot be listed.
-bool FindProductFiles(const char* folder, const ProductNames& product, bool (&present)[PRODUCT_FILE_COUNT]) {
+bool FindProductFiles(const char* folder, const ProductNames& product,
+                      bool (&present)[PRODUCT_FILE_COUNT]) {
   char pattern[PRODUCT_PATH_SIZE];
   if (JoinPath(pattern, sizeof pattern, folder, "*.*") == 0) return false;
   platform::UniqueFolderListing listing;
@@ -95,7 +98,8 @@ bool HoldsOnly(const char* parent, const char* name) {
   if (platform::OpenFolderListing(pattern, listing, entry) == 0) return false;
   bool found = false;
   do {
-    if (entry.isFolder != 0 && (std::strcmp(entry.name, ".") == 0 || std::strcmp(entry.name, "..") == 0)) continue;
+    const bool self = std::strcmp(entry.name, ".") == 0 || std::strcmp(entry.name, "..") == 0;
+    if (entry.isFolder != 0 && self) continue;
     if (entry.isFolder == 0 || entry.isLink != 0 || !SameName(entry.name, name)) return false;
     found = true;
   } while (platform::NextFolderEntry(listing, entry) != 0);

@@ -10,8 +10,9 @@
 
 namespace setup {
 
-// Longest suffix RemoveAtRestart adds to a file name: "." and up to
-// two digits and ".del", with room to spare.
+// A file left for the restart is renamed to its name, ".", a number below
+// RESTART_NAME_ATTEMPTS and ".del" (the suffix and its zero fit
+// RESTART_SUFFIX_SIZE), the first such name that is free.
 inline constexpr uint32_t RESTART_SUFFIX_SIZE = 8;
 inline constexpr uint32_t RESTART_NAME_ATTEMPTS = 100;
 

@@ -22,7 +22,7 @@ namespace {
 // Deletes the shortcuts "Brevik" and "Readme" of `programsFolder`\Kelvane\Brevik,
 // then that folder with whatever else it holds, then Kelvane when empty. A
 // Programs folder too long to take the sub-folder is skipped, and so is a
-// menu folder that is missing or where Kelvane or Kelvane\Brevik is a link.
+// menu folder where Kelvane or Kelvane\Brevik is a link.
 void RemoveMenuShortcuts(const char* programsFolder) {
   char menuFolder[MENU_FOLDER_SIZE];
   if (!BuildMenuFolder(programsFolder, menuFolder)) return;
@@ -49,7 +49,9 @@ int32_t RunUninstall(app::AppState& state) {
 
   // Nothing is deleted below KV or KV\Brevik when either is a link.
   FolderPair target;
-  if (HoldFolderPair(state.targetFolder, 0, target) == FOLDER_PAIR_HELD) package::DeletePackageFiles(state);
+  if (HoldFolderPair(state.targetFolder, 0, target) == FOLDER_PAIR_HELD) {
+    package::DeletePackageFiles(state);
+  }
 
   // ReadUserString refuses a value that does not fit the folder area.
   char userPrograms[MENU_FOLDER_SIZE];
@@ -64,7 +66,9 @@ int32_t RunUninstall(app::AppState& state) {
   DeleteKeyTree(platform::REGISTRY_HKLM, keyPath);
 
   probe::ResolveTargetFolder(state, TARGET_SUBFOLDER);
-  if (HoldFolderPair(state.targetFolder, 0, target) == FOLDER_PAIR_HELD) RemoveTargetFolder(state, state.targetFolder, target);
+  if (HoldFolderPair(state.targetFolder, 0, target) == FOLDER_PAIR_HELD) {
+    RemoveTargetFolder(state, state.targetFolder, target);
+  }
   state.targetFolder[0] = '\0';
 
   DeleteKeyTree(platform::REGISTRY_HKCU, USER_KEY);

@@ -516,7 +516,7 @@ int OpenFolderGuard(const char* path, UniqueFolderGuard& guard) {
   const std::string key = fake::Real(path, false);
   const fake::Node* node = fake::FindNode(path, false);
   if (node == nullptr) {
-    return fake::IsRoot(key) ? GUARD_LINK : GUARD_UNAVAILABLE;
+    return GUARD_UNAVAILABLE;
   }
   if (node->isLink || !node->isFolder) {
     return GUARD_LINK;
