@@ -199,6 +199,7 @@ TEST_F(UninstallTest, WhatCannotBeDeletedStaysAndTheResultIsStillZero) {
   fake::SetInUse(kUninstaller);
   fake::SetReadOnly(kTarget + "\\readme.txt");
   fake::AddFile(kCommonPrograms + "\\Kelvane\\Brevik\\notes.txt", "mine");
+  fake::AddFile(kUserPrograms + "\\Kelvane\\Other\\Other.LNK", "another product's");
   fake::FailRegistry(fake::RegistryOp::Delete, kEntryKey, platform::REGISTRY_ACCESS_DENIED);
 
   EXPECT_EQ(setup::RunUninstall(state), 0);
@@ -208,7 +209,8 @@ TEST_F(UninstallTest, WhatCannotBeDeletedStaysAndTheResultIsStillZero) {
   EXPECT_TRUE(fake::FileExists(kTarget + "\\readme.txt.0.del"));
   EXPECT_TRUE(fake::FolderExists(kTarget));
   EXPECT_FALSE(fake::FileExists(kTarget + "\\SONDREL_Brevik.exe"));
-  EXPECT_FALSE(fake::FolderExists(kCommonPrograms + "\\Kelvane\\Brevik"));
+  EXPECT_FALSE(fake::FolderExists(kCommonPrograms + "\\Kelvane"));
+  EXPECT_TRUE(fake::FileExists(kUserPrograms + "\\Kelvane\\Other\\Other.LNK"));
   EXPECT_TRUE(fake::RegistryKeyExists(kEntryKey));
   EXPECT_FALSE(fake::RegistryKeyExists(kUserKey));
   EXPECT_EQ(state.targetFolder[0], '\0');
