@@ -1,5 +1,6 @@
 // Platform operations on files and folders: create and remove folders, list
-// a folder, delete a file, and write a whole file in one piece.
+// a folder, hold a folder open, delete, rename or schedule a file for deletion
+// at the next restart, and write a whole file in one piece.
 #pragma once
 
 #include <cstdint>
@@ -19,16 +20,52 @@ int CreateFolder(const char* path);
 // Deletes file `path`. 1 when deleted, 0 otherwise (missing, read-only, in use).
 int RemoveFile(const char* path);
 
-// Removes folder `path`, which must be empty. 1 when removed, else 0.
+// Removes folder `path`, which must be empty. 1 when removed, else 0. On a
+// folder link (junction or symbolic link) Windows removes the link alone;
+// Wine refuses one that is a Unix symbolic link (error 145).
 int RemoveFolder(const char* path);
 
-// One entry of a folder listing: its name (no folder part) and whether it is
-// a folder (the directory attribute).
+// Renames file `from` to `to` in the same folder, never replacing an existing
+// `to`. A running program's file may be renamed. 1 when renamed, else 0.
+int RenameFile(const char* from, const char* to);
+
+// Schedules `path` (a file, or a folder that must then be empty) for deletion
+// at the next restart. 1 when scheduled, else 0 (no rights, say).
+int DeleteAtRestart(const char* path);
+
+// One entry of a folder listing: its name (no folder part), whether it is a
+// folder (the directory attribute) and whether it is a link (the
+// reparse-point attribute: a junction, a symbolic link or a mount point,
+// which a walk must never enter).
 inline constexpr uint32_t ENTRY_NAME_SIZE = 260;
 struct FolderEntry {
   char name[ENTRY_NAME_SIZE];
   int isFolder;
+  int isLink;
 };
+
+// A folder held open without following a link, sharing reading and writing
+// but not deletion: while it is held nobody can rename, delete or replace
+// it, so it cannot be swapped for a link between a check and the work below
+// it. The holder's own RemoveFolder of it fails too: release it first.
+void CloseFolderGuard(void* guard);
+
+struct FolderGuardTraits {
+  using Value = void*;
+  static Value Invalid() { return nullptr; }
+  static bool IsValid(Value value) { return value != nullptr; }
+  static void Close(Value value) { CloseFolderGuard(value); }
+};
+using UniqueFolderGuard = UniqueHandle<FolderGuardTraits>;
+
+// Results of OpenFolderGuard.
+inline constexpr int GUARD_HELD = 0;         // a real folder, now held
+inline constexpr int GUARD_LINK = 1;         // a link (or not a folder): not held
+inline constexpr int GUARD_UNAVAILABLE = 2;  // missing or cannot be opened
+
+// Opens `path` itself, a link included, and reads its attributes from the
+// opened handle; holds it in `guard` only when it is a folder and not a link.
+int OpenFolderGuard(const char* path, UniqueFolderGuard& guard);
 
 void CloseFolderListing(void* listing);
 

@@ -30,11 +30,13 @@ namespace {
 
 // Creates `programsFolder`\Kelvane\Brevik and, only when it exists
 // afterwards, the shortcuts "Readme" and "Brevik" in it, in that order. A
-// Programs folder too long to take the sub-folder is skipped.
+// Programs folder too long to take the sub-folder is skipped, and so is a
+// menu folder where Kelvane or Kelvane\Brevik is a link.
 void CreateMenuShortcuts(const app::AppState& state, const char* programsFolder) {
   char menuFolder[MENU_FOLDER_SIZE];
   if (!BuildMenuFolder(programsFolder, menuFolder)) return;
-  if (CreateFolderTree(menuFolder) != 1) return;
+  FolderPair menu;
+  if (HoldFolderPair(menuFolder, 1, menu) != FOLDER_PAIR_HELD) return;
 
   char target[TOOL_PATH_SIZE];
   JoinPath(target, sizeof target, state.targetFolder, README_TARGET);
@@ -57,7 +59,10 @@ int32_t RunInstall(app::AppState& state) {
 
   CopyText(state.statusText, sizeof state.statusText, STATUS_COPY_FILES);
   probe::ResolveTargetFolder(state, TARGET_SUBFOLDER);
-  if (CreateFolderTree(state.targetFolder) != 1) {
+  // KV and KV\Brevik stay held to the end of the run; a link at either is
+  // no usable target folder.
+  FolderPair target;
+  if (HoldFolderPair(state.targetFolder, 1, target) != FOLDER_PAIR_HELD) {
     ReportFailure(state, TARGET_FOLDER_FAILED_TEXT, 1);
     return RESULT_TARGET_FOLDER_FAILED;
   }

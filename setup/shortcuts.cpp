@@ -71,6 +71,9 @@ platform::ComResult CreateShortcut(const char* targetPath, const char* folder, c
   if (!platform::ComSucceeded(result)) {
     return result;
   }
+  // A planted hard link in the shortcut's place would be written through:
+  // the old file goes first, and the save makes a new one.
+  platform::RemoveFile(linkPath);
   result = platform::SavePersistFile(file.Get(), linkPath);
   // The persist-file interface is released before the link, as it was
   // obtained after it.

@@ -13,20 +13,24 @@
 #include "setup/registry.h"
 #include "setup/setup_texts.h"
 #include "setup/shortcuts.h"
+#include "setup/target_removal.h"
 
 namespace setup {
 
 namespace {
 
 // Deletes the shortcuts "Brevik" and "Readme" of `programsFolder`\Kelvane\Brevik,
-// then that folder with whatever else it holds. A Programs folder too long
-// to take the sub-folder is skipped.
+// then that folder with whatever else it holds, then Kelvane when empty. A
+// Programs folder too long to take the sub-folder is skipped, and so is a
+// menu folder where Kelvane or Kelvane\Brevik is a link.
 void RemoveMenuShortcuts(const char* programsFolder) {
   char menuFolder[MENU_FOLDER_SIZE];
   if (!BuildMenuFolder(programsFolder, menuFolder)) return;
+  FolderPair menu;
+  if (HoldFolderPair(menuFolder, 0, menu) != FOLDER_PAIR_HELD) return;
   DeleteShortcut(menuFolder, APP_SHORTCUT);
   DeleteShortcut(menuFolder, README_SHORTCUT);
-  DeleteFolderTree(menuFolder);
+  RemoveFolderPair(menuFolder, menu);
 }
 
 }  // namespace
@@ -43,7 +47,11 @@ int32_t RunUninstall(app::AppState& state) {
   int32_t toolResult = RunSetupTool(state, TOOL_UNINSTALL_COMMAND, exitCode);
   if (toolResult != RESULT_OK) return toolResult;
 
-  package::DeletePackageFiles(state);
+  // Nothing is deleted below KV or KV\Brevik when either is a link.
+  FolderPair target;
+  if (HoldFolderPair(state.targetFolder, 0, target) == FOLDER_PAIR_HELD) {
+    package::DeletePackageFiles(state);
+  }
 
   // ReadUserString refuses a value that does not fit the folder area.
   char userPrograms[MENU_FOLDER_SIZE];
@@ -58,7 +66,9 @@ int32_t RunUninstall(app::AppState& state) {
   DeleteKeyTree(platform::REGISTRY_HKLM, keyPath);
 
   probe::ResolveTargetFolder(state, TARGET_SUBFOLDER);
-  DeleteFolderTree(state.targetFolder);
+  if (HoldFolderPair(state.targetFolder, 0, target) == FOLDER_PAIR_HELD) {
+    RemoveTargetFolder(state, state.targetFolder, target);
+  }
   state.targetFolder[0] = '\0';
 
   DeleteKeyTree(platform::REGISTRY_HKCU, USER_KEY);

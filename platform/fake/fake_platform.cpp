@@ -21,6 +21,9 @@ struct Node {
   bool readOnly = false;
   bool inUse = false;
   bool deletePending = false;  // a delete succeeds but the file stays listed
+  bool isLink = false;         // a folder link; paths through it reach linkTarget
+  std::string linkTarget;      // key of the folder the link names
+  bool linkRemovable = false;  // RemoveFolder removes the link (Windows), or fails (Wine)
 };
 
 struct WriteLimit {
@@ -57,6 +60,10 @@ struct State {
   std::set<std::string> failListing;
   std::map<std::string, WriteLimit> writeLimits;
   int openListings = 0;
+  std::multiset<std::string> guarded;  // keys of the folders held open
+  std::set<std::string> failRename;
+  bool failDeleteAtRestart = false;
+  std::vector<std::string> pendingDeletes;
 
   int package = PACKAGE_MISSING;
   std::vector<uint8_t> packageBytes;
@@ -113,12 +120,60 @@ bool IsRoot(const std::string& key) {
   return false;
 }
 
+// The key that `key` reaches when every link along it is followed; with
+// `followLast` false a link in the last component is the link itself, as for
+// the operations that act on an entry rather than through it.
+std::string Resolve(std::string key, bool followLast) {
+  const auto& nodes = TheState().nodes;
+  // A chain longer than this is a loop of links; the key is then left as is.
+  for (int hops = 0; hops < 40; ++hops) {
+    bool changed = false;
+    for (size_t at = key.find('\\', 1); at != std::string::npos; at = key.find('\\', at + 1)) {
+      auto found = nodes.find(key.substr(0, at));
+      if (found != nodes.end() && found->second.isLink) {
+        key = found->second.linkTarget + key.substr(at);
+        changed = true;
+        break;
+      }
+    }
+    if (!changed && followLast) {
+      auto found = nodes.find(key);
+      if (found != nodes.end() && found->second.isLink) {
+        key = found->second.linkTarget;
+        changed = true;
+      }
+    }
+    if (!changed) {
+      return key;
+    }
+  }
+  return key;
+}
+
+std::string Real(const std::string& path, bool followLast = true) {
+  return Resolve(Key(path), followLast);
+}
+
 bool FolderKeyExists(const std::string& key) {
-  if (IsRoot(key)) {
+  const std::string real = Resolve(key, true);
+  if (IsRoot(real)) {
     return true;
   }
-  auto found = TheState().nodes.find(key);
+  auto found = TheState().nodes.find(real);
   return found != TheState().nodes.end() && found->second.isFolder;
+}
+
+// The path text of a new node at `key`: as given when no link lies on the
+// way, else the parent's text and the given last component.
+std::string PathFor(const std::string& given, const std::string& key) {
+  const std::string trimmed = Trimmed(given);
+  if (key == Key(given)) {
+    return trimmed;
+  }
+  const std::string parent = ParentKey(key);
+  auto found = TheState().nodes.find(parent);
+  const std::string parentPath = found != TheState().nodes.end() ? found->second.path : parent;
+  return parentPath + "\\" + trimmed.substr(trimmed.rfind('\\') + 1);
 }
 
 bool HasChildren(const std::string& key) {
@@ -130,27 +185,29 @@ bool HasChildren(const std::string& key) {
   return false;
 }
 
-Node* FindNode(const std::string& path) {
-  auto found = TheState().nodes.find(Key(path));
+Node* FindNode(const std::string& path, bool followLast = true) {
+  auto found = TheState().nodes.find(Real(path, followLast));
   return found == TheState().nodes.end() ? nullptr : &found->second;
 }
 
-void AddNode(const std::string& path, bool isFolder, const std::string& content) {
-  const std::string key = Key(path);
+Node& AddNode(const std::string& path, bool isFolder, const std::string& content) {
+  const std::string key = Real(path, false);
   const std::string parent = ParentKey(key);
-  if (!IsRoot(parent)) {
-    AddFolder(Trimmed(path).substr(0, parent.size()));
+  if (!IsRoot(parent) && !FolderKeyExists(parent)) {
+    AddFolder(key == Key(path) ? Trimmed(path).substr(0, parent.size()) : parent);
   }
   Node& node = TheState().nodes[key];
-  node.path = Trimmed(path);
+  node.path = PathFor(path, key);
   node.isFolder = isFolder;
   node.content = content;
+  return node;
 }
 
-FolderEntry MakeEntry(const std::string& name, bool isFolder) {
+FolderEntry MakeEntry(const std::string& name, const Node* node) {
   FolderEntry entry{};
   std::strncpy(entry.name, name.c_str(), sizeof entry.name - 1);
-  entry.isFolder = isFolder ? 1 : 0;
+  entry.isFolder = node == nullptr || node->isFolder ? 1 : 0;
+  entry.isLink = node != nullptr && node->isLink ? 1 : 0;
   return entry;
 }
 
@@ -202,6 +259,36 @@ void SetWindowsFolder(const std::string& path) {
 void SetWindowsFolderFails() { TheState().windowsFolderFails = true; }
 
 void AddFolder(const std::string& path) { AddNode(path, true, std::string()); }
+void AddFolderLink(const std::string& path, const std::string& target, bool removable) {
+  Node& node = AddNode(path, true, std::string());
+  node.isLink = true;
+  node.linkTarget = Real(target);
+  node.linkRemovable = removable;
+}
+bool LinkExists(const std::string& path) {
+  const Node* node = FindNode(path, false);
+  return node != nullptr && node->isLink;
+}
+int OpenGuards() { return static_cast<int>(TheState().guarded.size()); }
+void FailRename(const std::string& path) { TheState().failRename.insert(Real(path, false)); }
+void FailDeleteAtRestart() { TheState().failDeleteAtRestart = true; }
+const std::vector<std::string>& PendingDeletes() { return TheState().pendingDeletes; }
+void Restart() {
+  State& state = TheState();
+  for (const std::string& path : state.pendingDeletes) {
+    const std::string key = Real(path, false);
+    auto found = state.nodes.find(key);
+    if (found != state.nodes.end() && (!found->second.isFolder || !HasChildren(key))) {
+      state.nodes.erase(found);
+    }
+  }
+  state.pendingDeletes.clear();
+  state.guarded.clear();
+  for (auto& [key, node] : state.nodes) {
+    node.inUse = false;
+    node.deletePending = false;
+  }
+}
 void AddFile(const std::string& path, const std::string& content) {
   AddNode(path, false, content);
 }
@@ -342,8 +429,8 @@ uint32_t GetWindowsFolder(char* buffer, uint32_t capacity) {
 
 int CreateFolder(const char* path) {
   fake::Log(std::string("CreateFolder ") + path);
-  const std::string key = fake::Key(path);
-  if (TheState().failCreate.count(key) != 0 || fake::IsRoot(key)) {
+  const std::string key = fake::Real(path, false);
+  if (TheState().failCreate.count(fake::Key(path)) != 0 || fake::IsRoot(key)) {
     return FOLDER_NOT_CREATED;
   }
   if (TheState().nodes.count(key) != 0) {
@@ -353,34 +440,90 @@ int CreateFolder(const char* path) {
     return FOLDER_NOT_CREATED;
   }
   fake::Node& node = TheState().nodes[key];
-  node.path = fake::Trimmed(path);
+  node.path = fake::PathFor(path, key);
   node.isFolder = true;
   return FOLDER_CREATED;
 }
 
 int RemoveFile(const char* path) {
   fake::Log(std::string("RemoveFile ") + path);
-  const fake::Node* node = fake::FindNode(path);
+  const fake::Node* node = fake::FindNode(path, false);
   if (node == nullptr || node->isFolder || node->readOnly || node->inUse) {
     return 0;
   }
   if (node->deletePending) {
     return 1;
   }
-  TheState().nodes.erase(fake::Key(path));
+  TheState().nodes.erase(fake::Real(path, false));
   return 1;
 }
 
 int RemoveFolder(const char* path) {
   fake::Log(std::string("RemoveFolder ") + path);
-  const std::string key = fake::Key(path);
-  const fake::Node* node = fake::FindNode(path);
-  if (node == nullptr || !node->isFolder || fake::HasChildren(key) ||
-      TheState().failRemove.count(key) != 0) {
+  const std::string key = fake::Real(path, false);
+  const fake::Node* node = fake::FindNode(path, false);
+  if (node == nullptr || !node->isFolder || TheState().failRemove.count(fake::Key(path)) != 0) {
+    return 0;
+  }
+  // A link goes alone, never what it names; a held folder cannot go.
+  if (node->isLink ? !node->linkRemovable
+                   : fake::HasChildren(key) || TheState().guarded.count(key) != 0) {
     return 0;
   }
   TheState().nodes.erase(key);
   return 1;
+}
+
+int RenameFile(const char* from, const char* to) {
+  fake::Log(std::string("RenameFile ") + from + " | " + to);
+  const std::string key = fake::Real(from, false);
+  const std::string newKey = fake::Real(to, false);
+  auto found = TheState().nodes.find(key);
+  if (found == TheState().nodes.end() || found->second.isFolder ||
+      TheState().failRename.count(key) != 0 || TheState().nodes.count(newKey) != 0 ||
+      !fake::FolderKeyExists(fake::ParentKey(newKey))) {
+    return 0;
+  }
+  fake::Node node = found->second;
+  TheState().nodes.erase(found);
+  node.path = fake::PathFor(to, newKey);
+  TheState().nodes[newKey] = node;
+  return 1;
+}
+
+int DeleteAtRestart(const char* path) {
+  fake::Log(std::string("DeleteAtRestart ") + path);
+  if (TheState().failDeleteAtRestart) {
+    return 0;
+  }
+  TheState().pendingDeletes.push_back(path);
+  return 1;
+}
+
+void CloseFolderGuard(void* guard) {
+  auto* key = static_cast<std::string*>(guard);
+  fake::Log("CloseFolderGuard " + *key);
+  auto found = TheState().guarded.find(*key);
+  if (found != TheState().guarded.end()) {
+    TheState().guarded.erase(found);
+  }
+  delete key;
+}
+
+int OpenFolderGuard(const char* path, UniqueFolderGuard& guard) {
+  guard.Reset();
+  fake::Log(std::string("OpenFolderGuard ") + path);
+  const std::string key = fake::Real(path, false);
+  const fake::Node* node = fake::FindNode(path, false);
+  if (node == nullptr) {
+    return GUARD_UNAVAILABLE;
+  }
+  if (node->isLink || !node->isFolder) {
+    return GUARD_LINK;
+  }
+  TheState().guarded.insert(key);
+  guard.Reset(new std::string(key));
+  return GUARD_HELD;
 }
 
 void CloseFolderListing(void* listing) {
@@ -397,19 +540,18 @@ int OpenFolderListing(const char* pattern, UniqueFolderListing& listing, FolderE
     return 0;
   }
   folder.resize(folder.size() - 3);
-  const std::string key = fake::Key(folder);
-  if (!fake::FolderKeyExists(key) || TheState().failListing.count(key) != 0) {
+  const std::string key = fake::Real(folder);
+  if (!fake::FolderKeyExists(key) || TheState().failListing.count(fake::Key(folder)) != 0) {
     return 0;
   }
   auto* opened = new fake::Listing;
   if (!fake::IsRoot(key)) {
-    opened->entries.push_back(fake::MakeEntry(".", true));
-    opened->entries.push_back(fake::MakeEntry("..", true));
+    opened->entries.push_back(fake::MakeEntry(".", nullptr));
+    opened->entries.push_back(fake::MakeEntry("..", nullptr));
   }
   for (const auto& [other, node] : TheState().nodes) {
     if (fake::ParentKey(other) == key) {
-      opened->entries.push_back(
-          fake::MakeEntry(node.path.substr(node.path.rfind('\\') + 1), node.isFolder));
+      opened->entries.push_back(fake::MakeEntry(node.path.substr(node.path.rfind('\\') + 1), &node));
     }
   }
   if (opened->entries.empty()) {
@@ -435,7 +577,7 @@ int NextFolderEntry(const UniqueFolderListing& listing, FolderEntry& entry) {
 BlockWrite WriteFileBlock(const char* path, const void* data, uint32_t length) {
   fake::Log(std::string("WriteFileBlock ") + path + " " + std::to_string(length));
   BlockWrite result{0, 0, 0};
-  const std::string key = fake::Key(path);
+  const std::string key = fake::Real(path);
   fake::Node* node = fake::FindNode(path);
   if (!fake::FolderKeyExists(fake::ParentKey(key)) || fake::IsRoot(key) ||
       (node != nullptr && (node->isFolder || node->readOnly || node->inUse))) {
@@ -443,12 +585,12 @@ BlockWrite WriteFileBlock(const char* path, const void* data, uint32_t length) {
   }
   if (node == nullptr) {
     node = &TheState().nodes[key];
-    node->path = fake::Trimmed(path);
+    node->path = fake::PathFor(path, key);
   }
   result.opened = 1;
   uint32_t written = length;
   result.writeReported = 1;
-  auto limit = TheState().writeLimits.find(key);
+  auto limit = TheState().writeLimits.find(fake::Key(path));
   if (limit != TheState().writeLimits.end()) {
     written = std::min(length, limit->second.bytes);
     result.writeReported = limit->second.reportSuccess ? 1 : 0;

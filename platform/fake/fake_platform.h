@@ -66,6 +66,22 @@ void FailListing(const std::string& path);
 void LimitWrite(const std::string& path, uint32_t bytes, bool reportSuccess);
 // Listings opened and not yet closed.
 int OpenListings();
+// A folder link at `path` naming the folder `target`: every path through it
+// reaches the target, as the system follows it. RemoveFolder of the link
+// removes the link alone when `removable` (Windows), else fails (Wine).
+void AddFolderLink(const std::string& path, const std::string& target, bool removable);
+bool LinkExists(const std::string& path);
+// Folders held by OpenFolderGuard and not yet released.
+int OpenGuards();
+// RenameFile of `path` fails.
+void FailRename(const std::string& path);
+// DeleteAtRestart fails.
+void FailDeleteAtRestart();
+// The paths given to DeleteAtRestart, in order.
+const std::vector<std::string>& PendingDeletes();
+// Carries out the pending deletions in order (a folder only when empty) and
+// ends every program: no file is in use afterwards.
+void Restart();
 
 // --- Package ------------------------------------------------------------------
 void SetPackage(const std::vector<uint8_t>& bytes);

@@ -22,7 +22,13 @@ void CopyEntry(const WIN32_FIND_DATAA& data, FolderEntry& entry) {
   std::memcpy(entry.name, data.cFileName, sizeof entry.name);
   entry.name[sizeof entry.name - 1] = '\0';
   entry.isFolder = (data.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) != 0 ? 1 : 0;
+  entry.isLink = (data.dwFileAttributes & FILE_ATTRIBUTE_REPARSE_POINT) != 0 ? 1 : 0;
 }
+
+// A held folder: the handle of the folder itself.
+struct Guard {
+  win32::UniqueFile folder;
+};
 
 }  // namespace
 
@@ -36,6 +42,52 @@ int CreateFolder(const char* path) {
 int RemoveFile(const char* path) { return DeleteFileA(path) ? 1 : 0; }
 
 int RemoveFolder(const char* path) { return RemoveDirectoryA(path) ? 1 : 0; }
+
+int RenameFile(const char* from, const char* to) { return MoveFileExA(from, to, 0) ? 1 : 0; }
+
+int DeleteAtRestart(const char* path) {
+  return MoveFileExA(path, nullptr, MOVEFILE_DELAY_UNTIL_REBOOT) ? 1 : 0;
+}
+
+void CloseFolderGuard(void* guard) { delete static_cast<Guard*>(guard); }
+
+int OpenFolderGuard(const char* path, UniqueFolderGuard& guard) {
+  guard.Reset();
+  // Listing access, not attributes alone: an open that asks only for
+  // attributes takes no part in sharing, so it would not keep others from
+  // deleting or renaming the folder.
+  win32::UniqueFile folder(CreateFileA(path, FILE_LIST_DIRECTORY | FILE_READ_ATTRIBUTES,
+                                       FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr, OPEN_EXISTING,
+                                       FILE_FLAG_BACKUP_SEMANTICS | FILE_FLAG_OPEN_REPARSE_POINT,
+                                       nullptr));
+  if (!folder.IsValid()) {
+    const DWORD byPath = GetFileAttributesA(path);
+    if (byPath != INVALID_FILE_ATTRIBUTES &&
+        ((byPath & FILE_ATTRIBUTE_DIRECTORY) == 0 || (byPath & FILE_ATTRIBUTE_REPARSE_POINT) != 0)) {
+      return GUARD_LINK;
+    }
+    return GUARD_UNAVAILABLE;
+  }
+  BY_HANDLE_FILE_INFORMATION information;
+  if (!GetFileInformationByHandle(folder.Get(), &information)) {
+    return GUARD_UNAVAILABLE;
+  }
+  // Wine may answer from the object the link names: the path's own
+  // attributes, read while the handle keeps it from being replaced, count
+  // as well.
+  const DWORD byPath = GetFileAttributesA(path);
+  const DWORD attributes =
+      information.dwFileAttributes | (byPath != INVALID_FILE_ATTRIBUTES ? byPath : 0);
+  if ((attributes & FILE_ATTRIBUTE_DIRECTORY) == 0 || (attributes & FILE_ATTRIBUTE_REPARSE_POINT) != 0) {
+    return GUARD_LINK;
+  }
+  auto* held = new (std::nothrow) Guard{std::move(folder)};
+  if (held == nullptr) {
+    return GUARD_UNAVAILABLE;
+  }
+  guard.Reset(held);
+  return GUARD_HELD;
+}
 
 void CloseFolderListing(void* listing) { delete static_cast<Listing*>(listing); }
 

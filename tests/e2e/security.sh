@@ -16,6 +16,10 @@
 #   uninstall   the uninstall entry's command is quoted: the system splits
 #               it into one argument and starts the installed program, not a
 #               planted C:\Program.exe, which the unquoted text would start
+#   links       folder links planted with ln -s where a user could, inside
+#               the per-user menu folder Kelvane\Brevik and in place of the
+#               all-users Kelvane, naming a folder of files elsewhere on C:,
+#               which keeps every file through a hidden install and uninstall
 # The Wine checks run in a 64-bit and a 32-bit prefix.
 #
 #   security.sh WINDOWS_BUILD_DIR
@@ -327,6 +331,37 @@ check_uninstall_command() {
   rm -f "$WINEPREFIX/drive_c/Program.exe"
 }
 
+# --- Folder links planted in the Programs menus -----------------------------------------
+
+# Wine shows a Unix symbolic link to a folder as a folder with the
+# reparse-point attribute, and will not remove it (error 145): a walk that
+# entered it would delete the files it names.
+check_planted_links() {
+  local victim="$WINEPREFIX/drive_c/users/Public/e2e-victim" common_kelvane before
+  common_kelvane="$(dirname "$COMMON_MENU")"
+  # The suite's earlier install goes first: with the driver present, -h -i
+  # would uninstall.
+  setup_run -h -u
+  rm -rf "$victim" "$USER_MENU" "$common_kelvane"
+  mkdir -p "$victim/Brevik" "$USER_MENU" "$(dirname "$common_kelvane")"
+  echo one >"$victim/one.txt"
+  echo two >"$victim/Brevik/Readme.LNK"
+  echo three >"$victim/Brevik/three.txt"
+  ln -s "$victim" "$USER_MENU/planted"
+  ln -s "$victim" "$common_kelvane"
+  before="$(cd "$victim" && find . -printf '%p %s\n' | sort)"
+
+  setup_run -h -i
+  expect_eq "planted links: hidden install exit code" 0 "$RC"
+  check "planted links: per-user shortcuts made beside the link" test -f "$USER_MENU/Brevik.LNK"
+  setup_run -h -u
+  expect_eq "planted links: hidden uninstall exit code" 0 "$RC"
+  check "planted links: per-user shortcuts deleted" test ! -e "$USER_MENU/Brevik.LNK" -a ! -e "$USER_MENU/Readme.LNK"
+  expect_eq "planted links: the linked folder keeps every file through install and uninstall" \
+    "$before" "$(cd "$victim" && find . -printf '%p %s\n' | sort)"
+  rm -rf "$USER_MENU" "$common_kelvane" "$victim"
+}
+
 # --- The run ---------------------------------------------------------------------------
 
 check_headers
@@ -336,6 +371,7 @@ for arch in win64 win32; do
   check_planting
   check_hostile_names
   check_uninstall_command
+  check_planted_links
 done
 
 e2e_finish

@@ -70,6 +70,9 @@ std::vector<InstallCase> InstallCases() {
        -1, kPackageText, kFailure, "Extract Package", false, 0, 0, 0, false},
       {"TargetFolderRefused", [] { fake::FailCreateFolder(kProgramFiles + "\\KV"); }, -3, kFolderText,
        kFailure, "Copy Files", false, 0, 0, 0, false},
+      // A link at KV is no usable target folder: nothing is made at its target.
+      {"TargetFolderParentIsALink", [] { fake::AddFolderLink(kProgramFiles + "\\KV", "C:\\Elsewhere", true); },
+       -3, kFolderText, kFailure, "Copy Files", false, 0, 0, 0, false},
       {"LastEntryDamaged",
        [] {
          std::vector<uint8_t> bytes = SamplePackage();
@@ -271,6 +274,26 @@ TEST_F(InstallTest, MenuFolderThatCannotBeCreatedSkipsOnlyItsOwnSet) {
   EXPECT_EQ(setup::RunInstall(state), 0);
   EXPECT_EQ(ShortcutSaves().size(), 2u);
   EXPECT_EQ(ShortcutSaves()[0], kCommonPrograms + "\\Kelvane\\Brevik\\Readme.LNK");
+}
+
+TEST_F(InstallTest, MenuSetWhereKelvaneOrBrevikIsALinkIsSkipped) {
+  for (const std::string& linked : {kUserPrograms + "\\Kelvane", kUserPrograms + "\\Kelvane\\Brevik"}) {
+    SCOPED_TRACE(linked);
+    SetUp();
+    fake::AddFolder("C:\\Elsewhere\\Brevik");
+    fake::AddFolderLink(linked, "C:\\Elsewhere", false);
+
+    EXPECT_EQ(setup::RunInstall(state), 0);
+    // Nothing made at the links' target.
+    std::vector<std::string> elsewhere;
+    for (const std::string& path : fake::Paths()) {
+      if (path.rfind("C:\\Elsewhere", 0) == 0) elsewhere.push_back(path);
+    }
+    EXPECT_EQ(elsewhere, (std::vector<std::string>{"C:\\Elsewhere", "C:\\Elsewhere\\Brevik"}));
+    EXPECT_EQ(ShortcutSaves(), (std::vector<std::string>{kCommonPrograms + "\\Kelvane\\Brevik\\Readme.LNK",
+                                                         kCommonPrograms + "\\Kelvane\\Brevik\\Brevik.LNK"}));
+    EXPECT_EQ(fake::OpenGuards(), 0);
+  }
 }
 
 TEST_F(InstallTest, PerUserProgramsFolderTooLongForTheMenuFolderIsSkipped) {

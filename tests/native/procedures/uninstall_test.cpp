@@ -92,11 +92,14 @@ TEST_F(UninstallTest, RemovalOrderFollowsTheProcedure) {
   EXPECT_EQ(removed[23], commonMenu + "\\Brevik.LNK");
   EXPECT_EQ(removed[24], commonMenu + "\\Readme.LNK");
   EXPECT_EQ(removed.back(), kUninstaller);
-  std::vector<std::string> folders = FileCalls("RemoveFolder");
-  ASSERT_EQ(folders.size(), 3u);
-  EXPECT_EQ(folders[0], userMenu);
-  EXPECT_EQ(folders[1], commonMenu);
-  EXPECT_EQ(folders[2], kTarget);
+  // Each menu folder is followed by its Kelvane, the target folder by KV.
+  EXPECT_EQ(FileCalls("RemoveFolder"),
+            (std::vector<std::string>{userMenu, kUserPrograms + "\\Kelvane", commonMenu,
+                                      kCommonPrograms + "\\Kelvane", kTarget, kProgramFiles + "\\KV"}));
+  EXPECT_FALSE(fake::FolderExists(kProgramFiles + "\\KV"));
+  EXPECT_FALSE(fake::FolderExists(kUserPrograms + "\\Kelvane"));
+  EXPECT_TRUE(fake::PendingDeletes().empty());
+  EXPECT_EQ(fake::OpenGuards(), 0);
   // Registry: the uninstall entry, then the per-user key tree.
   EXPECT_EQ(RegistryChanges(), (std::vector<std::string>{"DeleteRegistryKey " + kEntryKey, "DeleteRegistryKey " + kUserKey + "\\Settings",
                                                          "DeleteRegistryKey " + kUserKey}));
@@ -196,19 +199,106 @@ TEST_F(UninstallTest, WhatCannotBeDeletedStaysAndTheResultIsStillZero) {
   fake::SetInUse(kUninstaller);
   fake::SetReadOnly(kTarget + "\\readme.txt");
   fake::AddFile(kCommonPrograms + "\\Kelvane\\Brevik\\notes.txt", "mine");
+  fake::AddFile(kUserPrograms + "\\Kelvane\\Other\\Other.LNK", "another product's");
   fake::FailRegistry(fake::RegistryOp::Delete, kEntryKey, platform::REGISTRY_ACCESS_DENIED);
 
   EXPECT_EQ(setup::RunUninstall(state), 0);
 
-  EXPECT_TRUE(fake::FileExists(kUninstaller));
-  EXPECT_TRUE(fake::FileExists(kTarget + "\\readme.txt"));
+  // Both stay, under names of their own that the restart deletes.
+  EXPECT_EQ(fake::FileContent(kUninstaller + ".0.del"), "the setup program");
+  EXPECT_TRUE(fake::FileExists(kTarget + "\\readme.txt.0.del"));
   EXPECT_TRUE(fake::FolderExists(kTarget));
   EXPECT_FALSE(fake::FileExists(kTarget + "\\SONDREL_Brevik.exe"));
-  EXPECT_FALSE(fake::FolderExists(kCommonPrograms + "\\Kelvane\\Brevik"));
+  EXPECT_FALSE(fake::FolderExists(kCommonPrograms + "\\Kelvane"));
+  EXPECT_TRUE(fake::FileExists(kUserPrograms + "\\Kelvane\\Other\\Other.LNK"));
   EXPECT_TRUE(fake::RegistryKeyExists(kEntryKey));
   EXPECT_FALSE(fake::RegistryKeyExists(kUserKey));
   EXPECT_EQ(state.targetFolder[0], '\0');
   EXPECT_EQ(fake::ShownMessageBoxes().size(), 1u);
+}
+
+TEST_F(UninstallTest, WhatStaysOfTheProductGoesAtTheRestartAndNothingElse) {
+  // Run from the copy in the target folder; a user's file sits beside it, and
+  // a renamed copy of an earlier uninstall still waits for its restart.
+  state.modulePath[0] = '\0';
+  std::strcat(state.modulePath, kUninstaller.c_str());
+  fake::SetInUse(kUninstaller);
+  fake::AddFile(kUninstaller + ".0.del", "earlier copy");
+  fake::SetInUse(kUninstaller + ".0.del");
+  fake::AddFile(kTarget + "\\zz-mine.txt", "mine");
+  fake::SetReadOnly(kTarget + "\\zz-mine.txt");
+
+  EXPECT_EQ(setup::RunUninstall(state), 0);
+  EXPECT_EQ(fake::FileContent(kUninstaller + ".1.del"), "the setup program");
+  EXPECT_EQ(fake::PendingDeletes(),
+            (std::vector<std::string>{kUninstaller + ".1.del", kTarget, kProgramFiles + "\\KV"}));
+  EXPECT_EQ(fake::OpenGuards(), 0);
+  fake::Restart();
+  EXPECT_FALSE(fake::FileExists(kUninstaller + ".1.del"));
+  EXPECT_TRUE(fake::FileExists(kTarget + "\\zz-mine.txt"));  // not empty: the folders stay
+
+  // Alone in KV, the folder and KV go at the restart; a scheduling that
+  // fails gives the file its name back.
+  for (bool scheduling : {true, false}) {
+    SCOPED_TRACE(scheduling);
+    SetUp();
+    std::strcpy(state.modulePath, kUninstaller.c_str());
+    fake::SetInUse(kUninstaller);
+    if (!scheduling) fake::FailDeleteAtRestart();
+    EXPECT_EQ(setup::RunUninstall(state), 0);
+    EXPECT_TRUE(fake::FolderExists(kTarget));
+    if (scheduling) {
+      EXPECT_EQ(fake::PendingDeletes(),
+                (std::vector<std::string>{kUninstaller + ".0.del", kTarget, kProgramFiles + "\\KV"}));
+      fake::Restart();
+      EXPECT_FALSE(fake::FolderExists(kProgramFiles + "\\KV"));
+    } else {
+      EXPECT_TRUE(fake::FileExists(kUninstaller));
+      EXPECT_TRUE(fake::PendingDeletes().empty());
+    }
+  }
+}
+
+TEST_F(UninstallTest, LinksInTheMenuOrTargetFoldersAreNeverFollowed) {
+  // The per-user Programs menu's Kelvane is a link to a folder of someone
+  // else's files, laid out as the menu would be.
+  const std::string elsewhere = "C:\\Users\\other\\Documents";
+  fake::AddFile(elsewhere + "\\Brevik\\Readme.LNK", "other's");
+  fake::AddFile(elsewhere + "\\Brevik\\Brevik.LNK", "other's");
+  fake::AddFile(elsewhere + "\\keep.txt", "other's");
+  const std::string linkedMenu = "C:\\users\\linked\\Programs";
+  fake::AddFolderLink(linkedMenu + "\\Kelvane", elsewhere, true);
+  SetUserPrograms(linkedMenu);
+
+  EXPECT_EQ(setup::RunUninstall(state), 0);
+  EXPECT_TRUE(fake::LinkExists(linkedMenu + "\\Kelvane"));
+  EXPECT_TRUE(fake::FileExists(elsewhere + "\\Brevik\\Readme.LNK"));
+  EXPECT_TRUE(fake::FileExists(elsewhere + "\\keep.txt"));
+
+  // A link in the menu folder that the system will not remove (Wine) is
+  // passed over, the rest goes, and the menu folder stays with the link alone.
+  SetUp();
+  fake::AddFile(elsewhere + "\\keep.txt", "other's");
+  fake::AddFolderLink(kUserPrograms + "\\Kelvane\\Brevik\\a-planted", elsewhere, false);
+  fake::AddFile(kUserPrograms + "\\Kelvane\\Brevik\\z-notes.txt", "mine");
+  EXPECT_EQ(setup::RunUninstall(state), 0);
+  EXPECT_TRUE(fake::FileExists(elsewhere + "\\keep.txt"));
+  EXPECT_TRUE(fake::LinkExists(kUserPrograms + "\\Kelvane\\Brevik\\a-planted"));
+  EXPECT_FALSE(fake::FileExists(kUserPrograms + "\\Kelvane\\Brevik\\z-notes.txt"));
+  EXPECT_FALSE(fake::FolderExists(kTarget));
+  EXPECT_EQ(fake::OpenGuards(), 0);
+
+  // KV itself a link: nothing below it is deleted.
+  SetUp();
+  const std::string realKv = "C:\\Data\\KV";
+  for (const std::string& name : EntryNames()) fake::AddFile(realKv + "\\Brevik\\" + name, EntryContent(name));
+  platform::RemoveFile(kUninstaller.c_str());
+  for (const std::string& name : EntryNames()) platform::RemoveFile((kTarget + "\\" + name).c_str());
+  platform::RemoveFolder(kTarget.c_str());
+  platform::RemoveFolder((kProgramFiles + "\\KV").c_str());
+  fake::AddFolderLink(kProgramFiles + "\\KV", realKv, true);
+  EXPECT_EQ(setup::RunUninstall(state), 0);
+  EXPECT_EQ(ExtractedFiles(), 21);
 }
 
 TEST_F(UninstallTest, MissingEntryAndUserKeyChangeNothing) {

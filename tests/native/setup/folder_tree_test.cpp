@@ -181,6 +181,38 @@ TEST_F(DeleteFolderTreeTest, SubFolderThatStaysEndsTheWalkInsteadOfLooping) {
   EXPECT_EQ(fake::OpenListings(), 0);
 }
 
+TEST_F(DeleteFolderTreeTest, LinksAreRemovedAsLinksOrPassedOverNeverEntered) {
+  // Two links the system will not remove (as under Wine) among files, and
+  // one it removes (as on Windows); each names a folder of other files.
+  fake::AddFile("C:\\Other\\o.txt", "o");
+  fake::AddFile("C:\\T\\a.txt", "a");
+  fake::AddFolderLink("C:\\T\\b-stuck", "C:\\Other", false);
+  fake::AddFile("C:\\T\\c.txt", "c");
+  fake::AddFolderLink("C:\\T\\d-stuck", "C:\\Other", false);
+  fake::AddFolderLink("C:\\T\\e-goes", "C:\\Other", true);
+  fake::AddFile("C:\\T\\f.txt", "f");
+  EXPECT_EQ(setup::DeleteFolderTree("C:\\T"), 1);
+  EXPECT_TRUE(fake::FileExists("C:\\Other\\o.txt"));
+  EXPECT_EQ(fake::CallsOf("RemoveFile"), (Calls{"C:\\T\\a.txt", "C:\\T\\c.txt", "C:\\T\\f.txt"}));
+  EXPECT_EQ(fake::CallsOf("RemoveFolder"),
+            (Calls{"C:\\T\\b-stuck", "C:\\T\\d-stuck", "C:\\T\\e-goes", "C:\\T"}));
+  EXPECT_TRUE(fake::LinkExists("C:\\T\\d-stuck"));
+  EXPECT_FALSE(fake::LinkExists("C:\\T\\e-goes"));
+  EXPECT_EQ(fake::OpenGuards(), 0);
+  EXPECT_EQ(fake::OpenListings(), 0);
+
+  // The folder given is itself a link: only the link can go.
+  for (bool removable : {false, true}) {
+    fake::Reset();
+    fake::AddFile("C:\\Other\\o.txt", "o");
+    fake::AddFolderLink("C:\\M\\Brevik", "C:\\Other", removable);
+    setup::DeleteFolderTree("C:\\M\\Brevik");
+    EXPECT_TRUE(fake::FileExists("C:\\Other\\o.txt"));
+    EXPECT_EQ(fake::LinkExists("C:\\M\\Brevik"), !removable);
+    EXPECT_TRUE(fake::CallsOf("OpenFolderListing").empty());
+  }
+}
+
 TEST_F(DeleteFolderTreeTest, DotFoldersStayDotFilesGo) {
   fake::AddFile("C:\\T\\.hidden\\inside.txt", "i");
   fake::AddFile("C:\\T\\.profile", "p");

@@ -133,6 +133,7 @@ TEST_F(ShortcutsTest, PathsThatDoNotFitTheAreaAreRefusedBeforeAnyObjectIsMade) {
   const std::string fits = target.substr(0, target.size() - 1);
   EXPECT_EQ(setup::CreateShortcut(fits.c_str(), "C:\\Menu", "A", nullptr), platform::COM_S_OK);
 
+  fake::ClearCalls();
   EXPECT_EQ(setup::DeleteShortcut(folder.c_str(), "AB"), 0);
   EXPECT_TRUE(fake::CallsOf("RemoveFile").empty());
 }

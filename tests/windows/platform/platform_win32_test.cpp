@@ -134,6 +134,34 @@ TEST(FilesTest, ListingHoldsEveryEntryWithItsKind) {
   EXPECT_FALSE(missing.IsValid());
 }
 
+TEST(FilesTest, FolderGuardHoldsAFolderAndRefusesLinksAndFiles) {
+  win_test::TempFolder folder;
+  const std::string held = folder / "held";
+  ASSERT_TRUE(CreateDirectoryA(held.c_str(), nullptr));
+  ASSERT_TRUE(win_test::WriteFile(folder / "file.txt", "f"));
+
+  platform::UniqueFolderGuard guard;
+  ASSERT_EQ(platform::OpenFolderGuard(held.c_str(), guard), platform::GUARD_HELD);
+  // Held, it can be neither renamed nor removed (so not swapped for a link),
+  // by others or by the holder; work below it goes on.
+  EXPECT_FALSE(MoveFileA(held.c_str(), (folder / "moved").c_str()));
+  EXPECT_EQ(platform::RemoveFolder(held.c_str()), 0);
+  EXPECT_EQ(platform::CreateFolder((held + "\\sub").c_str()), platform::FOLDER_CREATED);
+  EXPECT_EQ(platform::RemoveFolder((held + "\\sub").c_str()), 1);
+  guard.Reset();
+  EXPECT_EQ(platform::RemoveFolder(held.c_str()), 1);
+
+  EXPECT_EQ(platform::OpenFolderGuard((folder / "file.txt").c_str(), guard), platform::GUARD_LINK);
+  EXPECT_EQ(platform::OpenFolderGuard((folder / "none").c_str(), guard), platform::GUARD_UNAVAILABLE);
+  EXPECT_FALSE(guard.IsValid());
+
+  // A renamed file never replaces another.
+  ASSERT_TRUE(win_test::WriteFile(folder / "other.txt", "o"));
+  EXPECT_EQ(platform::RenameFile((folder / "file.txt").c_str(), (folder / "other.txt").c_str()), 0);
+  EXPECT_EQ(platform::RenameFile((folder / "file.txt").c_str(), (folder / "new.txt").c_str()), 1);
+  EXPECT_EQ(win_test::ReadFile(folder / "other.txt"), "o");
+}
+
 TEST(FilesTest, WriteFileBlockCreatesOrEmptiesAndWritesInOnePiece) {
   win_test::TempFolder folder;
   const std::string path = folder / "data.bin";
