@@ -3,6 +3,7 @@
 #include "setup/uninstall.h"
 
 #include "app/options.h"
+#include "app/setup_log.h"
 #include "package/extract.h"
 #include "package/load_table.h"
 #include "platform/messages.h"
@@ -24,16 +25,17 @@ namespace {
 void RemoveMenuShortcuts(const char* programsFolder) {
   char menuFolder[MENU_FOLDER_SIZE];
   if (!BuildMenuFolder(programsFolder, menuFolder)) return;
-  DeleteShortcut(menuFolder, APP_SHORTCUT);
-  DeleteShortcut(menuFolder, README_SHORTCUT);
+  app::LogShortcutDeleted(menuFolder, APP_SHORTCUT, DeleteShortcut(menuFolder, APP_SHORTCUT));
+  app::LogShortcutDeleted(menuFolder, README_SHORTCUT, DeleteShortcut(menuFolder, README_SHORTCUT));
   DeleteFolderTree(menuFolder);
+  app::LogFolderRemoved(menuFolder);
 }
 
 }  // namespace
 
 int32_t RunUninstall(app::AppState& state) {
   CopyText(state.failureCaption, sizeof state.failureCaption, UNINSTALL_FAILURE_CAPTION);
-  if (package::LoadPackageTable(state) != 0) {
+  if (app::LogStep("package", package::LoadPackageTable(state)) != 0) {
     ReportFailure(state, UNINSTALL_PACKAGE_DAMAGED_TEXT, 1);
     return RESULT_PACKAGE_DAMAGED;
   }
@@ -55,20 +57,21 @@ int32_t RunUninstall(app::AppState& state) {
 
   char keyPath[KEY_PATH_SIZE];
   JoinPath(keyPath, sizeof keyPath, UNINSTALL_ROOT_KEY, UNINSTALL_ENTRY_KEY);
-  DeleteKeyTree(platform::REGISTRY_HKLM, keyPath);
+  app::LogRegistryDeleted(platform::REGISTRY_HKLM, keyPath, DeleteKeyTree(platform::REGISTRY_HKLM, keyPath));
 
   probe::ResolveTargetFolder(state, TARGET_SUBFOLDER);
   DeleteFolderTree(state.targetFolder);
+  app::LogFolderRemoved(state.targetFolder);
   state.targetFolder[0] = '\0';
 
-  DeleteKeyTree(platform::REGISTRY_HKCU, USER_KEY);
+  app::LogRegistryDeleted(platform::REGISTRY_HKCU, USER_KEY, DeleteKeyTree(platform::REGISTRY_HKCU, USER_KEY));
 
   if (app::hiddenMode == 0) {
     platform::ShowMessageBox(state.mainWindow,
                              exitCode == TOOL_EXIT_RESTART ? CLOSING_TEXT_AFTER_RESTART_CODE : CLOSING_TEXT,
                              CLOSING_CAPTION, CLOSING_BOX_STYLE);
   }
-  return RESULT_OK;
+  return app::LogResult("uninstall", RESULT_OK);
 }
 
 }  // namespace setup
