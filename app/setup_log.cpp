@@ -90,7 +90,10 @@ void AddShortcutField(LogLine& line, const char* folder, const char* name) {
 int FindLogRequest(char (&path)[LOG_PATH_SIZE]) {
   path[0] = '\0';
   char variable[LOG_PATH_SIZE];
-  if (platform::ReadEnvironmentText(LOG_REQUEST_VARIABLE, variable, sizeof variable) == 1) {
+  const int read = platform::ReadEnvironmentText(LOG_REQUEST_VARIABLE, variable, sizeof variable);
+  // A variable that is set wins, even when its path cannot be used.
+  if (read == platform::ENVIRONMENT_TOO_LONG) return 0;
+  if (read == platform::ENVIRONMENT_READ) {
     if (std::strlen(variable) > LOG_PATH_LIMIT) return 0;
     std::memcpy(path, variable, sizeof variable);
     return 1;

@@ -46,7 +46,7 @@ extern SetupLog setupLog;
 // Finds the requested log path: the variable when set and not empty, else
 // the policy's REG_SZ value (read in the program's own registry view) when
 // not empty. 1 with the path in `path`; 0 when nothing is requested or the
-// path does not fit LOG_PATH_SIZE less the rotation suffix.
+// path that wins does not fit LOG_PATH_SIZE less the rotation suffix.
 int FindLogRequest(char (&path)[LOG_PATH_SIZE]);
 
 // Outcomes of OpenSetupLog: platform::LOG_FILE_* or this one.

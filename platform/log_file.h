@@ -11,9 +11,14 @@
 
 namespace platform {
 
-// Copies the environment variable `name` into `buffer`. 1 when it is set,
-// not empty and fits `capacity` bytes with its zero; otherwise 0 with an
-// empty text.
+// Results of ReadEnvironmentText.
+inline constexpr int ENVIRONMENT_NOT_SET = 0;  // missing or empty
+inline constexpr int ENVIRONMENT_READ = 1;
+inline constexpr int ENVIRONMENT_TOO_LONG = 2;  // set, but it does not fit
+
+// Copies the environment variable `name` into `buffer` (`capacity` bytes,
+// its zero included). Only ENVIRONMENT_READ leaves a text; otherwise the
+// buffer holds an empty text.
 int ReadEnvironmentText(const char* name, char* buffer, uint32_t capacity);
 
 void CloseLogFile(void* file);

@@ -167,8 +167,9 @@ using fake::TheLogState;
 int ReadEnvironmentText(const char* name, char* buffer, uint32_t capacity) {
   std::lock_guard<std::mutex> guard(TheLogState().lock);
   auto found = TheLogState().environment.find(fake::Key(name));
-  return fake::CopyOut(found == TheLogState().environment.end() ? std::string() : found->second, buffer,
-                       capacity);
+  const std::string value = found == TheLogState().environment.end() ? std::string() : found->second;
+  if (fake::CopyOut(value, buffer, capacity) == 1) return ENVIRONMENT_READ;
+  return value.empty() ? ENVIRONMENT_NOT_SET : ENVIRONMENT_TOO_LONG;
 }
 
 void CloseLogFile(void* file) {

@@ -24,14 +24,16 @@ constexpr DWORD LOG_ACCESS = FILE_APPEND_DATA | FILE_READ_ATTRIBUTES | DELETE | 
 }  // namespace
 
 int ReadEnvironmentText(const char* name, char* buffer, uint32_t capacity) {
-  if (capacity == 0) return 0;
+  if (capacity == 0) return ENVIRONMENT_TOO_LONG;
   buffer[0] = '\0';
+  // The length without the zero when it fits, else the size it needs.
   const DWORD length = GetEnvironmentVariableA(name, buffer, capacity);
-  if (length == 0 || length >= capacity) {
+  if (length == 0) return ENVIRONMENT_NOT_SET;
+  if (length >= capacity) {
     buffer[0] = '\0';
-    return 0;
+    return ENVIRONMENT_TOO_LONG;
   }
-  return 1;
+  return ENVIRONMENT_READ;
 }
 
 void CloseLogFile(void* file) {

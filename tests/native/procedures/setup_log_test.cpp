@@ -77,9 +77,12 @@ TEST_F(SetupLogTest, TheVariableWinsOverThePolicyAndEmptyMeansNotAsked) {
   EXPECT_EQ(app::FindLogRequest(path), 1);
   EXPECT_STREQ(path, "D:\\run.log");
 
-  // A path with no room left for the rotation suffix is no request.
-  fake::SetEnvironmentText("BREVIK_SETUP_LOG", "C:\\" + std::string(1020, 'a'));
-  EXPECT_EQ(app::FindLogRequest(path), 0);
+  // A path with no room left for the rotation suffix, or none for its zero,
+  // is no request, and the policy does not stand in.
+  for (size_t length : {1020u, 2000u}) {
+    fake::SetEnvironmentText("BREVIK_SETUP_LOG", "C:\\" + std::string(length, 'a'));
+    EXPECT_EQ(app::FindLogRequest(path), 0) << length;
+  }
   fake::SetEnvironmentText("BREVIK_SETUP_LOG", "");
   fake::PutRegistryValue(kPolicyKey, "SetupLog", platform::REGISTRY_TYPE_EXPAND_SZ,
                          {'C', ':', '\\', 'x', 0});
