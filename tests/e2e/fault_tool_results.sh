@@ -12,7 +12,8 @@
 #        procedure (no driver yet), so the extracted files stay. Both runs
 #        log, asked by the machine policy (32-bit registry view): the log
 #        holds both runs, the tool's command line, its exit code 1, the
-#        result -21 and the exit code
+#        result -21 and the exit code; a third run, with a link at the log's
+#        path, writes nothing through it
 #   0    uninstall while the tool wants a restart: everything of the install
 #        removed except the driver, which the tool left
 #   163  (-605) and then -h -i: the driver is still there, so -h -i
@@ -77,6 +78,16 @@ for arch in win64 win32; do
   check "restart pending: the log names the tool's run, exit code 1, result -21 and the exit code" \
     log_has "  tool  $TARGET_WIN\\$tool  command \"-h -i -H -n\"  started  exit 1  " \
     "  result  install  -21"$'\r' "  end  exit -21"$'\r'
+  # A host symbolic link at the log's path (Wine shows it as a plain file):
+  # no log, and the file it leads to is untouched.
+  elsewhere="$(dirname "$SETUP_LOG")/elsewhere.txt"
+  echo 'not a log' >"$elsewhere"
+  rm -f "$SETUP_LOG" && ln -s elsewhere.txt "$SETUP_LOG"
+  plant_user_key
+  setup_run -h -i
+  expect_eq "a link at the log's path: hidden install exit code (-21)" 235 "$RC"
+  expect_eq "a link at the log's path: nothing written through it" "not a log" "$(cat "$elsewhere")"
+  check "a link at the log's path: the link stays as it was" test -L "$SETUP_LOG"
   wine reg delete "$LOG_POLICY_KEY" /f /reg:32 >/dev/null 2>&1
   expect_eq "restart pending: the second install left the same machine" "$first" "$(machine_state)"
   check_payload_files 1 21
