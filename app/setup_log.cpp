@@ -262,7 +262,7 @@ void LogFolderRemoved(const char* path) {
   int left = 0;
   if (length + 4 < sizeof pattern) {
     std::memcpy(pattern, path, length);
-    std::memcpy(pattern + length, path[length - 1] == '\\' ? "*.*" : "\\*.*", 5);
+    std::strcpy(pattern + length, path[length - 1] == '\\' ? "*.*" : "\\*.*");
     platform::UniqueFolderListing listing;
     platform::FolderEntry entry;
     left = platform::OpenFolderListing(pattern, listing, entry);

@@ -15,6 +15,7 @@
 #include "platform/process.h"
 #include "procedure_fixture.h"
 #include "setup/install.h"
+#include "setup/uninstall.h"
 
 namespace procedures_test {
 namespace {
@@ -206,6 +207,21 @@ TEST_F(SetupLogTest, AFailedInstallNamesTheFailedEntryTheToolRunAndTheSystemErro
   OpenLog();
   EXPECT_EQ(setup::RunInstall(state), -3);
   HasLine("folder  " + kTarget + "  not created  error 5: Access is denied.");
+}
+
+TEST_F(SetupLogTest, AnUninstallNamesWhatItRemovedAndWhatStayed) {
+  SeedInstalledMachine();
+  fake::AddFile(kTarget + "\\user.txt", "kept");
+  fake::SetInUse(kTarget + "\\user.txt");
+  fake::SetLastSystemError(32);
+  OpenLog();
+  EXPECT_EQ(setup::RunUninstall(state), 0);
+  HasLine("tool  " + kTarget + "\\SONDREL_Setup.exe  command \"-h -u -H\"  started  exit 0  0 ms");
+  HasLine("shortcut  " + kUserPrograms + "\\Kelvane\\Brevik\\Brevik.LNK  deleted");
+  HasLine("folder  " + kCommonPrograms + "\\Kelvane\\Brevik  removed");
+  HasLine("registry  " + kEntryKey + "  deleted");
+  HasLine("folder  " + kTarget + "  left");
+  HasLine("result  uninstall  0");
 }
 
 }  // namespace
