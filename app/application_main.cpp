@@ -5,6 +5,9 @@
 
 #include "app/app_state_instance.h"
 #include "app/parse_options.h"
+#include "app/setup_log.h"
+#include "platform/log_file.h"
+#include "platform/system.h"
 #include "platform/threads.h"
 #include "platform/window.h"
 #include "probe/folder_resolution.h"
@@ -52,6 +55,18 @@ int CloseIfStale(platform::WindowHandle window, void* context) {
   return GO_ON;
 }
 
+// Opens the log when one is asked for and writes the run's header line.
+void StartSetupLog(const AppState& state, const char* commandTail) {
+  char path[LOG_PATH_SIZE];
+  if (FindLogRequest(path) != 1) return;
+  if (OpenSetupLog(setupLog, path) != platform::LOG_FILE_OPENED) return;
+  char modulePath[MODULE_PATH_SIZE];
+  platform::GetModulePath(nullptr, modulePath, sizeof modulePath);
+  const LogHeader header{VERSION_TEXT,       modulePath,          commandTail != nullptr ? commandTail : "",
+                         probe::GetOsClass(), state.is64BitHost, platform::QueryElevation()};
+  WriteLogHeader(setupLog, header);
+}
+
 }  // namespace
 
 void CloseStaleWindows(const char* prefix) {
@@ -78,6 +93,8 @@ int32_t ApplicationMain(platform::ModuleHandle instance, const char* commandTail
   CloseStaleWindows(STALE_WINDOW_PREFIX);
   probe::InitSpecialFolders();
   InitAppState(appState, instance);
+  // Only now: a copy that ended at the lock must leave no trace.
+  StartSetupLog(appState, commandTail);
 
   char title[WINDOW_TITLE_SIZE];
   FormatWindowTitle(title);
@@ -95,6 +112,8 @@ int32_t ApplicationMain(platform::ModuleHandle instance, const char* commandTail
   platform::ReleaseNamedMutex(lock.Get());
   lock.Reset();
   if (comStarted == 1) platform::UninitializeThreadCom();
+  LogEnd(exitCode);
+  setupLog.file.Reset();
   return exitCode;
 }
 

@@ -1,6 +1,7 @@
 // The install worker thread.
 #include "app/worker.h"
 
+#include "app/setup_log.h"
 #include "platform/threads.h"
 #include "setup/install.h"
 
@@ -24,7 +25,7 @@ int32_t StartInstallWorker(AppState& state, int wait) {
 void InstallWorkerMain(AppState& state) {
   platform::LowerOwnThreadPriority();
   int comStarted = platform::InitializeThreadCom();
-  state.result = setup::RunInstall(state);
+  state.result = LogResult("install", setup::RunInstall(state));
   if (comStarted == 1) platform::UninitializeThreadCom();
   // Sequentially consistent, so a reader that sees busy at 0 also sees the
   // result stored above.

@@ -3,6 +3,7 @@
 
 #include <cstring>
 
+#include "app/setup_log.h"
 #include "package/package_format.h"
 #include "package/package_walk.h"
 #include "platform/files.h"
@@ -38,6 +39,14 @@ bool BuildEntryPath(const char* folder, const PackageEntry& entry,
   return true;
 }
 
+// Logs why an entry failed. The name field may lack its zero byte.
+void LogEntry(const EntryOutcome& outcome, const char* reason, int withSystemError) {
+  char name[PACKAGE_NAME_SIZE + 1];
+  std::memcpy(name, outcome.entry.name, PACKAGE_NAME_SIZE);
+  name[PACKAGE_NAME_SIZE] = '\0';
+  app::LogEntryFailure(outcome.index, name, reason, withSystemError);
+}
+
 }  // namespace
 
 int ExtractPackage(app::AppState& state) {
@@ -55,12 +64,17 @@ int ExtractPackage(app::AppState& state) {
   const uint32_t unverified =
       WalkPackage(package, state.packageTable, [&](const EntryOutcome& outcome) {
         if (outcome.verified == 0) {
-          return;  // counted by the walk
+          // Counted by the walk.
+          LogEntry(outcome, outcome.inBounds != 1 ? "outside the package" : "digest mismatch", 0);
+          return;
         }
         char path[ENTRY_PATH_SIZE];
-        if ((outcome.plain == nullptr && outcome.entry.size > 0) ||
-            !BuildEntryPath(state.targetFolder, outcome.entry, path) ||
-            WriteWholeFile(path, outcome.plain, outcome.entry.size) == 0) {
+        if (!BuildEntryPath(state.targetFolder, outcome.entry, path)) {
+          LogEntry(outcome, "name or path refused", 0);
+          ++writeFailures;
+        } else if ((outcome.plain == nullptr && outcome.entry.size > 0) ||
+                   WriteWholeFile(path, outcome.plain, outcome.entry.size) == 0) {
+          LogEntry(outcome, "not written", 1);
           ++writeFailures;
         }
       });
@@ -77,8 +91,8 @@ int DeletePackageFiles(app::AppState& state) {
   for (uint32_t index = 0; index < PACKAGE_ENTRY_COUNT; ++index) {
     const PackageEntry entry = ReadEntry(state.packageTable, index);
     char path[ENTRY_PATH_SIZE];
-    if (BuildEntryPath(state.targetFolder, entry, path)) {
-      platform::RemoveFile(path);
+    if (BuildEntryPath(state.targetFolder, entry, path) && platform::RemoveFile(path) == 0) {
+      app::LogFileNotDeleted(path);
     }
   }
   return 0;

@@ -3,6 +3,7 @@
 
 #include <cstring>
 
+#include "app/setup_log.h"
 #include "platform/files.h"
 
 namespace setup {
@@ -245,6 +246,15 @@ int HoldFolderPair(const char* folder, int create, FolderPair& pair) {
     return held;
   }
   pair.usable = 1;
+  return held;
+}
+
+int LogFolderHeld(const char* folder, int create, int held) {
+  if (held == FOLDER_PAIR_LINKED) {
+    app::LogFolderLink(folder);
+  } else if (create != 0) {
+    app::LogFolderCreated(folder, held == FOLDER_PAIR_HELD ? 1 : 0);
+  }
   return held;
 }
 

@@ -57,6 +57,11 @@ struct FolderPair {
 // otherwise nothing is held and the pair is not usable.
 int HoldFolderPair(const char* folder, int create, FolderPair& pair);
 
+// Reports the outcome of HoldFolderPair (`held`) for `folder` in the setup
+// log, when one was asked for: a link always, a creation when `create` is 1.
+// Returns `held`.
+int LogFolderHeld(const char* folder, int create, int held);
+
 // For a held pair: deletes `folder` with DeleteFolderTree, then removes the
 // parent when it is empty. Each is released just before its removal, since
 // a held folder cannot be removed. A pair not held is left alone.

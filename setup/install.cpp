@@ -2,6 +2,7 @@
 // where its failure must stop the install.
 #include "setup/install.h"
 
+#include "app/setup_log.h"
 #include "package/extract.h"
 #include "package/load_table.h"
 #include "platform/file_copy.h"
@@ -36,23 +37,23 @@ void CreateMenuShortcuts(const app::AppState& state, const char* programsFolder)
   char menuFolder[MENU_FOLDER_SIZE];
   if (!BuildMenuFolder(programsFolder, menuFolder)) return;
   FolderPair menu;
-  if (HoldFolderPair(menuFolder, 1, menu) != FOLDER_PAIR_HELD) return;
+  if (LogFolderHeld(menuFolder, 1, HoldFolderPair(menuFolder, 1, menu)) != FOLDER_PAIR_HELD) return;
 
   char target[TOOL_PATH_SIZE];
   JoinPath(target, sizeof target, state.targetFolder, README_TARGET);
-  CreateShortcut(target, menuFolder, README_SHORTCUT, nullptr);
+  app::LogShortcutCreated(menuFolder, README_SHORTCUT, CreateShortcut(target, menuFolder, README_SHORTCUT, nullptr));
   JoinPath(target, sizeof target, state.targetFolder, APP_TARGET);
-  CreateShortcut(target, menuFolder, APP_SHORTCUT, nullptr);
+  app::LogShortcutCreated(menuFolder, APP_SHORTCUT, CreateShortcut(target, menuFolder, APP_SHORTCUT, nullptr));
 }
 
 }  // namespace
 
 int32_t RunInstall(app::AppState& state) {
-  DeleteKeyTree(platform::REGISTRY_HKCU, USER_KEY);
+  app::LogRegistryDeleted(platform::REGISTRY_HKCU, USER_KEY, DeleteKeyTree(platform::REGISTRY_HKCU, USER_KEY));
 
   CopyText(state.failureCaption, sizeof state.failureCaption, INSTALL_FAILURE_CAPTION);
   CopyText(state.statusText, sizeof state.statusText, STATUS_EXTRACT_PACKAGE);
-  if (package::LoadPackageTable(state) != 0) {
+  if (app::LogStep("package", package::LoadPackageTable(state)) != 0) {
     ReportFailure(state, INSTALL_PACKAGE_DAMAGED_TEXT, 1);
     return RESULT_PACKAGE_DAMAGED;
   }
@@ -62,11 +63,12 @@ int32_t RunInstall(app::AppState& state) {
   // KV and KV\Brevik stay held to the end of the run; a link at either is
   // no usable target folder.
   FolderPair target;
-  if (HoldFolderPair(state.targetFolder, 1, target) != FOLDER_PAIR_HELD) {
+  if (LogFolderHeld(state.targetFolder, 1, HoldFolderPair(state.targetFolder, 1, target)) !=
+      FOLDER_PAIR_HELD) {
     ReportFailure(state, TARGET_FOLDER_FAILED_TEXT, 1);
     return RESULT_TARGET_FOLDER_FAILED;
   }
-  if (package::ExtractPackage(state) != 0) {
+  if (app::LogStep("extract", package::ExtractPackage(state)) != 0) {
     ReportFailure(state, EXTRACTION_FAILED_TEXT, 1);
     return RESULT_EXTRACTION_FAILED;
   }
@@ -97,7 +99,7 @@ int32_t RunInstall(app::AppState& state) {
   // A copy that fails (the program already runs from there, say) is ignored;
   // the attributes are reset only on a fresh copy, to clear a read-only flag
   // carried over from the source.
-  if (platform::CopyFileReplacing(state.modulePath, uninstaller) == 1) {
+  if (app::LogCopied(uninstaller, platform::CopyFileReplacing(state.modulePath, uninstaller)) == 1) {
     platform::SetFileAttributesNormal(uninstaller);
   }
 
@@ -109,9 +111,9 @@ int32_t RunInstall(app::AppState& state) {
   char quoted[QUOTED_UNINSTALLER_SIZE] = "\"";
   AppendText(quoted, sizeof quoted, uninstaller);
   AppendText(quoted, sizeof quoted, "\"");
-  WriteMachineString(keyPath, DISPLAY_NAME_VALUE, DISPLAY_NAME);
-  WriteMachineString(keyPath, PUBLISHER_VALUE, PUBLISHER);
-  WriteMachineString(keyPath, UNINSTALL_STRING_VALUE, quoted);
+  app::LogRegistryWritten(keyPath, DISPLAY_NAME_VALUE, WriteMachineString(keyPath, DISPLAY_NAME_VALUE, DISPLAY_NAME));
+  app::LogRegistryWritten(keyPath, PUBLISHER_VALUE, WriteMachineString(keyPath, PUBLISHER_VALUE, PUBLISHER));
+  app::LogRegistryWritten(keyPath, UNINSTALL_STRING_VALUE, WriteMachineString(keyPath, UNINSTALL_STRING_VALUE, quoted));
 
   CopyText(state.statusText, sizeof state.statusText, STATUS_COMPLETED);
   platform::PostCommand(state.mainWindow, ui::CMD_NOTIFY, ui::NOTIFY_SUCCESS);

@@ -5,7 +5,9 @@
 #include <string_view>
 
 #include "app/product.h"
+#include "app/setup_log.h"
 #include "package/package_format.h"
+#include "platform/log_file.h"
 #include "platform/messages.h"
 #include "platform/process.h"
 #include "setup/setup_texts.h"
@@ -90,11 +92,19 @@ int32_t RunSetupTool(const app::AppState& state, const char* commandLine, int32_
            state.is64BitHost != 0 ? SETUP_TOOL_64 : SETUP_TOOL_32);
 
   platform::UniqueProcess process;
+  const uint32_t begun = platform::MillisecondCounter();
   int started = platform::StartProcess(toolPath, commandLine, state.targetFolder, process);
-  if (started == platform::PROCESS_NOT_STARTED) return RESULT_TOOL_NOT_STARTED;
-  if (started != platform::PROCESS_STARTED) return RESULT_TOOL_WITHOUT_HANDLE;
+  app::ToolRun run{toolPath, commandLine, started, 0, exitCode, 0};
+  if (started != platform::PROCESS_STARTED) {
+    run.startError = platform::LastSystemError();
+    app::LogToolRun(run);
+    return started == platform::PROCESS_NOT_STARTED ? RESULT_TOOL_NOT_STARTED : RESULT_TOOL_WITHOUT_HANDLE;
+  }
   platform::WaitForProcess(process);
   platform::ReadProcessExitCode(process, exitCode);
+  run.exitCode = exitCode;
+  run.milliseconds = platform::MillisecondCounter() - begun;
+  app::LogToolRun(run);
   return RESULT_OK;
 }
 

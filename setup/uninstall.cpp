@@ -3,6 +3,7 @@
 #include "setup/uninstall.h"
 
 #include "app/options.h"
+#include "app/setup_log.h"
 #include "package/extract.h"
 #include "package/load_table.h"
 #include "platform/messages.h"
@@ -27,17 +28,18 @@ void RemoveMenuShortcuts(const char* programsFolder) {
   char menuFolder[MENU_FOLDER_SIZE];
   if (!BuildMenuFolder(programsFolder, menuFolder)) return;
   FolderPair menu;
-  if (HoldFolderPair(menuFolder, 0, menu) != FOLDER_PAIR_HELD) return;
-  DeleteShortcut(menuFolder, APP_SHORTCUT);
-  DeleteShortcut(menuFolder, README_SHORTCUT);
+  if (LogFolderHeld(menuFolder, 0, HoldFolderPair(menuFolder, 0, menu)) != FOLDER_PAIR_HELD) return;
+  app::LogShortcutDeleted(menuFolder, APP_SHORTCUT, DeleteShortcut(menuFolder, APP_SHORTCUT));
+  app::LogShortcutDeleted(menuFolder, README_SHORTCUT, DeleteShortcut(menuFolder, README_SHORTCUT));
   RemoveFolderPair(menuFolder, menu);
+  app::LogFolderRemoved(menuFolder);
 }
 
 }  // namespace
 
 int32_t RunUninstall(app::AppState& state) {
   CopyText(state.failureCaption, sizeof state.failureCaption, UNINSTALL_FAILURE_CAPTION);
-  if (package::LoadPackageTable(state) != 0) {
+  if (app::LogStep("package", package::LoadPackageTable(state)) != 0) {
     ReportFailure(state, UNINSTALL_PACKAGE_DAMAGED_TEXT, 1);
     return RESULT_PACKAGE_DAMAGED;
   }
@@ -49,7 +51,8 @@ int32_t RunUninstall(app::AppState& state) {
 
   // Nothing is deleted below KV or KV\Brevik when either is a link.
   FolderPair target;
-  if (HoldFolderPair(state.targetFolder, 0, target) == FOLDER_PAIR_HELD) {
+  if (LogFolderHeld(state.targetFolder, 0, HoldFolderPair(state.targetFolder, 0, target)) ==
+      FOLDER_PAIR_HELD) {
     package::DeletePackageFiles(state);
   }
 
@@ -63,22 +66,23 @@ int32_t RunUninstall(app::AppState& state) {
 
   char keyPath[KEY_PATH_SIZE];
   JoinPath(keyPath, sizeof keyPath, UNINSTALL_ROOT_KEY, UNINSTALL_ENTRY_KEY);
-  DeleteKeyTree(platform::REGISTRY_HKLM, keyPath);
+  app::LogRegistryDeleted(platform::REGISTRY_HKLM, keyPath, DeleteKeyTree(platform::REGISTRY_HKLM, keyPath));
 
   probe::ResolveTargetFolder(state, TARGET_SUBFOLDER);
   if (HoldFolderPair(state.targetFolder, 0, target) == FOLDER_PAIR_HELD) {
     RemoveTargetFolder(state, state.targetFolder, target);
+    app::LogFolderRemoved(state.targetFolder);
   }
   state.targetFolder[0] = '\0';
 
-  DeleteKeyTree(platform::REGISTRY_HKCU, USER_KEY);
+  app::LogRegistryDeleted(platform::REGISTRY_HKCU, USER_KEY, DeleteKeyTree(platform::REGISTRY_HKCU, USER_KEY));
 
   if (app::hiddenMode == 0) {
     platform::ShowMessageBox(state.mainWindow,
                              exitCode == TOOL_EXIT_RESTART ? CLOSING_TEXT_AFTER_RESTART_CODE : CLOSING_TEXT,
                              CLOSING_CAPTION, CLOSING_BOX_STYLE);
   }
-  return RESULT_OK;
+  return app::LogResult("uninstall", RESULT_OK);
 }
 
 }  // namespace setup

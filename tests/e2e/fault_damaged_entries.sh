@@ -15,6 +15,9 @@
 # bytes (an entry whose bytes and chain state are the undamaged package's
 # verifies as there: the clean install at the start shows all of them do).
 #
+# Every damaged run asks for the setup log, which must name each failing
+# entry, the extraction's count and the result.
+#
 # Every entry in the 64-bit prefix, odd entries over a target folder full of
 # sentinel files of all 21 names, even ones into a missing target folder; two
 # entries also in the 32-bit prefix. One prefix per host kind: the target
@@ -63,8 +66,16 @@ damaged_case() {
 
   [ "$mode" = sentinels ] && plant_sentinels 1 21
   plant_user_key
-  setup_run --exe "$damaged" -h -i
+  setup_log_run 'C:\logs\setup.log' --exe "$damaged" -h -i
   expect_eq "$what: hidden install exit code (-10)" 246 "$RC"
+  local unnamed=""
+  for n in $failing; do
+    log_has "  entry  $n ${PAYLOAD_NAMES[n - 1]}  digest mismatch"$'\r' || unnamed+=" $n"
+  done
+  expect_eq "$what: the setup log names every failing entry" "" "${unnamed# }"
+  check "$what: the setup log's extraction step, result and exit code" \
+    log_has "  step  extract  failed -$((100 + $(wc -w <<<"$failing")))"$'\r' \
+    "  result  install  -10"$'\r' "  end  exit -10"$'\r'
   check_entries_after_failure "$what" "$failing" "$mode"
   local extra
   extra="$(target_listing | grep -vxF -f <(printf '%s\n' "${PAYLOAD_NAMES[@]}"))"

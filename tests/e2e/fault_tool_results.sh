@@ -9,7 +9,11 @@
 #        installs over those files
 #   235  (-21) install, the tool wants a restart first, twice in a row: the
 #        same files each time and nothing else; meanwhile -h -u runs no
-#        procedure (no driver yet), so the extracted files stay
+#        procedure (no driver yet), so the extracted files stay. Both runs
+#        log, asked by the machine policy (32-bit registry view): the log
+#        holds both runs, the tool's command line, its exit code 1, the
+#        result -21 and the exit code; a third run, with a link at the log's
+#        path, writes nothing through it
 #   0    uninstall while the tool wants a restart: the tool removes the
 #        driver and reports 1 (removal finishes at the restart), so nothing
 #        of the install is left
@@ -27,6 +31,7 @@ set -uo pipefail
 source "$(dirname "$0")/lib/e2e.sh"
 e2e_init fault_tool_results "${1:-}"
 
+LOG_POLICY_KEY='HKLM\SOFTWARE\Policies\Kelvane\Brevik'
 no_tool_dir="$E2E_WORK/fault_tool_results-program"
 rm -rf "$no_tool_dir" && mkdir -p "$no_tool_dir"
 no_tool="$no_tool_dir/BrevikSetup.exe"
@@ -71,6 +76,9 @@ for arch in win64 win32; do
   fi
 
   # --- A restart wanted before the install -------------------------------------------------
+  SETUP_LOG="$(unix_path 'C:\logs\policy.log')"
+  rm -rf "$(dirname "$SETUP_LOG")" && mkdir -p "$(dirname "$SETUP_LOG")"
+  wine reg add "$LOG_POLICY_KEY" /v SetupLog /d 'C:\logs\policy.log' /f /reg:32 >/dev/null 2>&1
   set_restart_marker
   plant_user_key
   setup_run -h -i
@@ -79,6 +87,23 @@ for arch in win64 win32; do
   plant_user_key
   setup_run -h -i
   expect_eq "restart pending: second hidden install exit code (-21)" 235 "$RC"
+  tool=SONDREL_Setup.exe
+  [ "$arch" = win64 ] && tool=SONDREL_Setup_x64.exe
+  expect_eq "restart pending: the policy's log holds both runs" 2 "$(grep -c '  start  BrevikSetup 1.0.0.7  ' "$SETUP_LOG")"
+  check "restart pending: the log names the tool's run, exit code 1, result -21 and the exit code" \
+    log_has "  tool  $TARGET_WIN\\$tool  command \"-h -i -H -n\"  started  exit 1  " \
+    "  result  install  -21"$'\r' "  end  exit -21"$'\r'
+  # A host symbolic link at the log's path (Wine shows it as a plain file):
+  # no log, and the file it leads to is untouched.
+  elsewhere="$(dirname "$SETUP_LOG")/elsewhere.txt"
+  echo 'not a log' >"$elsewhere"
+  rm -f "$SETUP_LOG" && ln -s elsewhere.txt "$SETUP_LOG"
+  plant_user_key
+  setup_run -h -i
+  expect_eq "a link at the log's path: hidden install exit code (-21)" 235 "$RC"
+  expect_eq "a link at the log's path: nothing written through it" "not a log" "$(cat "$elsewhere")"
+  check "a link at the log's path: the link stays as it was" test -L "$SETUP_LOG"
+  wine reg delete "$LOG_POLICY_KEY" /f /reg:32 >/dev/null 2>&1
   expect_eq "restart pending: the second install left the same machine" "$first" "$(machine_state)"
   check_payload_files 1 21
   check_stopped_before_tool "restart pending"

@@ -45,6 +45,8 @@ e2e_init() {
   export WINEDEBUG=-all
   export WINEDLLOVERRIDES='mscoree,mshtml,winemenubuilder.exe=d'
   unset WINEPREFIX WINEARCH
+  # A setup log only where a suite asks for one (setup_log_run).
+  unset BREVIK_SETUP_LOG
   mkdir -p "$E2E_WORK"
   trap e2e_cleanup EXIT
   trap 'exit 130' INT TERM
@@ -235,6 +237,27 @@ setup_run() {
   fi
   RC=0
   timeout -k 5 "$E2E_RUN_TIMEOUT" wine "$exe" "$@" >/dev/null 2>&1 || RC=$?
+}
+
+# setup_log_run WINDOWS_LOG_PATH [--exe PROGRAM] ARGS...: setup_run with the
+# setup log asked for by the environment variable, into a fresh file (its
+# folder made); the log's Unix path is left in SETUP_LOG.
+setup_log_run() {
+  local log_win="$1"
+  shift
+  SETUP_LOG="$(unix_path "$log_win")"
+  mkdir -p "$(dirname "$SETUP_LOG")"
+  rm -f "$SETUP_LOG"
+  BREVIK_SETUP_LOG="$log_win" setup_run "$@"
+}
+
+# log_has PART...: the setup log holds, for each PART, a line containing it
+# as fixed text (a part ending in CR reaches to the end of its line).
+log_has() {
+  local part
+  for part in "$@"; do
+    grep -qF -- "$part" "$SETUP_LOG" 2>/dev/null || return 1
+  done
 }
 
 # reg_value NAME: the text of one value of the uninstall entry, read through

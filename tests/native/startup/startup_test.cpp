@@ -1,10 +1,13 @@
 // Start-up against the fake platform: the command line's tail and options,
 // the stale windows, and ApplicationMain's runs and exit codes.
+#include <algorithm>
 #include <string>
 #include <vector>
 
 #include "app/application_main.h"
 #include "app/parse_options.h"
+#include "app/setup_log.h"
+#include "platform/fake/fake_log_file.h"
 #include "tests/native/window/window_fixture.h"
 #include "ui/window_messages.h"
 
@@ -112,6 +115,7 @@ platform::ModuleHandle const kInstance = reinterpret_cast<platform::ModuleHandle
 TEST_F(StartupTest, ASecondCopyEndsAtOnceWithMinusOneDoingNothing) {
   for (int outcome : {platform::MUTEX_ALREADY_EXISTS, platform::MUTEX_FAILED}) {
     SetUp();
+    fake::SetEnvironmentText(app::LOG_REQUEST_VARIABLE, "C:\\logs\\setup.log");
     fake::AddTopLevelWindow(Handle(1), "Kelvane Brevik Installation (Version 1.0.0.7)");
     fake::SetMutexOutcome(outcome);
     EXPECT_EQ(app::ApplicationMain(kInstance, "-h -i"), -1);
@@ -120,6 +124,8 @@ TEST_F(StartupTest, ASecondCopyEndsAtOnceWithMinusOneDoingNothing) {
     EXPECT_EQ(fake::SeamLog(), expected);
     EXPECT_TRUE(fake::CallsOf("QueryWow64").empty());
     EXPECT_EQ(fake::OpenMutexHandles(), 0u);
+    // The log is asked for, but a copy that ends at the lock leaves no file.
+    EXPECT_TRUE(fake::LogFilePaths().empty());
     // Options are parsed before the lock.
     EXPECT_EQ(app::hiddenMode, 1);
     EXPECT_EQ(app::installMode, 1);
@@ -177,9 +183,23 @@ TEST_F(StartupTest, HiddenRunWithoutModeWaitsUntilClosedFromOutside) {
 }
 
 TEST_F(StartupTest, HiddenInstallFailureEndsWithTheResultAndShowsNothing) {
+  fake::SetEnvironmentText(app::LOG_REQUEST_VARIABLE, "C:\\logs\\setup.log");
   EXPECT_EQ(app::ApplicationMain(kInstance, "-h -i"), -1);
   EXPECT_TRUE(LinesOf("ShowMessageBox").empty());
   EXPECT_EQ(LinesOf("EndMessageLoop"), std::vector<std::string>{"EndMessageLoop -1"});
+
+  // The log of the run: header first, the procedure's result, the exit code
+  // last, and the file closed at the end.
+  const std::string stamp = "2026-12-09T01:02:03.456Z  ";
+  const std::string log = fake::LogFileText("C:\\logs\\setup.log");
+  EXPECT_EQ(log.rfind(stamp + "start  BrevikSetup 1.0.0.7  program ", 0), 0u) << log;
+  EXPECT_NE(log.find("  command \"-h -i\"  os "), std::string::npos) << log;
+  EXPECT_NE(log.find(stamp + "step  package  failed -1\r\n" + stamp + "result  install  -1\r\n"),
+            std::string::npos)
+      << log;
+  const std::string end = stamp + "end  exit -1\r\n";
+  EXPECT_EQ(log.substr(log.size() - std::min(log.size(), end.size())), end);
+  EXPECT_EQ(fake::OpenLogFiles(), 0);
 }
 
 TEST_F(StartupTest, VisibleInstallFailureShowsItsBoxAndEndsWithTheResult) {

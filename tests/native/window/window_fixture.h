@@ -12,6 +12,7 @@
 #include "app/app_state_instance.h"
 #include "app/options.h"
 #include "platform/fake/fake_file_copy.h"
+#include "platform/fake/fake_log_file.h"
 #include "platform/fake/fake_messages.h"
 #include "platform/fake/fake_platform.h"
 #include "platform/fake/fake_process.h"
@@ -68,6 +69,7 @@ class WindowFixture : public ::testing::Test {
     fake::ResetFileCopy();
     fake::ResetCanvas();
     fake::ResetWindow();
+    fake::ResetLogFiles();
     fake::SetSeamObserver(nullptr);
     fake::ClearSeamLog();
     fake::AddBitmapResource(101, 900, 424);

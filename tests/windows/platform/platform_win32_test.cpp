@@ -1,6 +1,7 @@
 // The Win32 platform layer: where optional libraries come from, the
 // special-folder sources, files and folders, the package view, the module
-// path, and the handle wrapper's care for the last error.
+// path, the setup log's file, and the handle wrapper's care for the last
+// error.
 #include <windows.h>
 
 #include <gtest/gtest.h>
@@ -10,6 +11,7 @@
 #include <string>
 #include <vector>
 
+#include "platform/log_file.h"
 #include "platform/platform.h"
 #include "platform/win32/system_library.h"
 #include "platform/win32/win32_handles.h"
@@ -199,6 +201,49 @@ TEST(FilesTest, ReadOnlyFileIsNeitherDeletedNorWritten) {
   }
   EXPECT_EQ(platform::WriteFileBlock(readOnly.c_str(), "x", 1).opened, 0);
   EXPECT_EQ(win_test::ReadFile(readOnly), "keep");
+}
+
+TEST(LogFileTest, AppendsRefusesSecondNamesAndFoldersAndRenamesTheOpenFile) {
+  win_test::TempFolder folder;
+  const std::string path = folder / "setup.log";
+  ASSERT_TRUE(win_test::WriteFile(path, "earlier\r\n"));
+  {
+    platform::UniqueLogFile file;
+    uint64_t size = 0;
+    ASSERT_EQ(platform::OpenLogFile(path.c_str(), file, size), platform::LOG_FILE_OPENED);
+    EXPECT_EQ(size, 9u);
+    EXPECT_EQ(platform::AppendLogText(file, "one\r\n", 5), 1);
+    EXPECT_EQ(platform::AppendLogText(file, "two\r\n", 5), 1);
+    // Others may read it meanwhile.
+    EXPECT_EQ(win_test::ReadFile(path), "earlier\r\none\r\ntwo\r\n");
+
+    // The open file itself goes to .1, replacing what was there.
+    ASSERT_TRUE(win_test::WriteFile(path + ".1", "older"));
+    EXPECT_EQ(platform::RenameLogFile(file, (path + ".1").c_str()), 1);
+  }
+  EXPECT_FALSE(win_test::Exists(path));
+  EXPECT_EQ(win_test::ReadFile(path + ".1"), "earlier\r\none\r\ntwo\r\n");
+
+  // A file with a second name is refused and left alone; a folder is never
+  // opened.
+  platform::UniqueLogFile file;
+  uint64_t size = 0;
+  const std::string other = folder / "other.txt";
+  ASSERT_TRUE(win_test::WriteFile(other, "not a log"));
+  ASSERT_TRUE(CreateHardLinkA(path.c_str(), other.c_str(), nullptr));
+  EXPECT_EQ(platform::OpenLogFile(path.c_str(), file, size), platform::LOG_FILE_REFUSED);
+  EXPECT_FALSE(file.IsValid());
+  EXPECT_EQ(win_test::ReadFile(other), "not a log");
+  EXPECT_NE(platform::OpenLogFile(folder.Path().c_str(), file, size), platform::LOG_FILE_OPENED);
+  EXPECT_FALSE(file.IsValid());
+  EXPECT_EQ(platform::OpenLogFile((folder / "none\\x.log").c_str(), file, size), platform::LOG_FILE_NOT_OPENED);
+
+  // The system's message of an error, without its line break.
+  char message[512];
+  ASSERT_EQ(platform::DescribeSystemError(ERROR_FILE_NOT_FOUND, message, sizeof message), 1);
+  const std::string text = message;
+  EXPECT_FALSE(text.empty());
+  EXPECT_EQ(text.find_first_of("\r\n"), std::string::npos) << text;
 }
 
 TEST(PackageViewTest, ModuleWithoutPackageIsMissing) {

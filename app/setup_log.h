@@ -1,0 +1,141 @@
+// The setup log, written only on request: by the environment variable
+// BREVIK_SETUP_LOG or the machine policy value SetupLog, each naming a file.
+// Each line is written whole with one write as the run goes, so the log
+// survives a crash or a kill. Writing never changes a result: a log that
+// cannot be opened or written is silence.
+//
+// A line: the UTC time, two blanks, a kind, two blanks, then fields separated
+// by two blanks, e.g.
+//   2026-12-09T01:02:03.456Z  entry  20 SONDREL_Brevik.exe  digest mismatch
+// Kinds: start, step, entry, file, tool, folder, shortcut, copy, registry,
+// result, end. A failed system call adds the field "error N: message".
+#pragma once
+
+#include <cstdint>
+
+#include "app/app_state.h"
+#include "platform/log_file.h"
+#include "platform/registry.h"
+
+namespace app {
+
+// Where the log is asked for; the variable wins over the policy.
+inline constexpr char LOG_REQUEST_VARIABLE[] = "BREVIK_SETUP_LOG";
+inline constexpr char LOG_POLICY_KEY[] = "SOFTWARE\\Policies\\Kelvane\\Brevik";
+inline constexpr char LOG_POLICY_VALUE[] = "SetupLog";
+
+// A log path with its zero; ".1" must still fit behind it.
+inline constexpr uint32_t LOG_PATH_SIZE = 1024;
+inline constexpr char LOG_ROTATED_SUFFIX[] = ".1";
+// A file over this size at the start of a run becomes `path`.1 (replacing an
+// earlier one) and the run starts a fresh file: the last run stays whole
+// and one earlier file is kept.
+inline constexpr uint64_t LOG_SIZE_CAP = 1024 * 1024;
+// One line with its CR LF and zero. Longer lines end in LOG_CUT_MARK.
+inline constexpr uint32_t LOG_LINE_SIZE = 4096;
+inline constexpr char LOG_CUT_MARK[] = " [cut]";
+
+struct SetupLog {
+  platform::UniqueLogFile file;  // empty: nothing is logged
+};
+
+// The process's log, opened by start-up once the single-instance lock is
+// held; the procedures write to it through the Log* helpers below.
+extern SetupLog setupLog;
+
+// Finds the requested log path: the variable when set and not empty, else
+// the policy's REG_SZ value (read in the program's own registry view) when
+// not empty. 1 with the path in `path`; 0 when nothing is requested or the
+// path that wins does not fit LOG_PATH_SIZE less the rotation suffix.
+int FindLogRequest(char (&path)[LOG_PATH_SIZE]);
+
+// Outcomes of OpenSetupLog: platform::LOG_FILE_* or this one.
+inline constexpr int LOG_NOT_ROTATED = 3;  // over the cap and could not be renamed aside
+
+// Opens `path` into `log` (platform::OpenLogFile's refusals apply), first
+// renaming a file over LOG_SIZE_CAP to `path`.1. Anything but
+// platform::LOG_FILE_OPENED leaves `log` empty.
+int OpenSetupLog(SetupLog& log, const char* path);
+
+// A line being built; texts that do not fit are cut and marked.
+struct LogLine {
+  char text[LOG_LINE_SIZE];
+  uint32_t length;
+  int cut;
+};
+
+// Starts `line` with the time and `kind`.
+void StartLogLine(LogLine& line, const char* kind);
+// Adds a field (two blanks, then the text). Control characters become '?',
+// so that a line stays one line.
+void AddLogField(LogLine& line, const char* text);
+// Adds to the current field: a text, a signed decimal, 8 hex digits.
+void AddLogText(LogLine& line, const char* text);
+void AddLogNumber(LogLine& line, int64_t value);
+void AddLogHex(LogLine& line, uint32_t value);
+// Adds the field "error N: message" (message left out when the system has none).
+void AddLogSystemError(LogLine& line, uint32_t code);
+// Ends the line with CR LF and appends it with one write; a failed write is
+// ignored.
+void WriteLogLine(SetupLog& log, LogLine& line);
+
+// What the header line of a run names.
+struct LogHeader {
+  const char* version;
+  const char* modulePath;
+  const char* commandTail;
+  OsClass osClass;
+  int32_t is64BitHost;
+  int elevation;  // platform::ELEVATION_*
+};
+void WriteLogHeader(SetupLog& log, const LogHeader& header);
+
+// --- Lines of the procedures, written to setupLog ----------------------------
+// Each does nothing while no log is open, and returns the result it was given
+// so that a call can wrap the step it reports. Those that report a failed
+// system call read its error first.
+
+// "step  NAME  ok" for result 0, else "step  NAME  failed RESULT".
+int32_t LogStep(const char* name, int32_t result);
+// "folder  PATH  created" for CreateFolderTree's 1, else "folder  PATH  not
+// created  error ...".
+int LogFolderCreated(const char* path, int created);
+// After a removal: "folder  PATH  removed" or "folder  PATH  left" (it is
+// still there).
+void LogFolderRemoved(const char* path);
+// "folder  PATH  a link: left alone": nothing is made or deleted below it.
+void LogFolderLink(const char* path);
+// One failed package entry (`index` from 0) and why.
+void LogEntryFailure(uint32_t index, const char* name, const char* reason, int withSystemError);
+// A package file that could not be deleted.
+void LogFileNotDeleted(const char* path);
+
+// The driver-setup tool: its path and command line, the start outcome
+// (platform::PROCESS_*), then the exit code and the run's duration, or the
+// start's system error.
+struct ToolRun {
+  const char* path;
+  const char* commandLine;
+  int started;
+  uint32_t startError;
+  int32_t exitCode;
+  uint32_t milliseconds;
+};
+void LogToolRun(const ToolRun& run);
+
+// "shortcut  FOLDER\NAME.LNK  created" or "failed 0xCODE".
+int32_t LogShortcutCreated(const char* folder, const char* name, int32_t status);
+// "shortcut  FOLDER\NAME.LNK  deleted" or "not deleted".
+int LogShortcutDeleted(const char* folder, const char* name, int deleted);
+// "copy  PATH  copied" or "not copied  error ...".
+int LogCopied(const char* path, int copied);
+// "registry  HKLM\KEY  VALUE  written" or "not written".
+int LogRegistryWritten(const char* key, const char* value, int written);
+// "registry  ROOT\KEY  deleted" or "not deleted".
+int LogRegistryDeleted(platform::RegistryKeyId root, const char* key, int deleted);
+// "result  PROCEDURE  RESULT".
+int32_t LogResult(const char* procedure, int32_t result);
+// "end  exit CODE".
+void LogEnd(int32_t exitCode);
+
+}  // namespace app

@@ -1,0 +1,245 @@
+// The fake setup-log seam: log files, environment, clock and errors in memory.
+#include "platform/fake/fake_log_file.h"
+
+#include <cctype>
+#include <cstring>
+#include <map>
+#include <mutex>
+
+namespace platform::fake {
+
+namespace {
+
+struct LogNode {
+  std::string path;  // as first given
+  std::string content;
+  bool link = false;
+  bool folder = false;
+  uint32_t names = 1;
+};
+
+struct OpenFile {
+  std::string key;
+};
+
+struct LogState {
+  std::mutex lock;
+  std::map<std::string, std::string> environment;
+  std::map<std::string, LogNode> nodes;  // key: upper-case path
+  bool writesFail = false;
+  int openFiles = 0;
+  UtcTime time{};
+  uint32_t counter = 0;
+  uint32_t step = 0;
+  int elevation = ELEVATION_NO;
+  uint32_t lastError = 0;
+  std::map<uint32_t, std::string> errorTexts;
+};
+
+LogState& TheLogState() {
+  static LogState state;
+  return state;
+}
+
+std::string Key(const std::string& path) {
+  std::string key = path;
+  for (char& c : key) c = static_cast<char>(std::toupper(static_cast<unsigned char>(c)));
+  return key;
+}
+
+LogNode& NodeAt(const std::string& path) {
+  LogNode& node = TheLogState().nodes[Key(path)];
+  if (node.path.empty()) node.path = path;
+  return node;
+}
+
+int CopyOut(const std::string& text, char* buffer, uint32_t capacity) {
+  if (capacity == 0) return 0;
+  if (text.empty() || text.size() >= capacity) {
+    buffer[0] = '\0';
+    return 0;
+  }
+  std::memcpy(buffer, text.c_str(), text.size() + 1);
+  return 1;
+}
+
+}  // namespace
+
+void ResetLogFiles() {
+  LogState& state = TheLogState();
+  std::lock_guard<std::mutex> guard(state.lock);
+  state.environment.clear();
+  state.nodes.clear();
+  state.writesFail = false;
+  state.openFiles = 0;
+  state.time = UtcTime{2026, 12, 9, 1, 2, 3, 456};
+  state.counter = 0;
+  state.step = 0;
+  state.elevation = ELEVATION_NO;
+  state.lastError = 0;
+  state.errorTexts.clear();
+}
+
+void SetEnvironmentText(const std::string& name, const std::string& value) {
+  std::lock_guard<std::mutex> guard(TheLogState().lock);
+  TheLogState().environment[Key(name)] = value;
+}
+
+void PutLogFile(const std::string& path, const std::string& content) {
+  std::lock_guard<std::mutex> guard(TheLogState().lock);
+  NodeAt(path).content = content;
+}
+
+void PutLogLink(const std::string& path) {
+  std::lock_guard<std::mutex> guard(TheLogState().lock);
+  NodeAt(path).link = true;
+}
+
+void SetLogFileNames(const std::string& path, uint32_t names) {
+  std::lock_guard<std::mutex> guard(TheLogState().lock);
+  NodeAt(path).names = names;
+}
+
+void PutLogFolder(const std::string& path) {
+  std::lock_guard<std::mutex> guard(TheLogState().lock);
+  NodeAt(path).folder = true;
+}
+
+bool LogFileExists(const std::string& path) {
+  std::lock_guard<std::mutex> guard(TheLogState().lock);
+  return TheLogState().nodes.count(Key(path)) != 0;
+}
+
+std::string LogFileText(const std::string& path) {
+  std::lock_guard<std::mutex> guard(TheLogState().lock);
+  auto found = TheLogState().nodes.find(Key(path));
+  return found == TheLogState().nodes.end() ? std::string() : found->second.content;
+}
+
+std::vector<std::string> LogFilePaths() {
+  std::lock_guard<std::mutex> guard(TheLogState().lock);
+  std::vector<std::string> paths;
+  for (const auto& [key, node] : TheLogState().nodes) paths.push_back(node.path);
+  return paths;
+}
+
+void FailLogWrites() {
+  std::lock_guard<std::mutex> guard(TheLogState().lock);
+  TheLogState().writesFail = true;
+}
+
+int OpenLogFiles() {
+  std::lock_guard<std::mutex> guard(TheLogState().lock);
+  return TheLogState().openFiles;
+}
+
+void SetUtcTime(const UtcTime& time) {
+  std::lock_guard<std::mutex> guard(TheLogState().lock);
+  TheLogState().time = time;
+}
+
+void SetMillisecondStep(uint32_t step) {
+  std::lock_guard<std::mutex> guard(TheLogState().lock);
+  TheLogState().step = step;
+}
+
+void SetElevation(int elevation) {
+  std::lock_guard<std::mutex> guard(TheLogState().lock);
+  TheLogState().elevation = elevation;
+}
+
+void SetLastSystemError(uint32_t code) {
+  std::lock_guard<std::mutex> guard(TheLogState().lock);
+  TheLogState().lastError = code;
+}
+
+void SetSystemErrorText(uint32_t code, const std::string& text) {
+  std::lock_guard<std::mutex> guard(TheLogState().lock);
+  TheLogState().errorTexts[code] = text;
+}
+
+}  // namespace platform::fake
+
+namespace platform {
+
+using fake::TheLogState;
+
+int ReadEnvironmentText(const char* name, char* buffer, uint32_t capacity) {
+  std::lock_guard<std::mutex> guard(TheLogState().lock);
+  auto found = TheLogState().environment.find(fake::Key(name));
+  const std::string value = found == TheLogState().environment.end() ? std::string() : found->second;
+  if (fake::CopyOut(value, buffer, capacity) == 1) return ENVIRONMENT_READ;
+  return value.empty() ? ENVIRONMENT_NOT_SET : ENVIRONMENT_TOO_LONG;
+}
+
+void CloseLogFile(void* file) {
+  std::lock_guard<std::mutex> guard(TheLogState().lock);
+  --TheLogState().openFiles;
+  delete static_cast<fake::OpenFile*>(file);
+}
+
+int OpenLogFile(const char* path, UniqueLogFile& file, uint64_t& size) {
+  file.Reset();
+  size = 0;
+  std::lock_guard<std::mutex> guard(TheLogState().lock);
+  fake::LogNode& node = fake::NodeAt(path);
+  if (node.link || node.folder || node.names > 1) return LOG_FILE_REFUSED;
+  size = node.content.size();
+  ++TheLogState().openFiles;
+  file.Reset(new fake::OpenFile{fake::Key(path)});
+  return LOG_FILE_OPENED;
+}
+
+int RenameLogFile(const UniqueLogFile& file, const char* newPath) {
+  std::lock_guard<std::mutex> guard(TheLogState().lock);
+  auto* open = static_cast<fake::OpenFile*>(file.Get());
+  auto& nodes = TheLogState().nodes;
+  const std::string target = fake::Key(newPath);
+  auto found = nodes.find(target);
+  if (found != nodes.end() && found->second.folder) return 0;
+  fake::LogNode moved = nodes[open->key];
+  moved.path = newPath;
+  nodes.erase(open->key);
+  nodes[target] = moved;
+  open->key = target;
+  return 1;
+}
+
+int AppendLogText(const UniqueLogFile& file, const char* text, uint32_t length) {
+  std::lock_guard<std::mutex> guard(TheLogState().lock);
+  if (TheLogState().writesFail) return 0;
+  auto* open = static_cast<fake::OpenFile*>(file.Get());
+  TheLogState().nodes[open->key].content.append(text, length);
+  return 1;
+}
+
+void ReadUtcTime(UtcTime& time) {
+  std::lock_guard<std::mutex> guard(TheLogState().lock);
+  time = TheLogState().time;
+}
+
+uint32_t MillisecondCounter() {
+  std::lock_guard<std::mutex> guard(TheLogState().lock);
+  const uint32_t now = TheLogState().counter;
+  TheLogState().counter += TheLogState().step;
+  return now;
+}
+
+int QueryElevation() {
+  std::lock_guard<std::mutex> guard(TheLogState().lock);
+  return TheLogState().elevation;
+}
+
+uint32_t LastSystemError() {
+  std::lock_guard<std::mutex> guard(TheLogState().lock);
+  return TheLogState().lastError;
+}
+
+int DescribeSystemError(uint32_t code, char* buffer, uint32_t capacity) {
+  std::lock_guard<std::mutex> guard(TheLogState().lock);
+  auto found = TheLogState().errorTexts.find(code);
+  return fake::CopyOut(found == TheLogState().errorTexts.end() ? std::string() : found->second, buffer,
+                       capacity);
+}
+
+}  // namespace platform

@@ -1,0 +1,182 @@
+// The setup log's platform operations through Win32.
+#include <windows.h>
+
+#include <cstring>
+#include <memory>
+#include <new>
+
+#include "platform/log_file.h"
+#include "platform/win32/win32_handles.h"
+
+namespace platform {
+
+namespace {
+
+// SetFileInformationByHandle exists from Vista on; looked up at run time so
+// that the program still starts on earlier systems.
+using SetFileInformationFunction = BOOL(WINAPI*)(HANDLE, FILE_INFO_BY_HANDLE_CLASS, LPVOID, DWORD);
+// GetFinalPathNameByHandleA likewise.
+using FinalPathFunction = DWORD(WINAPI*)(HANDLE, LPSTR, DWORD, DWORD);
+
+constexpr DWORD LONG_PATH_SIZE = 32768;
+constexpr char LOCAL_PREFIX[] = "\\\\?\\";
+constexpr char UNC_PREFIX[] = "\\\\?\\UNC\\";
+
+// Opened for appending, with the right to rename the file later and to read
+// its facts. Others may read it; nobody may write, rename or delete it
+// meanwhile.
+constexpr DWORD LOG_ACCESS = FILE_APPEND_DATA | FILE_READ_ATTRIBUTES | DELETE | SYNCHRONIZE;
+
+FARPROC KernelFunction(const char* name) {
+  const HMODULE kernel = GetModuleHandleA("Kernel32.dll");
+  return kernel != nullptr ? GetProcAddress(kernel, name) : nullptr;
+}
+
+// Whether the open file is the one `path` names, seen from the system's own
+// resolution of the handle. A link that the open followed all the same (Wine
+// shows a host symbolic link as a plain file) resolves elsewhere. Also true
+// when the system cannot tell (before Vista); false when it fails to.
+bool IsTheNamedFile(HANDLE file, const char* path) {
+  const auto finalPath = win32::FunctionCast<FinalPathFunction>(KernelFunction("GetFinalPathNameByHandleA"));
+  if (finalPath == nullptr) return true;
+  std::unique_ptr<char[]> area(new (std::nothrow) char[3 * LONG_PATH_SIZE]);
+  if (area == nullptr) return false;
+  char* resolved = area.get();
+  char* full = resolved + LONG_PATH_SIZE;
+  char* named = full + LONG_PATH_SIZE;
+  const DWORD length = finalPath(file, resolved, LONG_PATH_SIZE, FILE_NAME_NORMALIZED | VOLUME_NAME_DOS);
+  if (length == 0 || length >= LONG_PATH_SIZE) return false;
+  const DWORD fullLength = GetFullPathNameA(path, LONG_PATH_SIZE, full, nullptr);
+  if (fullLength == 0 || fullLength >= LONG_PATH_SIZE) return false;
+  const DWORD namedLength = GetLongPathNameA(full, named, LONG_PATH_SIZE);
+  if (namedLength == 0 || namedLength >= LONG_PATH_SIZE) return false;
+
+  // "\\?\C:\..." stands for "C:\...", "\\?\UNC\server\..." for "\\server\...".
+  const char* compared = resolved;
+  if (std::strncmp(resolved, UNC_PREFIX, sizeof UNC_PREFIX - 1) == 0) {
+    compared = resolved + sizeof UNC_PREFIX - 3;
+    resolved[sizeof UNC_PREFIX - 3] = '\\';
+  } else if (std::strncmp(resolved, LOCAL_PREFIX, sizeof LOCAL_PREFIX - 1) == 0) {
+    compared = resolved + sizeof LOCAL_PREFIX - 1;
+  }
+  return lstrcmpiA(compared, named) == 0;
+}
+
+}  // namespace
+
+int ReadEnvironmentText(const char* name, char* buffer, uint32_t capacity) {
+  if (capacity == 0) return ENVIRONMENT_TOO_LONG;
+  buffer[0] = '\0';
+  // The length without the zero when it fits, else the size it needs.
+  const DWORD length = GetEnvironmentVariableA(name, buffer, capacity);
+  if (length == 0) return ENVIRONMENT_NOT_SET;
+  if (length >= capacity) {
+    buffer[0] = '\0';
+    return ENVIRONMENT_TOO_LONG;
+  }
+  return ENVIRONMENT_READ;
+}
+
+void CloseLogFile(void* file) {
+  win32::KeepingLastError([file] { CloseHandle(static_cast<HANDLE>(file)); });
+}
+
+int OpenLogFile(const char* path, UniqueLogFile& file, uint64_t& size) {
+  file.Reset();
+  size = 0;
+  // FILE_FLAG_OPEN_REPARSE_POINT: a link is opened as itself, never followed.
+  // A missing file is made only where nothing lies, not even a link that
+  // leads nowhere (which a plain create would follow to make its target).
+  constexpr DWORD flags = FILE_ATTRIBUTE_NORMAL | FILE_FLAG_OPEN_REPARSE_POINT;
+  win32::UniqueFile opened(CreateFileA(path, LOG_ACCESS, FILE_SHARE_READ, nullptr, OPEN_EXISTING, flags, nullptr));
+  bool created = false;
+  if (!opened.IsValid() && GetLastError() == ERROR_FILE_NOT_FOUND) {
+    opened.Reset(CreateFileA(path, LOG_ACCESS, FILE_SHARE_READ, nullptr, CREATE_NEW, flags, nullptr));
+    created = opened.IsValid();
+  }
+  if (!opened.IsValid()) return LOG_FILE_NOT_OPENED;
+  BY_HANDLE_FILE_INFORMATION info;
+  if (!GetFileInformationByHandle(opened.Get(), &info)) return LOG_FILE_NOT_OPENED;
+  if ((info.dwFileAttributes & (FILE_ATTRIBUTE_REPARSE_POINT | FILE_ATTRIBUTE_DIRECTORY)) != 0 ||
+      info.nNumberOfLinks > 1 || !IsTheNamedFile(opened.Get(), path)) {
+    // A file made through a link in the path goes again when closed.
+    if (created) {
+      const auto setInformation =
+          win32::FunctionCast<SetFileInformationFunction>(KernelFunction("SetFileInformationByHandle"));
+      FILE_DISPOSITION_INFO disposition{TRUE};
+      if (setInformation != nullptr) {
+        setInformation(opened.Get(), FileDispositionInfo, &disposition, sizeof disposition);
+      }
+    }
+    return LOG_FILE_REFUSED;
+  }
+  size = (static_cast<uint64_t>(info.nFileSizeHigh) << 32) | info.nFileSizeLow;
+  file.Reset(opened.Release());
+  return LOG_FILE_OPENED;
+}
+
+int RenameLogFile(const UniqueLogFile& file, const char* newPath) {
+  const auto setInformation =
+      win32::FunctionCast<SetFileInformationFunction>(KernelFunction("SetFileInformationByHandle"));
+  if (setInformation == nullptr) return 0;
+
+  const int characters = MultiByteToWideChar(CP_ACP, 0, newPath, -1, nullptr, 0);
+  if (characters <= 0) return 0;
+  // The record ends in a name of FileNameLength bytes; its zero is kept too.
+  const size_t bytes = sizeof(FILE_RENAME_INFO) + static_cast<size_t>(characters) * sizeof(WCHAR);
+  std::unique_ptr<unsigned char[]> area(new (std::nothrow) unsigned char[bytes]);
+  if (area == nullptr) return 0;
+  std::memset(area.get(), 0, bytes);
+  auto* rename = reinterpret_cast<FILE_RENAME_INFO*>(area.get());
+  rename->ReplaceIfExists = TRUE;
+  rename->RootDirectory = nullptr;
+  rename->FileNameLength = static_cast<DWORD>(characters - 1) * sizeof(WCHAR);
+  if (MultiByteToWideChar(CP_ACP, 0, newPath, -1, rename->FileName, characters) != characters) return 0;
+  return setInformation(static_cast<HANDLE>(file.Get()), FileRenameInfo, rename, static_cast<DWORD>(bytes)) ? 1
+                                                                                                           : 0;
+}
+
+int AppendLogText(const UniqueLogFile& file, const char* text, uint32_t length) {
+  DWORD written = 0;
+  const BOOL wrote = WriteFile(static_cast<HANDLE>(file.Get()), text, length, &written, nullptr);
+  return wrote && written == length ? 1 : 0;
+}
+
+void ReadUtcTime(UtcTime& time) {
+  SYSTEMTIME now;
+  GetSystemTime(&now);
+  time = UtcTime{now.wYear, now.wMonth, now.wDay, now.wHour, now.wMinute, now.wSecond, now.wMilliseconds};
+}
+
+uint32_t MillisecondCounter() { return GetTickCount(); }
+
+int QueryElevation() {
+  HANDLE token = nullptr;
+  if (!OpenProcessToken(GetCurrentProcess(), TOKEN_QUERY, &token)) return ELEVATION_UNKNOWN;
+  win32::UniqueFile owned(token);
+  TOKEN_ELEVATION elevation{};
+  DWORD size = 0;
+  // TokenElevation is unknown before Vista: the call then fails.
+  if (!GetTokenInformation(token, TokenElevation, &elevation, sizeof elevation, &size)) return ELEVATION_UNKNOWN;
+  return elevation.TokenIsElevated != 0 ? ELEVATION_YES : ELEVATION_NO;
+}
+
+uint32_t LastSystemError() { return GetLastError(); }
+
+int DescribeSystemError(uint32_t code, char* buffer, uint32_t capacity) {
+  if (capacity == 0) return 0;
+  buffer[0] = '\0';
+  DWORD length = FormatMessageA(FORMAT_MESSAGE_FROM_SYSTEM | FORMAT_MESSAGE_IGNORE_INSERTS, nullptr, code, 0,
+                                buffer, capacity, nullptr);
+  if (length == 0 || length >= capacity) {
+    buffer[0] = '\0';
+    return 0;
+  }
+  while (length > 0 && (buffer[length - 1] == '\r' || buffer[length - 1] == '\n' || buffer[length - 1] == ' ')) {
+    --length;
+  }
+  buffer[length] = '\0';
+  return 1;
+}
+
+}  // namespace platform

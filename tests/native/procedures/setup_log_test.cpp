@@ -1,0 +1,228 @@
+// The setup log against the fakes: where the request comes from, the
+// refusals of the safe open, the size cap, what a line holds, and the lines
+// a failed install leaves.
+#include <gtest/gtest.h>
+
+#include <string>
+#include <vector>
+
+#include "app/setup_log.h"
+#include "platform/fake/fake_log_file.h"
+#include "platform/fake/fake_platform.h"
+#include "platform/fake/fake_process.h"
+#include "platform/fake/fake_registry.h"
+#include "platform/log_file.h"
+#include "platform/process.h"
+#include "procedure_fixture.h"
+#include "setup/install.h"
+#include "setup/uninstall.h"
+
+namespace procedures_test {
+namespace {
+
+namespace fake = platform::fake;
+
+const std::string kLogPath = "C:\\logs\\setup.log";
+const std::string kPolicyKey = "HKLM\\SOFTWARE\\Policies\\Kelvane\\Brevik";
+
+class SetupLogTest : public ProcedureTest {
+ protected:
+  void SetUp() override {
+    ProcedureTest::SetUp();
+    app::setupLog.file.Reset();
+    fake::ResetLogFiles();
+  }
+  void TearDown() override {
+    app::setupLog.file.Reset();
+    EXPECT_EQ(fake::OpenLogFiles(), 0);
+    ProcedureTest::TearDown();
+  }
+
+  // Opens the log at kLogPath as start-up does.
+  void OpenLog() { ASSERT_EQ(app::OpenSetupLog(app::setupLog, kLogPath.c_str()), platform::LOG_FILE_OPENED); }
+
+  // The log's lines without their CR LF, time stamps included.
+  static std::vector<std::string> Lines(const std::string& path = kLogPath) {
+    std::vector<std::string> lines;
+    const std::string text = fake::LogFileText(path);
+    size_t at = 0;
+    for (size_t end; (end = text.find("\r\n", at)) != std::string::npos; at = end + 2) {
+      lines.push_back(text.substr(at, end - at));
+    }
+    EXPECT_EQ(at, text.size()) << "an unterminated last line";
+    return lines;
+  }
+
+  static bool HasLine(const std::string& line) {
+    for (const std::string& l : Lines()) {
+      if (l == "2026-12-09T01:02:03.456Z  " + line) return true;
+    }
+    ADD_FAILURE() << "no line \"" << line << "\" in\n" << fake::LogFileText(kLogPath);
+    return false;
+  }
+};
+
+TEST_F(SetupLogTest, TheVariableWinsOverThePolicyAndEmptyMeansNotAsked) {
+  char path[app::LOG_PATH_SIZE];
+  EXPECT_EQ(app::FindLogRequest(path), 0);
+
+  fake::PutRegistryText(kPolicyKey, "SetupLog", "C:\\policy.log", true);
+  EXPECT_EQ(app::FindLogRequest(path), 1);
+  EXPECT_STREQ(path, "C:\\policy.log");
+
+  fake::SetEnvironmentText("BREVIK_SETUP_LOG", "");
+  EXPECT_EQ(app::FindLogRequest(path), 1);
+  EXPECT_STREQ(path, "C:\\policy.log");
+
+  fake::SetEnvironmentText("BREVIK_SETUP_LOG", "D:\\run.log");
+  EXPECT_EQ(app::FindLogRequest(path), 1);
+  EXPECT_STREQ(path, "D:\\run.log");
+
+  // A path with no room left for the rotation suffix, or none for its zero,
+  // is no request, and the policy does not stand in.
+  for (size_t length : {1020u, 2000u}) {
+    fake::SetEnvironmentText("BREVIK_SETUP_LOG", "C:\\" + std::string(length, 'a'));
+    EXPECT_EQ(app::FindLogRequest(path), 0) << length;
+  }
+  fake::SetEnvironmentText("BREVIK_SETUP_LOG", "");
+  fake::PutRegistryValue(kPolicyKey, "SetupLog", platform::REGISTRY_TYPE_EXPAND_SZ,
+                         {'C', ':', '\\', 'x', 0});
+  EXPECT_EQ(app::FindLogRequest(path), 0);
+}
+
+TEST_F(SetupLogTest, WithoutARequestOrWithAFailingLogTheInstallIsTheSame) {
+  EXPECT_EQ(setup::RunInstall(state), 0);
+  EXPECT_TRUE(fake::LogFilePaths().empty());
+
+  // The policy asks, but every write fails: same result, same effects.
+  SetUp();
+  fake::PutRegistryText(kPolicyKey, "SetupLog", kLogPath, true);
+  char path[app::LOG_PATH_SIZE];
+  ASSERT_EQ(app::FindLogRequest(path), 1);
+  ASSERT_EQ(app::OpenSetupLog(app::setupLog, path), platform::LOG_FILE_OPENED);
+  fake::FailLogWrites();
+  EXPECT_EQ(setup::RunInstall(state), 0);
+  EXPECT_EQ(ExtractedFiles(), 21);
+  EXPECT_EQ(fake::LogFileText(kLogPath), "");
+}
+
+TEST_F(SetupLogTest, ALinkAHardLinkedFileOrAFolderIsRefused) {
+  struct Row {
+    const char* what;
+    void (*arrange)();
+  };
+  const Row rows[] = {
+      {"link", [] { fake::PutLogLink(kLogPath); }},
+      {"two names", [] {
+         fake::PutLogFile(kLogPath, "someone else's file\r\n");
+         fake::SetLogFileNames(kLogPath, 2);
+       }},
+      {"folder", [] { fake::PutLogFolder(kLogPath); }},
+  };
+  for (const Row& row : rows) {
+    fake::ResetLogFiles();
+    row.arrange();
+    const std::string before = fake::LogFileText(kLogPath);
+    EXPECT_EQ(app::OpenSetupLog(app::setupLog, kLogPath.c_str()), platform::LOG_FILE_REFUSED) << row.what;
+    EXPECT_FALSE(app::setupLog.file.IsValid()) << row.what;
+    app::LogStep("package", 0);
+    EXPECT_EQ(fake::LogFileText(kLogPath), before) << row.what;
+    EXPECT_EQ(fake::OpenLogFiles(), 0) << row.what;
+  }
+}
+
+TEST_F(SetupLogTest, AFileOverTheCapBecomesTheEarlierOneAndTheRunStartsFresh) {
+  const std::string atCap(app::LOG_SIZE_CAP, 'x');
+  fake::PutLogFile(kLogPath, atCap);
+  fake::PutLogFile(kLogPath + ".1", "older");
+  OpenLog();
+  app::setupLog.file.Reset();
+  EXPECT_EQ(fake::LogFileText(kLogPath), atCap) << "not over the cap yet";
+
+  const std::string overCap = atCap + "y";
+  fake::PutLogFile(kLogPath, overCap);
+  OpenLog();
+  app::LogStep("package", 0);
+  EXPECT_EQ(fake::LogFileText(kLogPath + ".1"), overCap);
+  EXPECT_EQ(Lines(), std::vector<std::string>{"2026-12-09T01:02:03.456Z  step  package  ok"});
+  EXPECT_EQ(fake::LogFilePaths().size(), 2u);
+}
+
+TEST_F(SetupLogTest, TheHeaderNamesTimeVersionProgramCommandSystemAndElevation) {
+  fake::SetUtcTime(platform::UtcTime{2027, 1, 2, 3, 4, 5, 6});
+  OpenLog();
+  app::WriteLogHeader(app::setupLog, app::LogHeader{"1.0.0.7", "C:\\Setup\\BrevikSetup.exe", "-h\t-i", 4, 1,
+                                                    platform::ELEVATION_YES});
+  app::WriteLogHeader(app::setupLog, app::LogHeader{"1.0.0.7", "C:\\Setup\\BrevikSetup.exe", "", -1, 0,
+                                                    platform::ELEVATION_UNKNOWN});
+  EXPECT_EQ(Lines(), (std::vector<std::string>{
+                         "2027-01-02T03:04:05.006Z  start  BrevikSetup 1.0.0.7  program C:\\Setup\\BrevikSetup.exe"
+                         "  command \"-h?-i\"  os 4  64-bit 1  elevated 1",
+                         "2027-01-02T03:04:05.006Z  start  BrevikSetup 1.0.0.7  program C:\\Setup\\BrevikSetup.exe"
+                         "  command \"\"  os -1  64-bit 0  elevated unknown"}));
+
+  // A line too long for its buffer is cut visibly, still one line.
+  app::LogFolderCreated(std::string(5000, 'p').c_str(), 1);
+  const std::string last = Lines().back();
+  EXPECT_EQ(last.size() + 2, app::LOG_LINE_SIZE - 1);
+  EXPECT_EQ(last.substr(last.size() - 6), " [cut]");
+}
+
+TEST_F(SetupLogTest, AFailedInstallNamesTheFailedEntryTheToolRunAndTheSystemError) {
+  // A damaged last entry.
+  std::vector<uint8_t> damaged = SamplePackage();
+  damaged.back() ^= 0x5A;
+  fake::SetPackage(damaged);
+  OpenLog();
+  EXPECT_EQ(setup::RunInstall(state), -10);
+  HasLine("step  package  ok");
+  HasLine("folder  " + kTarget + "  created");
+  HasLine("entry  21 readme.txt  digest mismatch");
+  HasLine("step  extract  failed -101");
+
+  // The tool asks for a restart first.
+  SetUp();
+  fake::SetProcessExitCode(1);
+  fake::SetMillisecondStep(250);
+  OpenLog();
+  EXPECT_EQ(setup::RunInstall(state), -21);
+  HasLine("tool  " + kTarget + "\\SONDREL_Setup.exe  command \"-h -i -H -n\"  started  exit 1  250 ms");
+
+  // The tool cannot be started, and the target folder cannot be created:
+  // the system's error code and message.
+  SetUp();
+  fake::ForceStartOutcome(platform::PROCESS_NOT_STARTED);
+  fake::SetLastSystemError(2);
+  fake::SetSystemErrorText(2, "The system cannot find the file specified.");
+  OpenLog();
+  EXPECT_EQ(setup::RunInstall(state), -605);
+  HasLine("tool  " + kTarget +
+          "\\SONDREL_Setup.exe  command \"-h -i -H -n\"  not started  error 2: The system cannot find the file "
+          "specified.");
+
+  SetUp();
+  fake::FailCreateFolder(kProgramFiles + "\\KV");
+  fake::SetLastSystemError(5);
+  fake::SetSystemErrorText(5, "Access is denied.");
+  OpenLog();
+  EXPECT_EQ(setup::RunInstall(state), -3);
+  HasLine("folder  " + kTarget + "  not created  error 5: Access is denied.");
+}
+
+TEST_F(SetupLogTest, AnUninstallNamesWhatItRemovedAndWhatStayed) {
+  SeedInstalledMachine();
+  fake::AddFile(kTarget + "\\user.txt", "kept");
+  fake::SetInUse(kTarget + "\\user.txt");
+  fake::SetLastSystemError(32);
+  OpenLog();
+  EXPECT_EQ(setup::RunUninstall(state), 0);
+  HasLine("tool  " + kTarget + "\\SONDREL_Setup.exe  command \"-h -u -H\"  started  exit 0  0 ms");
+  HasLine("shortcut  " + kUserPrograms + "\\Kelvane\\Brevik\\Brevik.LNK  deleted");
+  HasLine("folder  " + kCommonPrograms + "\\Kelvane\\Brevik  removed");
+  HasLine("registry  " + kEntryKey + "  deleted");
+  HasLine("folder  " + kTarget + "  left");
+  HasLine("result  uninstall  0");
+}
+
+}  // namespace
+}  // namespace procedures_test
