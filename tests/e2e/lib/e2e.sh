@@ -196,7 +196,7 @@ e2e_prefix() {
   # The probe helper is built like the setup program, so it sees the host
   # as the program does: WoW64 only for a 32-bit program in a 64-bit prefix.
   local want_wow64=1
-  [ "$arch" = win32 ] || [ "$E2E_VARIANT" = x64 ] && want_wow64=0
+  if [ "$arch" = win32 ] || [ "$E2E_VARIANT" = x64 ]; then want_wow64=0; fi
   if [ "${FACT[wow64]}" != "$want_wow64" ] || [ -z "${FACT[program_files]}" ] ||
     [ -z "${FACT[user_programs]}" ] || [ -z "${FACT[common_programs]}" ]; then
     fail "prefix facts unexpected: wow64=${FACT[wow64]} program_files=${FACT[program_files]} user_programs=${FACT[user_programs]} common_programs=${FACT[common_programs]}"
@@ -206,7 +206,7 @@ e2e_prefix() {
   # host as the program sees it (WoW64), the other one otherwise; its
   # index in PAYLOAD_SOURCES and PAYLOAD_NAMES.
   E2E_TOOL_INDEX=12
-  [ "${FACT[wow64]}" = 1 ] && E2E_TOOL_INDEX=13
+  if [ "${FACT[wow64]}" = 1 ]; then E2E_TOOL_INDEX=13; fi
 }
 
 # e2e_set_driver null|x11: the graphics driver of the current prefix. The
