@@ -70,4 +70,6 @@ function(kv_package_manifest target)
   add_test(NAME e2e.release_manifest
            COMMAND ${KV_PYTHON3} ${CMAKE_SOURCE_DIR}/tests/e2e/release_manifest.py ${dir}
                    $<TARGET_FILE:${target}>)
+  # Reads files only (see tests/e2e/CMakeLists.txt for the label).
+  set_tests_properties(e2e.release_manifest PROPERTIES LABELS no_wine)
 endfunction()

@@ -16,10 +16,15 @@ namespace {
 using IsWow64ProcessFunction = BOOL(WINAPI*)(HANDLE, PBOOL);
 
 // The record sizes the system checks; a 32-bit build is the one that ships.
+// The device records hold a pointer-sized word and follow the setup
+// service's packing (1 byte in 32-bit code, 8 in 64-bit code), so the
+// 64-bit test build has sizes of its own.
 static_assert(sizeof(OSVERSIONINFOEXA) == 156);
 static_assert(sizeof(OSVERSIONINFOA) == 148);
-static_assert(sizeof(SP_DEVICE_INTERFACE_DATA) == 28);
-static_assert(sizeof(SP_DEVICE_INTERFACE_DETAIL_DATA_A) == 5);
+static_assert(sizeof(void*) != 4 || sizeof(SP_DEVICE_INTERFACE_DATA) == 28);
+static_assert(sizeof(void*) != 4 || sizeof(SP_DEVICE_INTERFACE_DETAIL_DATA_A) == 5);
+static_assert(sizeof(void*) != 8 || sizeof(SP_DEVICE_INTERFACE_DATA) == 32);
+static_assert(sizeof(void*) != 8 || sizeof(SP_DEVICE_INTERFACE_DETAIL_DATA_A) == 8);
 
 // Device paths are opened with the attribute flag the driver expects.
 constexpr DWORD DEVICE_OPEN_FLAGS = FILE_ATTRIBUTE_COMPRESSED;

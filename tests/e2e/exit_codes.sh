@@ -30,8 +30,7 @@ fi
 
 for arch in win64 win32; do
   e2e_prefix "$arch" || continue
-  tool_index=12 # entry 13, SONDREL_Setup.exe; entry 14 on a 64-bit host
-  [ "$arch" = win64 ] && tool_index=13
+  tool_index="$E2E_TOOL_INDEX" # entry 13, SONDREL_Setup.exe; entry 14 on a 64-bit host
   tool_source="${PAYLOAD_SOURCES[tool_index]}"
   tool_name="${PAYLOAD_NAMES[tool_index]}"
 

@@ -53,8 +53,8 @@ expect_eq "first install: exit code" 0 "$RC"
 remove_driver_by_hand
 printf 'changed\r\n' >"$TARGET/readme.txt"
 rm -f "$COMMON_MENU/Readme.LNK"
-wine reg add "$E2E_UNINSTALL_KEY" /v Publisher /d Somebody /f /reg:32 >/dev/null 2>&1
-wine reg add "$E2E_UNINSTALL_KEY" /v DisplayVersion /d 0.9 /f /reg:32 >/dev/null 2>&1
+wine reg add "$E2E_UNINSTALL_KEY" /v Publisher /d Somebody /f "$E2E_REG_VIEW" >/dev/null 2>&1
+wine reg add "$E2E_UNINSTALL_KEY" /v DisplayVersion /d 0.9 /f "$E2E_REG_VIEW" >/dev/null 2>&1
 setup_run -h -i
 expect_eq "install over an install whose driver was removed: exit code" 0 "$RC"
 check_installed

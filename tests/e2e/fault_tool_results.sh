@@ -78,7 +78,7 @@ for arch in win64 win32; do
   # --- A restart wanted before the install -------------------------------------------------
   SETUP_LOG="$(unix_path 'C:\logs\policy.log')"
   rm -rf "$(dirname "$SETUP_LOG")" && mkdir -p "$(dirname "$SETUP_LOG")"
-  wine reg add "$LOG_POLICY_KEY" /v SetupLog /d 'C:\logs\policy.log' /f /reg:32 >/dev/null 2>&1
+  wine reg add "$LOG_POLICY_KEY" /v SetupLog /d 'C:\logs\policy.log' /f "$E2E_REG_VIEW" >/dev/null 2>&1
   set_restart_marker
   plant_user_key
   setup_run -h -i
@@ -87,8 +87,7 @@ for arch in win64 win32; do
   plant_user_key
   setup_run -h -i
   expect_eq "restart pending: second hidden install exit code (-21)" 235 "$RC"
-  tool=SONDREL_Setup.exe
-  [ "$arch" = win64 ] && tool=SONDREL_Setup_x64.exe
+  tool="${PAYLOAD_NAMES[E2E_TOOL_INDEX]}"
   expect_eq "restart pending: the policy's log holds both runs" 2 "$(grep -c '  start  BrevikSetup 1.0.0.7  ' "$SETUP_LOG")"
   check "restart pending: the log names the tool's run, exit code 1, result -21 and the exit code" \
     log_has "  tool  $TARGET_WIN\\$tool  command \"-h -i -H -n\"  started  exit 1  " \
@@ -103,7 +102,7 @@ for arch in win64 win32; do
   expect_eq "a link at the log's path: hidden install exit code (-21)" 235 "$RC"
   expect_eq "a link at the log's path: nothing written through it" "not a log" "$(cat "$elsewhere")"
   check "a link at the log's path: the link stays as it was" test -L "$SETUP_LOG"
-  wine reg delete "$LOG_POLICY_KEY" /f /reg:32 >/dev/null 2>&1
+  wine reg delete "$LOG_POLICY_KEY" /f "$E2E_REG_VIEW" >/dev/null 2>&1
   expect_eq "restart pending: the second install left the same machine" "$first" "$(machine_state)"
   check_payload_files 1 21
   check_stopped_before_tool "restart pending"

@@ -7,8 +7,9 @@
 #
 # How the fault is made: Wine run as root enforces no registry access
 # rights, so the parent key "SOFTWARE\Microsoft\Windows\CurrentVersion\
-# Uninstall" (32-bit view, WOW6432Node in a 64-bit prefix) is made anew as a
-# volatile key by the fault helper. The system refuses to create a
+# Uninstall" (the setup program's view: the 32-bit one, WOW6432Node in a
+# 64-bit prefix) is made anew as a volatile key by the fault helper, built
+# like the setup program. The system refuses to create a
 # non-volatile key below a volatile one, so the entry's key can be neither
 # opened (it does not exist) nor created; reg add shows the fault is in
 # place. Afterwards the parent is made an ordinary key again.
@@ -28,12 +29,12 @@ for arch in win64 win32; do
 
   # The parent is empty in a fresh prefix; anything under it would be lost.
   expect_eq "the Uninstall key of a fresh prefix holds no entry" "" \
-    "$(wine reg query "HKLM\\$UNINSTALL_PARENT" /reg:32 2>/dev/null | tr -d '\r' | grep -v '^$' | grep -vxF "HKEY_LOCAL_MACHINE\\$UNINSTALL_PARENT")"
-  wine reg delete "HKLM\\$UNINSTALL_PARENT" /f /reg:32 >/dev/null 2>&1
+    "$(wine reg query "HKLM\\$UNINSTALL_PARENT" "$E2E_REG_VIEW" 2>/dev/null | tr -d '\r' | grep -v '^$' | grep -vxF "HKEY_LOCAL_MACHINE\\$UNINSTALL_PARENT")"
+  wine reg delete "HKLM\\$UNINSTALL_PARENT" /f "$E2E_REG_VIEW" >/dev/null 2>&1
   expect_eq "the Uninstall key made anew as a volatile key" volatile=1 \
     "$(wine "$FAULT_EXE" volatile-key "$UNINSTALL_PARENT" 2>/dev/null | tr -d '\r')"
   check "the fault is in place: reg add of the uninstall entry fails" \
-    eval '! wine reg add "$E2E_UNINSTALL_KEY" /v DisplayName /d x /f /reg:32 >/dev/null 2>&1'
+    eval '! wine reg add "$E2E_UNINSTALL_KEY" /v DisplayName /d x /f "$E2E_REG_VIEW" >/dev/null 2>&1'
 
   plant_user_key
   setup_run -h -i
@@ -56,8 +57,8 @@ for arch in win64 win32; do
   check "per-user key deleted by the uninstall" eval '! user_key_exists'
 
   # An ordinary parent again: the next install registers its entry.
-  wine reg delete "HKLM\\$UNINSTALL_PARENT" /f /reg:32 >/dev/null 2>&1
-  wine reg add "HKLM\\$UNINSTALL_PARENT" /f /reg:32 >/dev/null 2>&1
+  wine reg delete "HKLM\\$UNINSTALL_PARENT" /f "$E2E_REG_VIEW" >/dev/null 2>&1
+  wine reg add "HKLM\\$UNINSTALL_PARENT" /f "$E2E_REG_VIEW" >/dev/null 2>&1
   setup_run -h -i
   expect_eq "Uninstall key ordinary again: hidden install exit code" 0 "$RC"
   expect_eq "Uninstall key ordinary again: the entry is written" "$E2E_DISPLAY_NAME" "$(reg_value DisplayName)"

@@ -15,8 +15,10 @@ e2e_init hidden_install_uninstall "${1:-}"
 
 for arch in win64 win32; do
   e2e_prefix "$arch" || continue
-  expect_eq "folders the 32-bit program sees: program files" \
-    "$([ "$arch" = win64 ] && echo 'C:\Program Files (x86)' || echo 'C:\Program Files')" "${FACT[program_files]}"
+  # Under WoW64 the 32-bit program-files folder; the 64-bit test build is
+  # no WoW64 process.
+  expect_eq "folders the program sees: program files" \
+    "$([ "${E2E_VARIANT}-$arch" = x86-win64 ] && echo 'C:\Program Files (x86)' || echo 'C:\Program Files')" "${FACT[program_files]}"
 
   # The install deletes the per-user key before anything else.
   plant_user_key

@@ -31,7 +31,11 @@ expect_eq "package resource has the size of the packed package.bin" \
   "$(stat -c %s "$PACKAGE_BIN")" "${package_bytes:-none}"
 if [ -n "$bitmap_bytes" ] && [ -n "$package_bytes" ]; then
   own=$((program_bytes - bitmap_bytes - package_bytes))
-  check "program without picture and package: $own bytes (budget $BUDGET)" test "$own" -le "$BUDGET"
+  if [ "$E2E_VARIANT" = x64 ]; then
+    skip "budget of the program without picture and package ($own bytes): the budget is the shipped 32-bit program's"
+  else
+    check "program without picture and package: $own bytes (budget $BUDGET)" test "$own" -le "$BUDGET"
+  fi
   echo "note program $program_bytes bytes = picture $bitmap_bytes + package $package_bytes + own $own"
 fi
 e2e_finish

@@ -19,7 +19,16 @@ files="$windows/payload/files"
 marker_key='HKLM\SOFTWARE\Kelvane\SONDREL_Setup'
 failures=0
 fail() { echo "FAIL [$arch]: $*" >&2; failures=$((failures + 1)); }
-run() { KV_WINEARCH="$arch" "$repo/cmake/wine-run" "$windows/wine" "$@"; }
+# The 64-bit test build (preset windows64) runs under Wine's 64-bit loader,
+# in its 64-bit prefix only.
+arches=(win64 win32)
+runner=("$repo/cmake/wine-run")
+if [ "$(sed -n 's/^KV_WINDOWS_ARCH:INTERNAL=//p' "$windows/CMakeCache.txt" 2>/dev/null)" = x86_64 ]; then
+  arches=(win64)
+  runner+=(--wine64)
+  echo "skip [win32] every check in a 32-bit prefix: the 64-bit test build cannot run there"
+fi
+run() { KV_WINEARCH="$arch" "${runner[@]}" "$windows/wine" "$@"; }
 
 # Runs a command, leaving its output (carriage returns dropped) in $out and
 # its exit status in $rc.
@@ -29,7 +38,7 @@ capture() {
 }
 
 cleanup() {
-  for arch in win64 win32; do
+  for arch in "${arches[@]}"; do
     [ -d "$windows/wine/$arch" ] || continue
     run reg delete "$marker_key" /v RestartPending /f /reg:32 >/dev/null 2>&1 || true
     run "$files/SONDREL_Setup.exe" -h -u -H >/dev/null 2>&1 || true
@@ -37,7 +46,7 @@ cleanup() {
 }
 trap cleanup EXIT
 
-for arch in win64 win32; do
+for arch in "${arches[@]}"; do
   tools=("$files/SONDREL_Setup.exe")
   [ "$arch" = win64 ] && tools+=("$files/SONDREL_Setup_x64.exe")
 

@@ -18,8 +18,11 @@
 //                               copied into a folder and started from there,
 //                               it is a program whose file is in use
 //   kv_e2e_fault volatile-key SUBKEY
-//                               creates HKEY_LOCAL_MACHINE\SUBKEY, 32-bit
-//                               view, as a volatile key; the system then
+//                               creates HKEY_LOCAL_MACHINE\SUBKEY in this
+//                               program's own view, which is the setup
+//                               program's (built alike: the 32-bit view,
+//                               but for the 64-bit test build), as a
+//                               volatile key; the system then
 //                               refuses to create any non-volatile key below
 //                               it. Prints "volatile=1", or "volatile=0" and
 //                               the error when the key existed already (as
@@ -64,7 +67,7 @@ int MakeVolatileKey(const char* subKey) {
   HKEY key = nullptr;
   DWORD disposition = 0;
   LONG created = RegCreateKeyExA(HKEY_LOCAL_MACHINE, subKey, 0, nullptr, REG_OPTION_VOLATILE,
-                                 KEY_ALL_ACCESS | KEY_WOW64_32KEY, nullptr, &key, &disposition);
+                                 KEY_ALL_ACCESS, nullptr, &key, &disposition);
   if (created != ERROR_SUCCESS) {
     std::printf("volatile=0 error=%ld\n", created);
     return EXIT_FAILED;

@@ -51,6 +51,21 @@ e2e_init() {
   trap e2e_cleanup EXIT
   trap 'exit 130' INT TERM
 
+  # The build's architecture: x86 (i686), the program that ships, or x64,
+  # the 64-bit test build (preset windows64) for machines that cannot run
+  # 32-bit programs. The x64 variant runs Wine's 64-bit loader as `wine`,
+  # in 64-bit prefixes only, and its setup program is no WoW64 process: it
+  # uses C:\Program Files and the 64-bit registry view (E2E_REG_VIEW).
+  E2E_VARIANT=x86
+  E2E_REG_VIEW=/reg:32
+  if [ "$(sed -n 's/^KV_WINDOWS_ARCH:INTERNAL=//p' "$E2E_BUILD/CMakeCache.txt" 2>/dev/null)" = x86_64 ]; then
+    E2E_VARIANT=x64
+    E2E_REG_VIEW=/reg:64
+    PATH="$E2E_LIB_DIR/wine64:$PATH"
+    export WINELOADER=/usr/lib/wine/wine64
+    echo "note: 64-bit test build ($E2E_BUILD): 64-bit programs, 64-bit prefixes only"
+  fi
+
   local missing=""
   for f in "$SETUP_EXE" "$PROBE_EXE" "$PACKAGE_BIN"; do
     [ -f "$f" ] || missing+=" $f"
@@ -153,6 +168,10 @@ expect_eq() {
 e2e_prefix() {
   local arch="$1" driver="${2:-null}"
   E2E_ARCH="$arch"
+  if [ "$arch" = win32 ] && [ "$E2E_VARIANT" = x64 ]; then
+    skip "every check in a 32-bit prefix: the 64-bit test build cannot run there"
+    return 1
+  fi
   export WINEARCH="$arch"
   export WINEPREFIX="${E2E_PREFIX_DIR:-$E2E_WORK/$E2E_SUITE-$arch}"
   if [ -d "$WINEPREFIX" ]; then
@@ -174,13 +193,20 @@ e2e_prefix() {
   COMMON_MENU_WIN="${FACT[common_programs]}\\Kelvane\\Brevik"
   USER_MENU="$(unix_path "$USER_MENU_WIN")"
   COMMON_MENU="$(unix_path "$COMMON_MENU_WIN")"
+  # The probe helper is built like the setup program, so it sees the host
+  # as the program does: WoW64 only for a 32-bit program in a 64-bit prefix.
   local want_wow64=1
-  [ "$arch" = win32 ] && want_wow64=0
+  if [ "$arch" = win32 ] || [ "$E2E_VARIANT" = x64 ]; then want_wow64=0; fi
   if [ "${FACT[wow64]}" != "$want_wow64" ] || [ -z "${FACT[program_files]}" ] ||
     [ -z "${FACT[user_programs]}" ] || [ -z "${FACT[common_programs]}" ]; then
     fail "prefix facts unexpected: wow64=${FACT[wow64]} program_files=${FACT[program_files]} user_programs=${FACT[user_programs]} common_programs=${FACT[common_programs]}"
     return 1
   fi
+  # The driver-setup tool the program runs here: the x64 build on a 64-bit
+  # host as the program sees it (WoW64), the other one otherwise; its
+  # index in PAYLOAD_SOURCES and PAYLOAD_NAMES.
+  E2E_TOOL_INDEX=12
+  if [ "${FACT[wow64]}" = 1 ]; then E2E_TOOL_INDEX=13; fi
 }
 
 # e2e_set_driver null|x11: the graphics driver of the current prefix. The
@@ -261,14 +287,15 @@ log_has() {
 }
 
 # reg_value NAME: the text of one value of the uninstall entry, read through
-# the 32-bit registry view that the 32-bit setup program writes to.
+# the registry view that the setup program writes to (E2E_REG_VIEW: the
+# 32-bit one, but for the 64-bit test build).
 reg_value() {
-  wine reg query "$E2E_UNINSTALL_KEY" /v "$1" /reg:32 2>/dev/null | tr -d '\r' |
+  wine reg query "$E2E_UNINSTALL_KEY" /v "$1" "$E2E_REG_VIEW" 2>/dev/null | tr -d '\r' |
     sed -n "s/^ *$1 *REG_SZ *//p"
 }
 
 uninstall_key_exists() {
-  wine reg query "$E2E_UNINSTALL_KEY" /reg:32 >/dev/null 2>&1
+  wine reg query "$E2E_UNINSTALL_KEY" "$E2E_REG_VIEW" >/dev/null 2>&1
 }
 
 uninstall_key_in_wow64_node() {
@@ -373,7 +400,10 @@ check_installed() {
   expect_eq "uninstall entry Publisher" "$E2E_PUBLISHER" "$(reg_value Publisher)"
   expect_eq "uninstall entry UninstallString" "\"$TARGET_WIN\\BrevikSetup.exe\"" "$(reg_value UninstallString)"
   check "wine uninstaller --list shows \"$E2E_DISPLAY_NAME\"" listed_by_uninstaller
-  if [ "$E2E_ARCH" = win64 ]; then
+  if [ "$E2E_ARCH" = win64 ] && [ "$E2E_VARIANT" = x64 ]; then
+    # A 64-bit program writes the 64-bit view itself.
+    check "uninstall entry in the 64-bit view, not under WOW6432Node" eval '! uninstall_key_in_wow64_node'
+  elif [ "$E2E_ARCH" = win64 ]; then
     # A 32-bit program's machine-wide software keys live in the 32-bit view.
     check "uninstall entry under WOW6432Node in the 64-bit view" uninstall_key_in_wow64_node
   fi
@@ -420,7 +450,7 @@ machine_state() {
       echo "$dir absent"
     fi
   done
-  wine reg query "$E2E_UNINSTALL_KEY" /reg:32 2>&1 | tr -d '\r'
+  wine reg query "$E2E_UNINSTALL_KEY" "$E2E_REG_VIEW" 2>&1 | tr -d '\r'
   wine reg query "$E2E_USER_KEY" 2>&1 | tr -d '\r'
   e2e_read_facts
   echo "interfaces ${FACT[interfaces_present]} ${FACT[interfaces_all]}"
@@ -589,8 +619,9 @@ e2e_release_immutable() {
 }
 
 # remove_driver_by_hand: removes the driver's device with the build's own
-# stand-in driver-setup tool, as a technician would, leaving the setup
-# program's files, shortcuts and uninstall entry where they are.
+# stand-in driver-setup tool (SONDREL_Setup.exe, the x64 build in the 64-bit
+# test build), as a technician would, leaving the setup program's files,
+# shortcuts and uninstall entry where they are.
 remove_driver_by_hand() {
   wine "${PAYLOAD_SOURCES[12]}" -h -u -H >/dev/null 2>&1
 }
@@ -601,7 +632,7 @@ remove_driver_by_hand() {
 e2e_reset_machine() {
   e2e_release_immutable
   remove_driver_by_hand
-  wine reg delete "$E2E_UNINSTALL_KEY" /f /reg:32 >/dev/null 2>&1
+  wine reg delete "$E2E_UNINSTALL_KEY" /f "$E2E_REG_VIEW" >/dev/null 2>&1
   clear_restart_marker
   rm -rf "$TARGET" "$USER_MENU" "$COMMON_MENU"
 }

@@ -17,6 +17,10 @@ release_init() {
   rm -rf "$RELEASE_WORK"
   mkdir -p "$RELEASE_WORK"
   RELEASE_KVPACK="$(release_cache_value "$E2E_BUILD" KVPACK_EXECUTABLE)"
+  # A compiler cache's base folder makes it hand the compiler relative
+  # paths, which -ffile-prefix-map then does not map: debug information
+  # would name the scratch folder's depth. The cache itself may stay.
+  unset CCACHE_BASEDIR
   trap 'release_cleanup; e2e_cleanup' EXIT
 }
 

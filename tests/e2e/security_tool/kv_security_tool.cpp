@@ -42,8 +42,9 @@ std::string Narrow(const wchar_t* text) {
   return out;
 }
 
-// The text of a REG_SZ value in the 32-bit view, as the setup program sees
-// its own keys; false when the key or value is missing or not text.
+// The text of a REG_SZ value in this program's own view, which is the setup
+// program's (both are built alike: the 32-bit view, but for the 64-bit test
+// build); false when the key or value is missing or not text.
 bool ReadValue(const char* root, const char* key, const char* value, std::string& out) {
   HKEY rootKey = nullptr;
   if (std::strcmp(root, "HKLM") == 0) {
@@ -54,7 +55,7 @@ bool ReadValue(const char* root, const char* key, const char* value, std::string
     return false;
   }
   HKEY opened = nullptr;
-  if (RegOpenKeyExA(rootKey, key, 0, KEY_QUERY_VALUE | KEY_WOW64_32KEY, &opened) != ERROR_SUCCESS) {
+  if (RegOpenKeyExA(rootKey, key, 0, KEY_QUERY_VALUE, &opened) != ERROR_SUCCESS) {
     return false;
   }
   char data[VALUE_SIZE] = {};

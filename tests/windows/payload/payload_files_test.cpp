@@ -150,9 +150,12 @@ void CheckProgram(const char* name, uint16_t machine) {
 }
 
 TEST(SamplePayload, ProgramsAreGuiBuildsForTheirMachines) {
-  CheckProgram("SONDREL_Setup.exe", MACHINE_I386);
+  // The 64-bit test build packs the x64 tool under both names, and builds
+  // the companion application as x64 too.
+  const uint16_t own = sizeof(void*) == 4 ? MACHINE_I386 : MACHINE_AMD64;
+  CheckProgram("SONDREL_Setup.exe", own);
   CheckProgram("SONDREL_Setup_x64.exe", MACHINE_AMD64);
-  CheckProgram("SONDREL_Brevik.exe", MACHINE_I386);
+  CheckProgram("SONDREL_Brevik.exe", own);
 }
 
 // A running companion application, ended (if still running) when the test ends.

@@ -100,6 +100,8 @@ int RunsOnWow64() {
   return IsWow64Process(GetCurrentProcess(), &wow64) && wow64 ? 1 : 0;
 }
 
+int OnA64BitHost() { return sizeof(void*) == 8 || RunsOnWow64() ? 1 : 0; }
+
 std::string HostToolPath() {
   return PayloadFile(RunsOnWow64() ? "SONDREL_Setup_x64.exe" : "SONDREL_Setup.exe");
 }

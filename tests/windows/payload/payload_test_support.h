@@ -17,6 +17,10 @@ std::string PayloadFile(const char* name);
 // 1 when this 32-bit test runs under a 64-bit host (a 64-bit Wine prefix).
 int RunsOnWow64();
 
+// 1 on a 64-bit host: under WoW64, or as the 64-bit test build (which runs
+// in 64-bit prefixes only).
+int OnA64BitHost();
+
 // The driver-setup tool build the setup program would pick on this host.
 std::string HostToolPath();
 

@@ -100,7 +100,7 @@ TEST_F(StandInToolTest, RestartMarkerStopsInstallButUninstallStillRemoves) {
 }
 
 TEST_F(StandInToolTest, BothBuildsReadTheMarkerInThe32BitView) {
-  if (!RunsOnWow64()) GTEST_SKIP() << "one registry view in a 32-bit prefix";
+  if (!OnA64BitHost()) GTEST_SKIP() << "one registry view in a 32-bit prefix";
   // In the 64-bit view only: not the documented place, so ignored.
   ASSERT_EQ(SetRestartMarker(1, KEY_WOW64_64KEY), 1);
   EXPECT_EQ(Tool(PayloadFile("SONDREL_Setup_x64.exe"), INSTALL_LINE), 0u);
@@ -113,7 +113,7 @@ TEST_F(StandInToolTest, BothBuildsReadTheMarkerInThe32BitView) {
 }
 
 TEST_F(StandInToolTest, TheTwoBuildsSeeOneAnothersDevice) {
-  if (!RunsOnWow64()) GTEST_SKIP() << "the 64-bit build needs a 64-bit prefix";
+  if (!OnA64BitHost()) GTEST_SKIP() << "the 64-bit build needs a 64-bit prefix";
   EXPECT_EQ(Tool(PayloadFile("SONDREL_Setup.exe"), INSTALL_LINE), 0u);
   EXPECT_EQ(Tool(PayloadFile("SONDREL_Setup_x64.exe"), INSTALL_LINE), 0u);
   EXPECT_EQ(CountAllDevices(), 1);

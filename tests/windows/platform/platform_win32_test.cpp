@@ -86,7 +86,7 @@ TEST(FolderSourceTest, BothSourcesAnswerTheSameProgramFilesFolder) {
   EXPECT_EQ(platform::QuerySpecialFolder(shfolder, 38, 0, second, sizeof second),
             platform::FOLDER_FOUND);
   EXPECT_STREQ(first, second);
-  EXPECT_STREQ(first, win_test::In64BitPrefix() ? "C:\\Program Files (x86)" : "C:\\Program Files");
+  EXPECT_STREQ(first, win_test::UnderWow64() ? "C:\\Program Files (x86)" : "C:\\Program Files");
 }
 
 TEST(WindowsFolderTest, FollowsTheSystemContract) {

@@ -114,6 +114,11 @@ inline bool In64BitPrefix() {
   return arch == nullptr || std::string(arch) != "win32";
 }
 
+// True where this test program runs under WoW64, as the shipped 32-bit
+// program does in a 64-bit prefix; never for the 64-bit test build, which
+// sees the 64-bit program-files folder and registry view.
+inline bool UnderWow64() { return sizeof(void*) == 4 && In64BitPrefix(); }
+
 // A file held open without any sharing, as a running program holds its own
 // file, until the object goes.
 class HeldFile {

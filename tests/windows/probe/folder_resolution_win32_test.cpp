@@ -14,7 +14,7 @@ namespace {
 
 // What a 32-bit program is told: under WoW64 the 32-bit program-files folder.
 std::string ExpectedProgramFiles() {
-  return win_test::In64BitPrefix() ? "C:\\Program Files (x86)" : "C:\\Program Files";
+  return win_test::UnderWow64() ? "C:\\Program Files (x86)" : "C:\\Program Files";
 }
 
 TEST(FolderResolutionWin32Test, SpecialFoldersAreThePrefixFolders) {

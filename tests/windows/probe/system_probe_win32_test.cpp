@@ -16,7 +16,7 @@
 namespace {
 
 TEST(SystemProbeWin32Test, Wow64HostMatchesThePrefix) {
-  EXPECT_EQ(probe::IsWow64Host(), win_test::In64BitPrefix() ? 1 : 0);
+  EXPECT_EQ(probe::IsWow64Host(), win_test::UnderWow64() ? 1 : 0);
 }
 
 TEST(SystemProbeWin32Test, ProbeFillsTheModulePathAndAClass) {

@@ -100,8 +100,9 @@ TEST_F(RegistryWin32Test, MachineStringLandsInTheProgramsOwnViewWithItsTerminato
   EXPECT_EQ(own.data, std::string("Brevik and Mireline\0", 20));
 
   // A 32-bit program's machine-wide software keys are the 32-bit view; on a
-  // 64-bit host the 64-bit view does not see them.
-  EXPECT_EQ(ReadRaw(HKEY_LOCAL_MACHINE, key, "DisplayName", VIEW_32).data, own.data);
+  // 64-bit host the 64-bit view does not see them. (The 64-bit test build's
+  // are the 64-bit view.)
+  EXPECT_EQ(ReadRaw(HKEY_LOCAL_MACHINE, key, "DisplayName", sizeof(void*) == 4 ? VIEW_32 : VIEW_64).data, own.data);
   EXPECT_EQ(KeyExists(HKEY_LOCAL_MACHINE, machine_, VIEW_64), !IsWow64());
 
   // Replacing, and the empty text as one zero byte.
