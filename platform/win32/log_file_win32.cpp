@@ -15,17 +15,23 @@ namespace {
 // SetFileInformationByHandle exists from Vista on; looked up at run time so
 // that the program still starts on earlier systems.
 using SetFileInformationFunction = BOOL(WINAPI*)(HANDLE, FILE_INFO_BY_HANDLE_CLASS, LPVOID, DWORD);
-// GetFinalPathNameByHandleA likewise.
+// GetFinalPathNameByHandleA and ReOpenFile likewise.
 using FinalPathFunction = DWORD(WINAPI*)(HANDLE, LPSTR, DWORD, DWORD);
+using ReOpenFunction = HANDLE(WINAPI*)(HANDLE, DWORD, DWORD, DWORD);
 
 constexpr DWORD LONG_PATH_SIZE = 32768;
 constexpr char LOCAL_PREFIX[] = "\\\\?\\";
 constexpr char UNC_PREFIX[] = "\\\\?\\UNC\\";
 
-// Opened for appending, with the right to rename the file later and to read
-// its facts. Others may read it; nobody may write, rename or delete it
-// meanwhile.
-constexpr DWORD LOG_ACCESS = FILE_APPEND_DATA | FILE_READ_ATTRIBUTES | DELETE | SYNCHRONIZE;
+// Opened for appending and to read its facts. Others may read it (a handle
+// with the right to delete would turn away every reader that does not share
+// deletion, as most do) and nobody else may write it. Deletion is shared so
+// that the rotation can reopen the same file with the right to rename it;
+// the handle keeps writing to that file whatever its name becomes.
+constexpr DWORD LOG_ACCESS = FILE_APPEND_DATA | FILE_READ_ATTRIBUTES | SYNCHRONIZE;
+constexpr DWORD LOG_SHARING = FILE_SHARE_READ | FILE_SHARE_DELETE;
+constexpr DWORD RENAME_ACCESS = DELETE | SYNCHRONIZE;
+constexpr DWORD RENAME_SHARING = FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE;
 
 FARPROC KernelFunction(const char* name) {
   const HMODULE kernel = GetModuleHandleA("Kernel32.dll");
@@ -88,10 +94,10 @@ int OpenLogFile(const char* path, UniqueLogFile& file, uint64_t& size) {
   // A missing file is made only where nothing lies, not even a link that
   // leads nowhere (which a plain create would follow to make its target).
   constexpr DWORD flags = FILE_ATTRIBUTE_NORMAL | FILE_FLAG_OPEN_REPARSE_POINT;
-  win32::UniqueFile opened(CreateFileA(path, LOG_ACCESS, FILE_SHARE_READ, nullptr, OPEN_EXISTING, flags, nullptr));
+  win32::UniqueFile opened(CreateFileA(path, LOG_ACCESS, LOG_SHARING, nullptr, OPEN_EXISTING, flags, nullptr));
   bool created = false;
   if (!opened.IsValid() && GetLastError() == ERROR_FILE_NOT_FOUND) {
-    opened.Reset(CreateFileA(path, LOG_ACCESS, FILE_SHARE_READ, nullptr, CREATE_NEW, flags, nullptr));
+    opened.Reset(CreateFileA(path, LOG_ACCESS, LOG_SHARING, nullptr, CREATE_NEW, flags, nullptr));
     created = opened.IsValid();
   }
   if (!opened.IsValid()) return LOG_FILE_NOT_OPENED;
@@ -103,9 +109,13 @@ int OpenLogFile(const char* path, UniqueLogFile& file, uint64_t& size) {
     if (created) {
       const auto setInformation =
           win32::FunctionCast<SetFileInformationFunction>(KernelFunction("SetFileInformationByHandle"));
+      const auto reopen = win32::FunctionCast<ReOpenFunction>(KernelFunction("ReOpenFile"));
       FILE_DISPOSITION_INFO disposition{TRUE};
-      if (setInformation != nullptr) {
-        setInformation(opened.Get(), FileDispositionInfo, &disposition, sizeof disposition);
+      if (setInformation != nullptr && reopen != nullptr) {
+        win32::UniqueFile deleting(reopen(opened.Get(), RENAME_ACCESS, RENAME_SHARING, 0));
+        if (deleting.IsValid()) {
+          setInformation(deleting.Get(), FileDispositionInfo, &disposition, sizeof disposition);
+        }
       }
     }
     return LOG_FILE_REFUSED;
@@ -118,7 +128,12 @@ int OpenLogFile(const char* path, UniqueLogFile& file, uint64_t& size) {
 int RenameLogFile(const UniqueLogFile& file, const char* newPath) {
   const auto setInformation =
       win32::FunctionCast<SetFileInformationFunction>(KernelFunction("SetFileInformationByHandle"));
-  if (setInformation == nullptr) return 0;
+  const auto reopen = win32::FunctionCast<ReOpenFunction>(KernelFunction("ReOpenFile"));
+  if (setInformation == nullptr || reopen == nullptr) return 0;
+  // The same file, opened again through the handle (never by name) with the
+  // right to rename it.
+  win32::UniqueFile renaming(reopen(static_cast<HANDLE>(file.Get()), RENAME_ACCESS, RENAME_SHARING, 0));
+  if (!renaming.IsValid()) return 0;
 
   const int characters = MultiByteToWideChar(CP_ACP, 0, newPath, -1, nullptr, 0);
   if (characters <= 0) return 0;
@@ -132,8 +147,7 @@ int RenameLogFile(const UniqueLogFile& file, const char* newPath) {
   rename->RootDirectory = nullptr;
   rename->FileNameLength = static_cast<DWORD>(characters - 1) * sizeof(WCHAR);
   if (MultiByteToWideChar(CP_ACP, 0, newPath, -1, rename->FileName, characters) != characters) return 0;
-  return setInformation(static_cast<HANDLE>(file.Get()), FileRenameInfo, rename, static_cast<DWORD>(bytes)) ? 1
-                                                                                                           : 0;
+  return setInformation(renaming.Get(), FileRenameInfo, rename, static_cast<DWORD>(bytes)) ? 1 : 0;
 }
 
 int AppendLogText(const UniqueLogFile& file, const char* text, uint32_t length) {

@@ -193,8 +193,17 @@ if hold_file_shared "$TARGET_WIN\\pin_out.ico"; then
   expect_eq "uninstall, pin_out.ico held with deletion shared: exit code, within 30 s" 0 "$RC"
   check_uninstall_rest "uninstall, pin_out.ico held with deletion shared"
   e2e_stop "$HOLD_PID"
-  expect_listing "uninstall, pin_out.ico held with deletion shared: once let go, the target folder keeps what is listed after it" \
-    zz_user.txt
+  # Windows refuses to rename a file whose deletion is pending, so it goes
+  # when let go; Wine lets the uninstall rename it for the restart instead,
+  # and the pending deletion then misses it: it goes at the restart.
+  if target_listing | grep -q '^pin_out\.ico\.[0-9]\{1,2\}\.del$'; then
+    echo "note: pin_out.ico was renamed while its deletion was pending (Wine); it goes at the restart"
+    expect_listing "uninstall, pin_out.ico held with deletion shared: once let go, the target folder keeps what is listed after it and pin_out.ico for the restart" \
+      pin_out.ico zz_user.txt
+  else
+    expect_listing "uninstall, pin_out.ico held with deletion shared: once let go, the target folder keeps what is listed after it" \
+      zz_user.txt
+  fi
 else
   fail "uninstall: the fault helper could not hold pin_out.ico"
 fi
