@@ -57,6 +57,13 @@ char UpperAscii(char c) { return c >= 'a' && c <= 'z' ? static_cast<char>(c - 'a
 
 }  // namespace
 
+int SameFileName(const char* first, const char* second) {
+  for (;; ++first, ++second) {
+    if (UpperAscii(*first) != UpperAscii(*second)) return 0;
+    if (*first == '\0') return 1;
+  }
+}
+
 int NameIsDevice(const char* name, uint32_t length) {
   uint32_t stem = 0;
   while (stem < length && name[stem] != '.') {

@@ -76,6 +76,10 @@ int EntryNameIsSafe(const PackageEntry& entry);
 // code page), as in "nul.txt" or "com1 .log".
 int NameIsDevice(const char* name, uint32_t length);
 
+// 1 when `first` and `second` name the same file on Windows as far as entry
+// names go: equal but for ASCII letter case. 0 otherwise.
+int SameFileName(const char* first, const char* second);
+
 // 1 when entry data [offset, offset + size) lies inside a package of
 // `packageSize` bytes, computed without 32-bit wrap-around.
 int EntryInBounds(const PackageEntry& entry, uint64_t packageSize);

@@ -21,17 +21,6 @@ struct ProductNames {
   uint32_t count;
 };
 
-// Compares two names without regard to ASCII letter case, as the file
-// system does for the product's names.
-bool SameName(const char* first, const char* second) {
-  for (;; ++first, ++second) {
-    char a = *first >= 'A' && *first <= 'Z' ? static_cast<char>(*first - 'A' + 'a') : *first;
-    char b = *second >= 'A' && *second <= 'Z' ? static_cast<char>(*second - 'A' + 'a') : *second;
-    if (a != b) return false;
-    if (a == '\0') return true;
-  }
-}
-
 void CollectProductNames(const app::AppState& state, ProductNames& product) {
   product.count = 0;
   for (uint32_t index = 0; index < package::PACKAGE_ENTRY_COUNT; ++index) {
@@ -61,7 +50,7 @@ bool FindProductFiles(const char* folder, const ProductNames& product,
   do {
     if (entry.isFolder != 0 || entry.isLink != 0) continue;
     for (uint32_t index = 0; index < product.count; ++index) {
-      if (SameName(entry.name, product.names[index])) present[index] = true;
+      if (package::SameFileName(entry.name, product.names[index]) == 1) present[index] = true;
     }
   } while (platform::NextFolderEntry(listing, entry) != 0);
   return true;
@@ -100,7 +89,7 @@ bool HoldsOnly(const char* parent, const char* name) {
   do {
     const bool self = std::strcmp(entry.name, ".") == 0 || std::strcmp(entry.name, "..") == 0;
     if (entry.isFolder != 0 && self) continue;
-    if (entry.isFolder == 0 || entry.isLink != 0 || !SameName(entry.name, name)) return false;
+    if (entry.isFolder == 0 || entry.isLink != 0 || package::SameFileName(entry.name, name) == 0) return false;
     found = true;
   } while (platform::NextFolderEntry(listing, entry) != 0);
   return found;

@@ -167,22 +167,6 @@ int LoadPackage(const fs::path& path, package::ByteView file, LoadedPackage& loa
   return 1;
 }
 
-bool SameNameOnWindows(const std::string& first, const std::string& second) {
-  if (first.size() != second.size()) {
-    return false;
-  }
-  for (size_t i = 0; i < first.size(); ++i) {
-    char a = first[i];
-    char b = second[i];
-    a = (a >= 'A' && a <= 'Z') ? static_cast<char>(a - 'A' + 'a') : a;
-    b = (b >= 'A' && b <= 'Z') ? static_cast<char>(b - 'A' + 'a') : b;
-    if (a != b) {
-      return false;
-    }
-  }
-  return true;
-}
-
 }  // namespace
 
 int RunBuild(const Invocation& invocation, std::ostream& out, std::ostream& err) {
@@ -221,7 +205,7 @@ int RunBuild(const Invocation& invocation, std::ostream& out, std::ostream& err)
       return EXIT_INPUT;
     }
     for (size_t j = 0; j < i; ++j) {
-      if (SameNameOnWindows(files[i].name, files[j].name)) {
+      if (package::SameFileName(files[i].name.c_str(), files[j].name.c_str()) == 1) {
         Fail(err, where + "entry name '" + files[i].name + "' is already used on line " +
                       std::to_string(items[j].line));
         return EXIT_INPUT;
