@@ -85,6 +85,20 @@ void AddShortcutField(LogLine& line, const char* folder, const char* name) {
   AddLogText(line, ".LNK");
 }
 
+// "KIND  PATH  DONE" when `done` is 1, else "KIND  PATH  FAILED" with the
+// system's error when it has one. Returns `done`.
+int LogPathOutcome(const char* kind, const char* path, int done, const char* doneText, const char* failedText) {
+  if (!Open()) return done;
+  const uint32_t error = done == 1 ? 0 : platform::LastSystemError();
+  LogLine line;
+  StartLogLine(line, kind);
+  AddLogField(line, path);
+  AddLogField(line, done == 1 ? doneText : failedText);
+  if (error != 0) AddLogSystemError(line, error);
+  WriteLogLine(setupLog, line);
+  return done;
+}
+
 }  // namespace
 
 int FindLogRequest(char (&path)[LOG_PATH_SIZE]) {
@@ -243,15 +257,7 @@ int32_t LogStep(const char* name, int32_t result) {
 }
 
 int LogFolderCreated(const char* path, int created) {
-  if (!Open()) return created;
-  const uint32_t error = created == 1 ? 0 : platform::LastSystemError();
-  LogLine line;
-  StartLogLine(line, "folder");
-  AddLogField(line, path);
-  AddLogField(line, created == 1 ? "created" : "not created");
-  if (created != 1 && error != 0) AddLogSystemError(line, error);
-  WriteLogLine(setupLog, line);
-  return created;
+  return LogPathOutcome("folder", path, created, "created", "not created");
 }
 
 void LogFolderRemoved(const char* path) {
@@ -356,15 +362,7 @@ int LogShortcutDeleted(const char* folder, const char* name, int deleted) {
 }
 
 int LogCopied(const char* path, int copied) {
-  if (!Open()) return copied;
-  const uint32_t error = copied == 1 ? 0 : platform::LastSystemError();
-  LogLine line;
-  StartLogLine(line, "copy");
-  AddLogField(line, path);
-  AddLogField(line, copied == 1 ? "copied" : "not copied");
-  if (error != 0) AddLogSystemError(line, error);
-  WriteLogLine(setupLog, line);
-  return copied;
+  return LogPathOutcome("copy", path, copied, "copied", "not copied");
 }
 
 int LogRegistryWritten(const char* key, const char* value, int written) {
