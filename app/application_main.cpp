@@ -4,6 +4,7 @@
 #include <cstring>
 
 #include "app/app_state_instance.h"
+#include "app/bounded_text.h"
 #include "app/parse_options.h"
 #include "app/setup_log.h"
 #include "platform/log_file.h"
@@ -12,7 +13,6 @@
 #include "platform/window.h"
 #include "probe/folder_resolution.h"
 #include "probe/system_probe.h"
-#include "setup/procedure_steps.h"
 #include "ui/main_window.h"
 #include "ui/painting.h"
 #include "ui/window_messages.h"
@@ -32,8 +32,8 @@ void FormatWindowTitle(char (&title)[WINDOW_TITLE_SIZE]) {
   const size_t head = static_cast<size_t>(placeholder - WINDOW_TITLE_FORMAT);
   std::memcpy(title, WINDOW_TITLE_FORMAT, head);
   title[head] = '\0';
-  setup::AppendText(title, sizeof title, VERSION_TEXT);
-  setup::AppendText(title, sizeof title, placeholder + 2);
+  app::AppendText(title, sizeof title, VERSION_TEXT);
+  app::AppendText(title, sizeof title, placeholder + 2);
 }
 
 struct StaleWindowSearch {

@@ -5,6 +5,7 @@
 #include <cstring>
 #include <utility>
 
+#include "app/bounded_text.h"
 #include "platform/files.h"
 #include "platform/process.h"
 
@@ -78,10 +79,9 @@ const char* RootName(platform::RegistryKeyId root) {
 
 // "FOLDER\NAME.LNK", as the shortcut helpers name the file.
 void AddShortcutField(LogLine& line, const char* folder, const char* name) {
-  AddLogField(line, folder);
-  const size_t length = std::strlen(folder);
-  if (length == 0 || folder[length - 1] != '\\') AddLogText(line, "\\");
-  AddLogText(line, name);
+  // A path longer than a line would be cut by the line anyway.
+  char path[LOG_LINE_SIZE];
+  AddLogField(line, app::JoinPath(path, sizeof path, folder, name) == 1 ? path : folder);
   AddLogText(line, ".LNK");
 }
 
@@ -264,11 +264,8 @@ void LogFolderRemoved(const char* path) {
   if (!Open() || path == nullptr || path[0] == '\0') return;
   // Whether anything is left: a listing of the folder can be had.
   char pattern[LOG_LINE_SIZE];
-  const size_t length = std::strlen(path);
   int left = 0;
-  if (length + 4 < sizeof pattern) {
-    std::memcpy(pattern, path, length);
-    std::strcpy(pattern + length, path[length - 1] == '\\' ? "*.*" : "\\*.*");
+  if (app::JoinPath(pattern, sizeof pattern, path, "*.*") == 1) {
     platform::UniqueFolderListing listing;
     platform::FolderEntry entry;
     left = platform::OpenFolderListing(pattern, listing, entry);

@@ -3,6 +3,7 @@
 
 #include <cstring>
 
+#include "app/bounded_text.h"
 #include "app/setup_log.h"
 #include "package/package_format.h"
 #include "package/package_walk.h"
@@ -25,18 +26,7 @@ bool BuildEntryPath(const char* folder, const PackageEntry& entry,
   if (folderLength == 0 || folderLength == app::TARGET_FOLDER_SIZE) {
     return false;
   }
-  const bool separator = folder[folderLength - 1] != '\\';
-  const size_t nameLength = std::strlen(entry.name);
-  if (folderLength + (separator ? 1 : 0) + nameLength >= ENTRY_PATH_SIZE) {
-    return false;
-  }
-  std::memcpy(out, folder, folderLength);
-  size_t at = folderLength;
-  if (separator) {
-    out[at++] = '\\';
-  }
-  std::memcpy(out + at, entry.name, nameLength + 1);
-  return true;
+  return app::JoinPath(out, sizeof out, folder, entry.name) == 1;
 }
 
 // Logs why an entry failed. The name field may lack its zero byte.
@@ -78,8 +68,7 @@ int ExtractPackage(app::AppState& state) {
           ++writeFailures;
         }
       });
-  const uint32_t failures = unverified + writeFailures;
-  return failures > 0 ? ExtractFailureResult(failures) : EXTRACT_OK;
+  return ExtractionResult(unverified + writeFailures);
 }
 
 int WriteWholeFile(const char* path, const void* data, uint32_t length) {

@@ -5,17 +5,9 @@
 #include <cstdint>
 
 #include "app/app_state.h"
+#include "package/extract_result.h"
 
 namespace package {
-
-// Results of ExtractPackage.
-inline constexpr int EXTRACT_OK = 0;
-inline constexpr int EXTRACT_PACKAGE_MISSING = -1;  // not found or not readable; nothing attempted
-// n failed entries (1 to 21) give ExtractFailureResult(n) = -(100 + n).
-inline constexpr int EXTRACT_FAILED_BASE = 100;
-constexpr int ExtractFailureResult(uint32_t failedEntries) {
-  return -(EXTRACT_FAILED_BASE + static_cast<int>(failedEntries));
-}
 
 // Size of an entry path (the target folder, a backslash, the entry's name),
 // terminating zero included.

@@ -4,5 +4,5 @@
 add_library(kv_package_files STATIC
   ${CMAKE_CURRENT_LIST_DIR}/load_table.cpp
   ${CMAKE_CURRENT_LIST_DIR}/extract.cpp)
-target_link_libraries(kv_package_files PUBLIC kv_warnings kv_package kv_app kv_setup_log kv_platform)
+target_link_libraries(kv_package_files PUBLIC kv_warnings kv_package kv_app kv_platform)
 target_link_libraries(kv_package_files PRIVATE kv_product_code)

@@ -3,6 +3,7 @@
 
 #include <cstring>
 
+#include "app/bounded_text.h"
 #include "platform/folders.h"
 
 namespace probe {
@@ -23,18 +24,10 @@ struct FolderCall {
   char* buffer;
 };
 
-bool EndsWithBackslash(const char* text) {
-  const size_t length = std::strlen(text);
-  return length > 0 && text[length - 1] == '\\';
-}
-
-// Length of `folder` joined with `subfolder` by one backslash.
-size_t JoinedLength(const char* folder, const char* subfolder) {
-  return std::strlen(folder) + (EndsWithBackslash(folder) ? 0 : 1) + std::strlen(subfolder);
-}
-
+// Whether `folder` joined with `subfolder` fits the target folder's buffer.
 bool FitsTarget(const char* folder, const char* subfolder) {
-  return JoinedLength(folder, subfolder) < app::TARGET_FOLDER_SIZE;
+  char joined[app::TARGET_FOLDER_SIZE];
+  return app::JoinPath(joined, sizeof joined, folder, subfolder) == 1;
 }
 
 // Asks `source` for the program-files folder into `out` and keeps the answer
@@ -68,19 +61,8 @@ void BuildFallback(const char* subfolder, char (&out)[app::TARGET_FOLDER_SIZE]) 
   } else {
     std::strcpy(work, "C:");
   }
-  const size_t rootLength = std::strlen(work);
-  const size_t joined = rootLength + (EndsWithBackslash(work) ? 0 : 1) +
-                        std::strlen(PROGRAM_FILES_NAME);
-  if (joined >= app::TARGET_FOLDER_SIZE) {
-    std::strcpy(out, LAST_FALLBACK);
-  } else {
-    std::strcpy(out, work);
-    if (!EndsWithBackslash(out)) {
-      std::strcat(out, "\\");
-    }
-    std::strcat(out, PROGRAM_FILES_NAME);
-  }
-  if (!FitsTarget(out, subfolder)) {
+  if (app::JoinPath(out, app::TARGET_FOLDER_SIZE, work, PROGRAM_FILES_NAME) != 1 ||
+      !FitsTarget(out, subfolder)) {
     std::strcpy(out, LAST_FALLBACK);
   }
 }
@@ -158,10 +140,8 @@ int ResolveTargetFolder(app::AppState& state, const char* subfolder) {
   if (state.targetFolder[0] == '\0') {
     BuildFallback(subfolder, state.targetFolder);
   }
-  if (!EndsWithBackslash(state.targetFolder)) {
-    std::strcat(state.targetFolder, "\\");
-  }
-  std::strcat(state.targetFolder, subfolder);
+  // Fits: every candidate above was checked with the subfolder.
+  app::JoinPath(state.targetFolder, sizeof state.targetFolder, state.targetFolder, subfolder);
   return RESOLVE_OK;
 }
 

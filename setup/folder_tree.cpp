@@ -3,6 +3,7 @@
 
 #include <cstring>
 
+#include "app/bounded_text.h"
 #include "app/setup_log.h"
 #include "platform/files.h"
 
@@ -25,24 +26,6 @@ bool CopyParent(const char* folder, char (&parent)[CREATE_TREE_PATH_SIZE]) {
   return parent[0] != '\0' && std::strcmp(parent, folder) != 0;
 }
 
-// Joins `folder` and `name` with one backslash (none when the folder already
-// ends in one) into `out`. False when the result would not fit.
-bool JoinPath(const char* folder, const char* name, char (&out)[DELETE_TREE_PATH_SIZE]) {
-  const size_t folderLength = std::strlen(folder);
-  const bool separator = folderLength == 0 || folder[folderLength - 1] != '\\';
-  const size_t total = folderLength + (separator ? 1 : 0) + std::strlen(name);
-  if (total >= DELETE_TREE_PATH_SIZE) {
-    return false;
-  }
-  std::memcpy(out, folder, folderLength);
-  size_t at = folderLength;
-  if (separator) {
-    out[at++] = '\\';
-  }
-  std::strcpy(out + at, name);
-  return true;
-}
-
 // The first entry of a listing that the walk would delete next.
 enum class Next { Nothing, File, Folder, FileLink, FolderLink };
 
@@ -55,7 +38,7 @@ enum class Next { Nothing, File, Folder, FileLink, FolderLink };
 Next FindFirstDeletable(const char* folder, uint32_t linksPassed,
                         char (&path)[DELETE_TREE_PATH_SIZE]) {
   char pattern[DELETE_TREE_PATH_SIZE];
-  if (!JoinPath(folder, ALL_ENTRIES, pattern)) {
+  if (app::JoinPath(pattern, sizeof pattern, folder, ALL_ENTRIES) != 1) {
     return Next::Nothing;
   }
   platform::UniqueFolderListing listing;
@@ -71,7 +54,7 @@ Next FindFirstDeletable(const char* folder, uint32_t linksPassed,
     if (entry.isLink != 0 && links++ < linksPassed) {
       continue;
     }
-    if (!JoinPath(folder, entry.name, path)) {
+    if (app::JoinPath(path, sizeof path, folder, entry.name) != 1) {
       return Next::Nothing;
     }
     if (entry.isLink != 0) {

@@ -2,6 +2,8 @@
 // where its failure must stop the install.
 #include "setup/install.h"
 
+#include "app/bounded_text.h"
+#include "app/commands.h"
 #include "app/setup_log.h"
 #include "package/extract.h"
 #include "package/load_table.h"
@@ -14,7 +16,6 @@
 #include "setup/registry.h"
 #include "setup/setup_texts.h"
 #include "setup/shortcuts.h"
-#include "ui/commands.h"
 
 namespace setup {
 
@@ -40,9 +41,9 @@ void CreateMenuShortcuts(const app::AppState& state, const char* programsFolder)
   if (LogFolderHeld(menuFolder, 1, HoldFolderPair(menuFolder, 1, menu)) != FOLDER_PAIR_HELD) return;
 
   char target[TOOL_PATH_SIZE];
-  JoinPath(target, sizeof target, state.targetFolder, README_TARGET);
+  app::JoinPath(target, sizeof target, state.targetFolder, README_TARGET);
   app::LogShortcutCreated(menuFolder, README_SHORTCUT, CreateShortcut(target, menuFolder, README_SHORTCUT, nullptr));
-  JoinPath(target, sizeof target, state.targetFolder, APP_TARGET);
+  app::JoinPath(target, sizeof target, state.targetFolder, APP_TARGET);
   app::LogShortcutCreated(menuFolder, APP_SHORTCUT, CreateShortcut(target, menuFolder, APP_SHORTCUT, nullptr));
 }
 
@@ -51,14 +52,14 @@ void CreateMenuShortcuts(const app::AppState& state, const char* programsFolder)
 int32_t RunInstall(app::AppState& state) {
   app::LogRegistryDeleted(platform::REGISTRY_HKCU, USER_KEY, DeleteKeyTree(platform::REGISTRY_HKCU, USER_KEY));
 
-  CopyText(state.failureCaption, sizeof state.failureCaption, INSTALL_FAILURE_CAPTION);
-  CopyText(state.statusText, sizeof state.statusText, STATUS_EXTRACT_PACKAGE);
+  app::CopyText(state.failureCaption, sizeof state.failureCaption, INSTALL_FAILURE_CAPTION);
+  app::CopyText(state.statusText, sizeof state.statusText, STATUS_EXTRACT_PACKAGE);
   if (app::LogStep("package", package::LoadPackageTable(state)) != 0) {
     ReportFailure(state, INSTALL_PACKAGE_DAMAGED_TEXT, 1);
     return RESULT_PACKAGE_DAMAGED;
   }
 
-  CopyText(state.statusText, sizeof state.statusText, STATUS_COPY_FILES);
+  app::CopyText(state.statusText, sizeof state.statusText, STATUS_COPY_FILES);
   probe::ResolveTargetFolder(state, TARGET_SUBFOLDER);
   // KV and KV\Brevik stay held to the end of the run; a link at either is
   // no usable target folder.
@@ -73,7 +74,7 @@ int32_t RunInstall(app::AppState& state) {
     return RESULT_EXTRACTION_FAILED;
   }
 
-  CopyText(state.statusText, sizeof state.statusText, STATUS_INSTALL_DRIVER);
+  app::CopyText(state.statusText, sizeof state.statusText, STATUS_INSTALL_DRIVER);
   int32_t exitCode = TOOL_EXIT_UNKNOWN;
   int32_t toolResult = RunSetupTool(state, TOOL_INSTALL_COMMAND, exitCode);
   if (toolResult != RESULT_OK) return toolResult;
@@ -82,7 +83,7 @@ int32_t RunInstall(app::AppState& state) {
     return RESULT_RESTART_FIRST;
   }
 
-  CopyText(state.statusText, sizeof state.statusText, STATUS_FINALIZE);
+  app::CopyText(state.statusText, sizeof state.statusText, STATUS_FINALIZE);
   // ReadUserString refuses a value that does not fit the folder area.
   char userPrograms[MENU_FOLDER_SIZE];
   if (ReadUserString(SHELL_FOLDERS_KEY, PROGRAMS_VALUE, userPrograms, sizeof userPrograms) == 1) {
@@ -92,10 +93,10 @@ int32_t RunInstall(app::AppState& state) {
   if (commonPrograms[0] != '\0') CreateMenuShortcuts(state, commonPrograms);
 
   char programName[app::MODULE_PATH_SIZE];
-  CopyText(programName, sizeof programName, state.modulePath);
+  app::CopyText(programName, sizeof programName, state.modulePath);
   KeepLastComponent(programName);
   char uninstaller[UNINSTALLER_PATH_SIZE];
-  JoinPath(uninstaller, sizeof uninstaller, state.targetFolder, programName);
+  app::JoinPath(uninstaller, sizeof uninstaller, state.targetFolder, programName);
   // A copy that fails (the program already runs from there, say) is ignored;
   // the attributes are reset only on a fresh copy, to clear a read-only flag
   // carried over from the source.
@@ -104,19 +105,19 @@ int32_t RunInstall(app::AppState& state) {
   }
 
   char keyPath[KEY_PATH_SIZE];
-  JoinPath(keyPath, sizeof keyPath, UNINSTALL_ROOT_KEY, UNINSTALL_ENTRY_KEY);
+  app::JoinPath(keyPath, sizeof keyPath, UNINSTALL_ROOT_KEY, UNINSTALL_ENTRY_KEY);
   // The command is quoted: the program-files path holds spaces, and an
   // unquoted command with spaces is run by whichever prefix of it names an
   // existing program.
   char quoted[QUOTED_UNINSTALLER_SIZE] = "\"";
-  AppendText(quoted, sizeof quoted, uninstaller);
-  AppendText(quoted, sizeof quoted, "\"");
+  app::AppendText(quoted, sizeof quoted, uninstaller);
+  app::AppendText(quoted, sizeof quoted, "\"");
   app::LogRegistryWritten(keyPath, DISPLAY_NAME_VALUE, WriteMachineString(keyPath, DISPLAY_NAME_VALUE, DISPLAY_NAME));
   app::LogRegistryWritten(keyPath, PUBLISHER_VALUE, WriteMachineString(keyPath, PUBLISHER_VALUE, PUBLISHER));
   app::LogRegistryWritten(keyPath, UNINSTALL_STRING_VALUE, WriteMachineString(keyPath, UNINSTALL_STRING_VALUE, quoted));
 
-  CopyText(state.statusText, sizeof state.statusText, STATUS_COMPLETED);
-  platform::PostCommand(state.mainWindow, ui::CMD_NOTIFY, ui::NOTIFY_SUCCESS);
+  app::CopyText(state.statusText, sizeof state.statusText, STATUS_COMPLETED);
+  platform::PostCommand(state.mainWindow, app::CMD_NOTIFY, app::NOTIFY_SUCCESS);
   return RESULT_OK;
 }
 

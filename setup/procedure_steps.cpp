@@ -4,6 +4,8 @@
 #include <cstring>
 #include <string_view>
 
+#include "app/bounded_text.h"
+#include "app/commands.h"
 #include "app/product.h"
 #include "app/setup_log.h"
 #include "package/package_format.h"
@@ -11,7 +13,6 @@
 #include "platform/messages.h"
 #include "platform/process.h"
 #include "setup/setup_texts.h"
-#include "ui/commands.h"
 
 namespace setup {
 
@@ -38,57 +39,26 @@ namespace {
 
 const char kFullStop[] = ".";
 
-bool EndsWithBackslash(const char* text) {
-  size_t length = std::strlen(text);
-  return length > 0 && text[length - 1] == '\\';
-}
-
 }  // namespace
 
-int CopyText(char* buffer, size_t size, const char* text) {
-  size_t length = std::strlen(text);
-  if (length >= size) return 0;
-  std::memcpy(buffer, text, length + 1);
-  return 1;
-}
-
-int AppendText(char* buffer, size_t size, const char* text) {
-  size_t used = std::strlen(buffer);
-  size_t length = std::strlen(text);
-  if (used >= size || length >= size - used) return 0;
-  std::memcpy(buffer + used, text, length + 1);
-  return 1;
-}
-
-int JoinPath(char* buffer, size_t size, const char* folder, const char* name) {
-  size_t folderLength = std::strlen(folder);
-  size_t separator = EndsWithBackslash(folder) ? 0 : 1;
-  size_t nameLength = std::strlen(name);
-  if (folderLength + separator + nameLength >= size) return 0;
-  std::memcpy(buffer, folder, folderLength);
-  if (separator) buffer[folderLength] = '\\';
-  std::memcpy(buffer + folderLength + separator, name, nameLength + 1);
-  return 1;
-}
-
 int BuildMenuFolder(const char* programsFolder, char* buffer) {
-  return JoinPath(buffer, MENU_FOLDER_SIZE, programsFolder, MENU_SUBFOLDER);
+  return app::JoinPath(buffer, MENU_FOLDER_SIZE, programsFolder, MENU_SUBFOLDER);
 }
 
 void ReportFailure(app::AppState& state, const char* text, int withHost) {
   // The sizes are asserted above, so none of these can refuse.
-  CopyText(state.failureText, sizeof state.failureText, text);
+  app::CopyText(state.failureText, sizeof state.failureText, text);
   if (withHost) {
-    AppendText(state.failureText, sizeof state.failureText, app::PRODUCT_WEB_HOST);
-    AppendText(state.failureText, sizeof state.failureText, kFullStop);
+    app::AppendText(state.failureText, sizeof state.failureText, app::PRODUCT_WEB_HOST);
+    app::AppendText(state.failureText, sizeof state.failureText, kFullStop);
   }
-  platform::PostCommand(state.mainWindow, ui::CMD_NOTIFY, ui::NOTIFY_FAILURE);
+  platform::PostCommand(state.mainWindow, app::CMD_NOTIFY, app::NOTIFY_FAILURE);
 }
 
 int32_t RunSetupTool(const app::AppState& state, const char* commandLine, int32_t& exitCode) {
   exitCode = TOOL_EXIT_UNKNOWN;
   char toolPath[TOOL_PATH_SIZE];
-  JoinPath(toolPath, sizeof toolPath, state.targetFolder,
+  app::JoinPath(toolPath, sizeof toolPath, state.targetFolder,
            state.is64BitHost != 0 ? SETUP_TOOL_64 : SETUP_TOOL_32);
 
   platform::UniqueProcess process;

@@ -1,25 +1,11 @@
 // Steps and text work shared by the install and the uninstall procedure.
 #pragma once
 
-#include <cstddef>
 #include <cstdint>
 
 #include "app/app_state.h"
 
 namespace setup {
-
-// Copies `text` into `buffer` (`size` bytes). Returns 1, or 0 with `buffer`
-// unchanged when the text and its zero do not fit.
-int CopyText(char* buffer, size_t size, const char* text);
-
-// Appends `text` to the text in `buffer`. Returns 1, or 0 with `buffer`
-// unchanged when the result and its zero do not fit.
-int AppendText(char* buffer, size_t size, const char* text);
-
-// Writes `folder`, a backslash unless `folder` already ends with one, and
-// `name` into `buffer`. Returns 1, or 0 with `buffer` unchanged when the
-// path and its zero do not fit. `buffer` must not overlap the inputs.
-int JoinPath(char* buffer, size_t size, const char* folder, const char* name);
 
 // Builds a Programs-menu folder: `programsFolder` joined with
 // "Kelvane\Brevik", into `buffer` (MENU_FOLDER_SIZE bytes). Returns 0 for a

@@ -1,8 +1,7 @@
 // Programs-menu shortcuts through the platform's shell link seam.
 #include "setup/shortcuts.h"
 
-#include <cstring>
-
+#include "app/bounded_text.h"
 #include "platform/files.h"
 #include "setup/folder_tree.h"
 
@@ -17,24 +16,11 @@ int BuildShortcutPath(const char* folder, const char* name, char* out) {
   if (folder == nullptr || name == nullptr) {
     return 0;
   }
-  size_t folderLength = std::strlen(folder);
-  size_t nameLength = std::strlen(name);
-  bool needsSeparator = folderLength == 0 || folder[folderLength - 1] != '\\';
-  size_t total = folderLength + (needsSeparator ? 1 : 0) + nameLength +
-                 (sizeof SHORTCUT_EXTENSION - 1);
-  if (total + 1 > SHORTCUT_PATH_AREA) {
+  // The joined path must leave room for the extension.
+  if (app::JoinPath(out, SHORTCUT_PATH_AREA - (sizeof SHORTCUT_EXTENSION - 1), folder, name) != 1) {
     return 0;
   }
-  char* end = out;
-  std::memcpy(end, folder, folderLength);
-  end += folderLength;
-  if (needsSeparator) {
-    *end++ = '\\';
-  }
-  std::memcpy(end, name, nameLength);
-  end += nameLength;
-  std::memcpy(end, SHORTCUT_EXTENSION, sizeof SHORTCUT_EXTENSION);
-  return 1;
+  return app::AppendText(out, SHORTCUT_PATH_AREA, SHORTCUT_EXTENSION);
 }
 
 platform::ComResult CreateShortcut(const char* targetPath, const char* folder, const char* name,
@@ -46,12 +32,10 @@ platform::ComResult CreateShortcut(const char* targetPath, const char* folder, c
   if (BuildShortcutPath(folder, name, linkPath) != 1) {
     return platform::COM_E_FILENAME_TOO_LONG;
   }
-  size_t targetLength = std::strlen(targetPath);
-  if (targetLength + 1 > SHORTCUT_PATH_AREA) {
+  char workingFolder[SHORTCUT_PATH_AREA];
+  if (app::CopyText(workingFolder, sizeof workingFolder, targetPath) != 1) {
     return platform::COM_E_FILENAME_TOO_LONG;
   }
-  char workingFolder[SHORTCUT_PATH_AREA];
-  std::memcpy(workingFolder, targetPath, targetLength + 1);
   StripLastComponent(workingFolder);
 
   platform::ShellLink link;

@@ -4,9 +4,9 @@
 
 #include <cstring>
 
+#include "app/bounded_text.h"
 #include "package/package_format.h"
 #include "platform/files.h"
-#include "setup/procedure_steps.h"
 
 namespace setup {
 
@@ -26,14 +26,14 @@ void CollectProductNames(const app::AppState& state, ProductNames& product) {
   for (uint32_t index = 0; index < package::PACKAGE_ENTRY_COUNT; ++index) {
     const package::PackageEntry entry = package::ReadEntry(state.packageTable, index);
     if (package::EntryNameIsSafe(entry) != 0) {
-      CopyText(product.names[product.count++], app::MODULE_PATH_SIZE, entry.name);
+      app::CopyText(product.names[product.count++], app::MODULE_PATH_SIZE, entry.name);
     }
   }
   char programName[app::MODULE_PATH_SIZE];
-  if (CopyText(programName, sizeof programName, state.modulePath) == 1) {
+  if (app::CopyText(programName, sizeof programName, state.modulePath) == 1) {
     KeepLastComponent(programName);
     if (programName[0] != '\0') {
-      CopyText(product.names[product.count++], app::MODULE_PATH_SIZE, programName);
+      app::CopyText(product.names[product.count++], app::MODULE_PATH_SIZE, programName);
     }
   }
 }
@@ -43,7 +43,7 @@ void CollectProductNames(const app::AppState& state, ProductNames& product) {
 bool FindProductFiles(const char* folder, const ProductNames& product,
                       bool (&present)[PRODUCT_FILE_COUNT]) {
   char pattern[PRODUCT_PATH_SIZE];
-  if (JoinPath(pattern, sizeof pattern, folder, "*.*") == 0) return false;
+  if (app::JoinPath(pattern, sizeof pattern, folder, "*.*") == 0) return false;
   platform::UniqueFolderListing listing;
   platform::FolderEntry entry;
   if (platform::OpenFolderListing(pattern, listing, entry) == 0) return false;
@@ -81,7 +81,7 @@ bool RenameAndSchedule(const char* path) {
 // True when `parent` lists nothing but the sub-folder `name` (a real folder).
 bool HoldsOnly(const char* parent, const char* name) {
   char pattern[PRODUCT_PATH_SIZE];
-  if (JoinPath(pattern, sizeof pattern, parent, "*.*") == 0) return false;
+  if (app::JoinPath(pattern, sizeof pattern, parent, "*.*") == 0) return false;
   platform::UniqueFolderListing listing;
   platform::FolderEntry entry;
   if (platform::OpenFolderListing(pattern, listing, entry) == 0) return false;
@@ -116,14 +116,14 @@ void RemoveTargetFolder(const app::AppState& state, const char* targetFolder, Fo
   uint32_t scheduled = 0;
   for (uint32_t index = 0; index < product.count; ++index) {
     char path[PRODUCT_PATH_SIZE];
-    if (present[index] && JoinPath(path, sizeof path, targetFolder, product.names[index]) == 1 &&
+    if (present[index] && app::JoinPath(path, sizeof path, targetFolder, product.names[index]) == 1 &&
         RenameAndSchedule(path)) {
       ++scheduled;
     }
   }
   if (scheduled > 0 && platform::DeleteAtRestart(targetFolder) == 1) {
     char folderName[app::TARGET_FOLDER_SIZE];
-    CopyText(folderName, sizeof folderName, targetFolder);
+    app::CopyText(folderName, sizeof folderName, targetFolder);
     KeepLastComponent(folderName);
     if (HoldsOnly(pair.parentPath, folderName)) platform::DeleteAtRestart(pair.parentPath);
   }

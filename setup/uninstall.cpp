@@ -2,6 +2,7 @@
 // in place; the removals that follow are never checked.
 #include "setup/uninstall.h"
 
+#include "app/bounded_text.h"
 #include "app/options.h"
 #include "app/setup_log.h"
 #include "package/extract.h"
@@ -38,7 +39,7 @@ void RemoveMenuShortcuts(const char* programsFolder) {
 }  // namespace
 
 int32_t RunUninstall(app::AppState& state) {
-  CopyText(state.failureCaption, sizeof state.failureCaption, UNINSTALL_FAILURE_CAPTION);
+  app::CopyText(state.failureCaption, sizeof state.failureCaption, UNINSTALL_FAILURE_CAPTION);
   if (app::LogStep("package", package::LoadPackageTable(state)) != 0) {
     ReportFailure(state, UNINSTALL_PACKAGE_DAMAGED_TEXT, 1);
     return RESULT_PACKAGE_DAMAGED;
@@ -65,7 +66,7 @@ int32_t RunUninstall(app::AppState& state) {
   if (commonPrograms[0] != '\0') RemoveMenuShortcuts(commonPrograms);
 
   char keyPath[KEY_PATH_SIZE];
-  JoinPath(keyPath, sizeof keyPath, UNINSTALL_ROOT_KEY, UNINSTALL_ENTRY_KEY);
+  app::JoinPath(keyPath, sizeof keyPath, UNINSTALL_ROOT_KEY, UNINSTALL_ENTRY_KEY);
   app::LogRegistryDeleted(platform::REGISTRY_HKLM, keyPath, DeleteKeyTree(platform::REGISTRY_HKLM, keyPath));
 
   probe::ResolveTargetFolder(state, TARGET_SUBFOLDER);

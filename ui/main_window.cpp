@@ -4,13 +4,13 @@
 #include <cstring>
 
 #include "app/app_state_instance.h"
+#include "app/bounded_text.h"
+#include "app/commands.h"
 #include "app/options.h"
 #include "app/product.h"
 #include "app/worker.h"
 #include "platform/messages.h"
-#include "setup/procedure_steps.h"
 #include "setup/uninstall.h"
-#include "ui/commands.h"
 #include "ui/frame_metrics.h"
 #include "ui/painting.h"
 #include "ui/window_messages.h"
@@ -67,7 +67,7 @@ void OnCreate(platform::WindowHandle window) {
     state.timerId = platform::StartWindowTimer(window, BLINK_TIMER_ID, BLINK_PERIOD_MS);
   }
   if (app::installMode == 1 || app::uninstallMode == 1) {
-    platform::PostCommand(window, CMD_START, START_CODE);
+    platform::PostCommand(window, app::CMD_START, app::START_CODE);
   }
 }
 
@@ -94,9 +94,9 @@ void OnClose() {
 
 void OnNotify(intptr_t code) {
   app::AppState& state = app::appState;
-  if (code == NOTIFY_FAILURE) {
+  if (code == app::NOTIFY_FAILURE) {
     ShowWindowBox(BoundedText(state.failureText), BoundedText(state.failureCaption), FAILURE_STYLE);
-  } else if (code == NOTIFY_SUCCESS) {
+  } else if (code == app::NOTIFY_SUCCESS) {
     ShowWindowBox(SUCCESS_TEXT, SUCCESS_CAPTION, SUCCESS_STYLE);
   } else {
     return;
@@ -127,9 +127,9 @@ void OnStart() {
 
 void OnCommand(uintptr_t first, intptr_t second) {
   const uint16_t command = CommandIdentifier(first);
-  if (app::hiddenMode == 0 && command == CMD_NOTIFY) {
+  if (app::hiddenMode == 0 && command == app::CMD_NOTIFY) {
     OnNotify(second);
-  } else if (command == CMD_START && second == START_CODE) {
+  } else if (command == app::CMD_START && second == app::START_CODE) {
     OnStart();
   }
 }
@@ -212,9 +212,9 @@ intptr_t AnswerDuringWait(platform::WindowHandle window, uint32_t message, uintp
 
 int FormatWebPageAddress(char* buffer, uint32_t capacity) {
   if (capacity == 0) return 0;
-  if (setup::CopyText(buffer, capacity, "https://") != 1 ||
-      setup::AppendText(buffer, capacity, app::PRODUCT_WEB_HOST) != 1 ||
-      setup::AppendText(buffer, capacity, "/") != 1) {
+  if (app::CopyText(buffer, capacity, "https://") != 1 ||
+      app::AppendText(buffer, capacity, app::PRODUCT_WEB_HOST) != 1 ||
+      app::AppendText(buffer, capacity, "/") != 1) {
     buffer[0] = '\0';
     return 0;
   }

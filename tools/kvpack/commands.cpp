@@ -5,8 +5,9 @@
 #include <cstdio>
 #include <filesystem>
 
-#include "package/package_format.h"
+#include "package/extract_result.h"
 #include "package/package_build.h"
+#include "package/package_format.h"
 #include "package/package_walk.h"
 #include "tools/kvpack/exit_codes.h"
 #include "tools/kvpack/file_io.h"
@@ -82,12 +83,6 @@ std::string FailureReasons(const package::EntryOutcome& outcome) {
     add("unsafe name");
   }
   return reasons;
-}
-
-// The result an extraction of the package would give for `failures` failed
-// entries.
-int ExtractionResult(uint32_t failures) {
-  return failures == 0 ? 0 : -(100 + static_cast<int>(failures));
 }
 
 struct LoadedPackage {
@@ -346,7 +341,7 @@ int VerifyPackageBytes(package::ByteView file, const fs::path& path, std::ostrea
   });
   out << (package::PACKAGE_ENTRY_COUNT - failures) << " of " << package::PACKAGE_ENTRY_COUNT
       << " entries verify\n";
-  out << "extraction result: " << ExtractionResult(failures) << '\n';
+  out << "extraction result: " << package::ExtractionResult(failures) << '\n';
   return failures == 0 ? EXIT_OK : EXIT_VERIFY_FAILED;
 }
 
@@ -388,7 +383,7 @@ int RunExtract(const Invocation& invocation, std::ostream& out, std::ostream& er
   });
   out << "extracted " << written << " of " << package::PACKAGE_ENTRY_COUNT << " entries into "
       << folder.string() << '\n';
-  out << "extraction result: " << ExtractionResult(failures) << '\n';
+  out << "extraction result: " << package::ExtractionResult(failures) << '\n';
   if (writeFailed) {
     return EXIT_OUTPUT;
   }

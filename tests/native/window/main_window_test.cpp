@@ -6,7 +6,7 @@
 #include <vector>
 
 #include "app/product.h"
-#include "ui/commands.h"
+#include "app/commands.h"
 #include "ui/frame_metrics.h"
 #include "ui/window_messages.h"
 #include "window_fixture.h"
@@ -100,8 +100,8 @@ TEST_F(MainWindowTest, ModeOptionsPostTheStartCommandAtCreation) {
     if (c.posted) {
       EXPECT_EQ(queued[0].window, window);
       EXPECT_EQ(queued[0].message, ui::WM_COMMAND);
-      EXPECT_EQ(queued[0].first, ui::CMD_START);
-      EXPECT_EQ(queued[0].second, ui::START_CODE);
+      EXPECT_EQ(queued[0].first, app::CMD_START);
+      EXPECT_EQ(queued[0].second, app::START_CODE);
     }
   }
 }
@@ -335,9 +335,9 @@ TEST_F(MainWindowTest, NotificationsShowTheirBoxThenAskToClose) {
   Create();
   std::strcpy(state.failureCaption, "Caption of the procedure");
   std::strcpy(state.failureText, "What went wrong");
-  Send(ui::WM_COMMAND, ui::CMD_NOTIFY, ui::NOTIFY_FAILURE);
-  Send(ui::WM_COMMAND, 0x30000u | ui::CMD_NOTIFY, ui::NOTIFY_SUCCESS);  // only the low word counts
-  Send(ui::WM_COMMAND, ui::CMD_NOTIFY, 129);
+  Send(ui::WM_COMMAND, app::CMD_NOTIFY, app::NOTIFY_FAILURE);
+  Send(ui::WM_COMMAND, 0x30000u | app::CMD_NOTIFY, app::NOTIFY_SUCCESS);  // only the low word counts
+  Send(ui::WM_COMMAND, app::CMD_NOTIFY, 129);
   const std::string close = "PostWindowMessage " + W() + " 16 0 0";
   EXPECT_EQ(fake::SeamLog(),
             (std::vector<std::string>{
@@ -351,8 +351,8 @@ TEST_F(MainWindowTest, NotificationsShowTheirBoxThenAskToClose) {
 TEST_F(MainWindowTest, HiddenNotificationsShowNothingAndPostNothing) {
   app::hiddenMode = 1;
   Create();
-  Send(ui::WM_COMMAND, ui::CMD_NOTIFY, ui::NOTIFY_FAILURE);
-  Send(ui::WM_COMMAND, ui::CMD_NOTIFY, ui::NOTIFY_SUCCESS);
+  Send(ui::WM_COMMAND, app::CMD_NOTIFY, app::NOTIFY_FAILURE);
+  Send(ui::WM_COMMAND, app::CMD_NOTIFY, app::NOTIFY_SUCCESS);
   EXPECT_TRUE(fake::SeamLog().empty());
 }
 
@@ -380,7 +380,7 @@ TEST_F(MainWindowTest, StartCommandChoosesTheProcedureAndEndsWithItsResult) {
     Create();
     state.installed = c.installed;
     fake::FailThreadCreation(c.failThread);
-    EXPECT_EQ(Send(ui::WM_COMMAND, ui::CMD_START, ui::START_CODE), 0);
+    EXPECT_EQ(Send(ui::WM_COMMAND, app::CMD_START, app::START_CODE), 0);
     EXPECT_EQ(LinesOf("EndMessageLoop"), std::vector<std::string>{"EndMessageLoop " + std::to_string(c.result)})
         << c.name;
     EXPECT_STREQ(state.failureCaption, c.caption) << c.name;
@@ -397,8 +397,8 @@ TEST_F(MainWindowTest, StartCommandNeedsItsCode) {
   app::hiddenMode = 1;
   app::installMode = 1;
   Create();
-  Send(ui::WM_COMMAND, ui::CMD_START, 102);
-  Send(ui::WM_COMMAND, 166, ui::START_CODE);
+  Send(ui::WM_COMMAND, app::CMD_START, 102);
+  Send(ui::WM_COMMAND, 166, app::START_CODE);
   EXPECT_TRUE(fake::SeamLog().empty());
 }
 
@@ -409,7 +409,7 @@ TEST_F(MainWindowTest, MessagesSentWhileTheStartCommandWaitsRunNoHandler) {
   const platform::DrawContext dc = fake::MakeDrawContext();
   constexpr uint32_t kSettingChange = 0x001A;
   fake::SendDuringNextWait({
-      {window, ui::WM_COMMAND, ui::CMD_START, ui::START_CODE},
+      {window, ui::WM_COMMAND, app::CMD_START, app::START_CODE},
       {window, ui::WM_CLOSE, 0, 0},
       {window, ui::WM_DESTROY, 0, 0},
       {window, ui::WM_TIMER, 12347, 0},
@@ -427,7 +427,7 @@ TEST_F(MainWindowTest, MessagesSentWhileTheStartCommandWaitsRunNoHandler) {
     if (waiting && line.rfind("WaitForThread", 0) != 0) duringWait.push_back(line);
   });
 
-  Send(ui::WM_COMMAND, ui::CMD_START, ui::START_CODE);
+  Send(ui::WM_COMMAND, app::CMD_START, app::START_CODE);
 
   // Each sender got its answer; only the last message was handled at all,
   // and by the system: the session's end is refused, the picture not drawn.
@@ -446,7 +446,7 @@ TEST_F(MainWindowTest, MessagesSentWhileTheStartCommandWaitsRunNoHandler) {
 TEST_F(MainWindowTest, VisibleStartCommandEndsThroughTheEndHandlerWithTheResult) {
   app::installMode = 1;
   Create();
-  Send(ui::WM_COMMAND, ui::CMD_START, ui::START_CODE);
+  Send(ui::WM_COMMAND, app::CMD_START, app::START_CODE);
   EXPECT_TRUE(LinesOf("EndMessageLoop").empty());
   EXPECT_EQ(LinesOf("PostWindowMessage").back(), "PostWindowMessage " + W() + " 2 0 0");
   Send(ui::WM_DESTROY);

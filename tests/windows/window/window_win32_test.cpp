@@ -15,7 +15,7 @@
 #include "app/options.h"
 #include "platform/threads.h"
 #include "platform/window.h"
-#include "ui/commands.h"
+#include "app/commands.h"
 #include "ui/frame_metrics.h"
 #include "ui/main_window.h"
 
@@ -151,8 +151,8 @@ struct SentDuringWait {
 uint32_t SendToTheWaitingWindow(void* argument) {
   SentDuringWait& sent = *static_cast<SentDuringWait*>(argument);
   const UINT messages[3] = {WM_COMMAND, WM_QUERYENDSESSION, WM_SETTINGCHANGE};
-  const WPARAM firsts[3] = {ui::CMD_START, 0, 0};
-  const LPARAM seconds[3] = {ui::START_CODE, 0, 0};
+  const WPARAM firsts[3] = {app::CMD_START, 0, 0};
+  const LPARAM seconds[3] = {app::START_CODE, 0, 0};
   for (int i = 0; i < 3; ++i) {
     sent.answered[i] = ::SendMessageTimeoutA(sent.window, messages[i], firsts[i], seconds[i], SMTO_NORMAL, 10000,
                                              &sent.answers[i]) != 0;

@@ -1,0 +1,23 @@
+// What an extraction of the package answers, for the program and for the
+// tools that predict it.
+#pragma once
+
+#include <cstdint>
+
+namespace package {
+
+// Results of ExtractPackage.
+inline constexpr int EXTRACT_OK = 0;
+inline constexpr int EXTRACT_PACKAGE_MISSING = -1;  // not found or not readable; nothing attempted
+// n failed entries (1 to 21) give ExtractFailureResult(n) = -(100 + n).
+inline constexpr int EXTRACT_FAILED_BASE = 100;
+constexpr int ExtractFailureResult(uint32_t failedEntries) {
+  return -(EXTRACT_FAILED_BASE + static_cast<int>(failedEntries));
+}
+
+// The result of an extraction in which `failedEntries` entries failed.
+constexpr int ExtractionResult(uint32_t failedEntries) {
+  return failedEntries == 0 ? EXTRACT_OK : ExtractFailureResult(failedEntries);
+}
+
+}  // namespace package
