@@ -5,8 +5,8 @@
 #include <new>
 
 #include "package/bytes.h"
-#include "package/md5.h"
 #include "package/scramble.h"
+#include "platform/digest.h"
 
 namespace package {
 namespace {
@@ -70,13 +70,13 @@ uint32_t WalkPackage(ByteView package, const PackageTable& table, EntryVisitor v
 
     const uint8_t* stored = package.data + entry.offset;
     uint8_t storedDigest[DIGEST_SIZE];
-    Md5Digest(stored, entry.size, storedDigest);
+    platform::Md5Digest(stored, entry.size, storedDigest);
 
     uint8_t* plain = ReservePlain(buffer, entry.size);
     if (plain != nullptr) {
       ScrambleBytes(plain, stored, entry.size, chain.running, chain.key);
       uint8_t plainDigest[DIGEST_SIZE];
-      if (Md5Digest(plain, entry.size, plainDigest) == 1 &&
+      if (platform::Md5Digest(plain, entry.size, plainDigest) == 1 &&
           BytesEqual(plainDigest, entry.digest, DIGEST_SIZE) == 1) {
         outcome.verified = 1;
       }
