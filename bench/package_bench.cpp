@@ -11,10 +11,10 @@
 #include "app/app_state.h"
 #include "bench/shipped_size_files.h"
 #include "package/extract.h"
-#include "package/md5.h"
 #include "package/package_build.h"
 #include "package/package_walk.h"
 #include "package/scramble.h"
+#include "platform/digest.h"
 #include "platform/fake/fake_platform.h"
 
 namespace {
@@ -64,10 +64,10 @@ BENCHMARK(BM_WalkPackage)->Unit(benchmark::kMillisecond);
 
 void BM_Md5(benchmark::State& state) {
   const Fixture& fixture = SharedFixture();
-  uint8_t digest[package::MD5_DIGEST_SIZE];
+  uint8_t digest[platform::MD5_DIGEST_SIZE];
   for (auto _ : state) {
     for (const package::PackFile& file : fixture.files) {
-      package::Md5Digest(file.content.data(), static_cast<uint32_t>(file.content.size()), digest);
+      platform::Md5Digest(file.content.data(), static_cast<uint32_t>(file.content.size()), digest);
       benchmark::DoNotOptimize(digest);
     }
   }

@@ -5,8 +5,8 @@
 #include <new>
 
 #include "package/bytes.h"
-#include "package/md5.h"
 #include "package/scramble.h"
+#include "platform/digest.h"
 
 namespace package {
 namespace {
@@ -63,13 +63,13 @@ int BuildPackage(const std::vector<PackFile>& files, uint32_t reserved, std::vec
     entry.offset = offset;
     entry.size = size;
     entry.reserved = reserved;
-    if (Md5Digest(file.content.data(), size, entry.digest) != 1) {
+    if (platform::Md5Digest(file.content.data(), size, entry.digest) != 1) {
       return BUILD_DIGEST_FAILED;
     }
     uint8_t* stored = package.data() + offset;
     ScrambleBytes(stored, file.content.data(), size, chain.running, chain.key);
     uint8_t storedDigest[DIGEST_SIZE];
-    if (Md5Digest(stored, size, storedDigest) != 1) {
+    if (platform::Md5Digest(stored, size, storedDigest) != 1) {
       return BUILD_DIGEST_FAILED;
     }
     AdvanceChain(chain, storedDigest);

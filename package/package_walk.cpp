@@ -5,10 +5,14 @@
 #include <new>
 
 #include "package/bytes.h"
-#include "package/md5.h"
 #include "package/scramble.h"
+#include "platform/digest.h"
 
 namespace package {
+
+// The table stores the platform's MD5 digests.
+static_assert(DIGEST_SIZE == platform::MD5_DIGEST_SIZE);
+
 namespace {
 
 // The one writable block that receives each entry's plain content. It is
@@ -70,13 +74,13 @@ uint32_t WalkPackage(ByteView package, const PackageTable& table, EntryVisitor v
 
     const uint8_t* stored = package.data + entry.offset;
     uint8_t storedDigest[DIGEST_SIZE];
-    Md5Digest(stored, entry.size, storedDigest);
+    platform::Md5Digest(stored, entry.size, storedDigest);
 
     uint8_t* plain = ReservePlain(buffer, entry.size);
     if (plain != nullptr) {
       ScrambleBytes(plain, stored, entry.size, chain.running, chain.key);
       uint8_t plainDigest[DIGEST_SIZE];
-      if (Md5Digest(plain, entry.size, plainDigest) == 1 &&
+      if (platform::Md5Digest(plain, entry.size, plainDigest) == 1 &&
           BytesEqual(plainDigest, entry.digest, DIGEST_SIZE) == 1) {
         outcome.verified = 1;
       }

@@ -1,7 +1,7 @@
 // The platform seam: every operation the program's logic needs from the
 // operating system. It is a link-time seam: the Windows build links the
 // implementation in platform/win32, the host build the in-memory fake in
-// platform/fake.
+// platform/fake (all but the digest, platform/digest.h, which is real in both).
 #pragma once
 
 #include "platform/files.h"

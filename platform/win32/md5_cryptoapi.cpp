@@ -2,10 +2,11 @@
 #include <windows.h>
 #include <wincrypt.h>
 
-#include "package/bytes.h"
-#include "package/md5.h"
+#include <cstring>
 
-namespace package {
+#include "platform/digest.h"
+
+namespace platform {
 namespace {
 
 // Owns a cryptographic provider context.
@@ -102,10 +103,10 @@ int ComputeDigest(const void* data, uint32_t length, uint8_t out[MD5_DIGEST_SIZE
 
 int Md5Digest(const void* data, uint32_t length, uint8_t out[MD5_DIGEST_SIZE]) {
   if (ComputeDigest(data, length, out) != 1) {
-    ZeroBytes(out, MD5_DIGEST_SIZE);
+    std::memset(out, 0, MD5_DIGEST_SIZE);
     return 0;
   }
   return 1;
 }
 
-}  // namespace package
+}  // namespace platform

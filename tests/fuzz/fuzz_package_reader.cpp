@@ -14,11 +14,11 @@
 
 #include "app/app_state.h"
 #include "package/load_table.h"
-#include "package/md5.h"
 #include "package/package_format.h"
 #include "package/package_build.h"
 #include "package/package_build.h"
 #include "package/package_walk.h"
+#include "platform/digest.h"
 #include "platform/fake/fake_platform.h"
 #include "tests/fuzz/fuzz_check.h"
 
@@ -73,7 +73,7 @@ void CheckWalk(const std::vector<uint8_t>& bytes, const package::PackageTable& t
         if (outcome.verified == 1) {
           Require(outcome.plain != nullptr, "a verified entry has its plain content");
           uint8_t digest[package::DIGEST_SIZE];
-          Require(package::Md5Digest(outcome.plain, entry.size, digest) == 1 &&
+          Require(platform::Md5Digest(outcome.plain, entry.size, digest) == 1 &&
                       std::memcmp(digest, entry.digest, package::DIGEST_SIZE) == 0,
                   "a verified entry's plain content has the stored digest");
         } else {

@@ -7,10 +7,10 @@
 #include <set>
 #include <vector>
 
-#include "package/md5.h"
 #include "package/package_build.h"
 #include "package/package_walk.h"
 #include "package/scramble.h"
+#include "platform/digest.h"
 #include "tests/native/package/test_support.h"
 
 namespace {
@@ -103,7 +103,7 @@ TEST_F(PackageWalkTest, BuildLaysOutEntriesBackToBackAfterTheTable) {
     EXPECT_EQ(entry.size, kSizes[i]);
     EXPECT_EQ(entry.reserved, package::DEFAULT_RESERVED);
     uint8_t digest[16];
-    package::Md5Digest(files[i].content.data(), kSizes[i], digest);
+    platform::Md5Digest(files[i].content.data(), kSizes[i], digest);
     EXPECT_EQ(std::memcmp(entry.digest, digest, 16), 0);
     expectedOffset += kSizes[i];
   }
@@ -118,7 +118,7 @@ TEST_F(PackageWalkTest, BuildScramblesAlongTheChain) {
   ASSERT_TRUE(std::equal(first.begin(), first.end(), bytes.begin() + 3276));
 
   uint8_t storedDigest[16];
-  package::Md5Digest(first.data(), static_cast<uint32_t>(first.size()), storedDigest);
+  platform::Md5Digest(first.data(), static_cast<uint32_t>(first.size()), storedDigest);
   const uint64_t square = (uint64_t{0x3C91E2A7} * 0x3C91E2A7) & 0xFFFFFFFFu;
   const uint32_t running = static_cast<uint32_t>(((square << 8) & 0xFFFFFFFFu) | storedDigest[0]);
   const std::vector<uint8_t> second = ReferenceStream(files[1].content, running, storedDigest);
@@ -206,7 +206,7 @@ TEST(PackageWalk, OutOfBoundsEntryDoesNotMoveTheChain) {
     package::PackageEntry entry{};
     std::memcpy(entry.name, files[i].name.data(), files[i].name.size());
     entry.size = static_cast<uint32_t>(files[i].content.size());
-    package::Md5Digest(files[i].content.data(), entry.size, entry.digest);
+    platform::Md5Digest(files[i].content.data(), entry.size, entry.digest);
     if (i == skipped) {
       entry.offset = 0xFFFFFF00u;
       package::WriteEntry(table, i, entry);
@@ -217,7 +217,7 @@ TEST(PackageWalk, OutOfBoundsEntryDoesNotMoveTheChain) {
     package::ScrambleBytes(stored.data(), files[i].content.data(), entry.size, chain.running,
                            chain.key);
     uint8_t storedDigest[16];
-    package::Md5Digest(stored.data(), entry.size, storedDigest);
+    platform::Md5Digest(stored.data(), entry.size, storedDigest);
     package::AdvanceChain(chain, storedDigest);
     data.insert(data.end(), stored.begin(), stored.end());
     package::WriteEntry(table, i, entry);

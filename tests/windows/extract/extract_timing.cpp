@@ -27,8 +27,8 @@
 #include "package/package_format.h"
 #include "package/package_build.h"
 #include "package/package_walk.h"
-#include "package/md5.h"
 #include "package/scramble.h"
+#include "platform/digest.h"
 #include "platform/package_view.h"
 #include "setup/folder_tree.h"
 
@@ -93,10 +93,10 @@ double BaselineCpuSeconds(const platform::ReadOnlyBytes& bytes, const package::P
       if (package::EntryInBounds(entry, bytes.size) != 1) continue;
       const uint8_t* stored = bytes.data + entry.offset;
       scratch.resize(entry.size == 0 ? 1 : entry.size);
-      package::Md5Digest(stored, entry.size, digest);
+      platform::Md5Digest(stored, entry.size, digest);
       package::ScrambleBytes(scratch.data(), stored, entry.size, chain.running, chain.key);
       package::AdvanceChain(chain, digest);
-      package::Md5Digest(scratch.data(), entry.size, digest);
+      platform::Md5Digest(scratch.data(), entry.size, digest);
     }
   }
   return ProcessCpuSeconds() - start;

@@ -1,10 +1,11 @@
 // MD5 for the host build, from OpenSSL's libcrypto one-shot digest.
 #include <openssl/evp.h>
 
-#include "package/bytes.h"
-#include "package/md5.h"
+#include <cstring>
 
-namespace package {
+#include "platform/digest.h"
+
+namespace platform {
 
 int Md5Digest(const void* data, uint32_t length, uint8_t out[MD5_DIGEST_SIZE]) {
   // libcrypto wants a real pointer even for the empty message.
@@ -13,10 +14,10 @@ int Md5Digest(const void* data, uint32_t length, uint8_t out[MD5_DIGEST_SIZE]) {
   unsigned int written = 0;
   if (EVP_Digest(input, length, out, &written, EVP_md5(), nullptr) != 1 ||
       written != MD5_DIGEST_SIZE) {
-    ZeroBytes(out, MD5_DIGEST_SIZE);
+    std::memset(out, 0, MD5_DIGEST_SIZE);
     return 0;
   }
   return 1;
 }
 
-}  // namespace package
+}  // namespace platform

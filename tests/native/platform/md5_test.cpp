@@ -4,14 +4,14 @@
 #include <cstring>
 #include <string>
 
-#include "package/md5.h"
+#include "platform/digest.h"
 
 namespace {
 
 std::string Hex(const uint8_t* digest) {
   static const char kHex[] = "0123456789abcdef";
   std::string text;
-  for (uint32_t i = 0; i < package::MD5_DIGEST_SIZE; ++i) {
+  for (uint32_t i = 0; i < platform::MD5_DIGEST_SIZE; ++i) {
     text += kHex[digest[i] >> 4];
     text += kHex[digest[i] & 15];
   }
@@ -19,8 +19,8 @@ std::string Hex(const uint8_t* digest) {
 }
 
 std::string DigestOf(const std::string& message) {
-  uint8_t digest[package::MD5_DIGEST_SIZE];
-  EXPECT_EQ(package::Md5Digest(message.data(), static_cast<uint32_t>(message.size()), digest), 1);
+  uint8_t digest[platform::MD5_DIGEST_SIZE];
+  EXPECT_EQ(platform::Md5Digest(message.data(), static_cast<uint32_t>(message.size()), digest), 1);
   return Hex(digest);
 }
 
@@ -38,9 +38,9 @@ TEST(Md5Digest, MatchesTheRfc1321TestSuite) {
 }
 
 TEST(Md5Digest, EmptyMessageNeedsNoData) {
-  uint8_t digest[package::MD5_DIGEST_SIZE];
+  uint8_t digest[platform::MD5_DIGEST_SIZE];
   std::memset(digest, 0xCC, sizeof digest);
-  ASSERT_EQ(package::Md5Digest(nullptr, 0, digest), 1);
+  ASSERT_EQ(platform::Md5Digest(nullptr, 0, digest), 1);
   EXPECT_EQ(Hex(digest), "d41d8cd98f00b204e9800998ecf8427e");
 }
 
