@@ -5,8 +5,12 @@
 #include <cstring>
 #include <utility>
 
+#include "platform/clock.h"
+#include "platform/environment.h"
 #include "platform/files.h"
 #include "platform/process.h"
+#include "platform/system.h"
+#include "platform/system_error.h"
 
 namespace app {
 

@@ -6,6 +6,7 @@
 #include <vector>
 
 #include "app/product.h"
+#include "platform/messages.h"
 #include "ui/commands.h"
 #include "ui/frame_metrics.h"
 #include "ui/window_messages.h"
