@@ -1,4 +1,4 @@
-// Control of the fakes of the seams the setup log reads from (log_file.h,
+// Control of the fakes of the seams the setup log works with (log_file.h,
 // environment.h, clock.h, system_error.h, and QueryElevation of system.h),
 // in the host build: the environment, log files held in memory (apart from
 // the fake file system), links and hard links to refuse, a set clock,
