@@ -6,8 +6,12 @@
 #include <utility>
 
 #include "app/bounded_text.h"
+#include "platform/clock.h"
+#include "platform/environment.h"
 #include "platform/files.h"
 #include "platform/process.h"
+#include "platform/system.h"
+#include "platform/system_error.h"
 
 namespace app {
 

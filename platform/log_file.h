@@ -1,8 +1,5 @@
-// Platform seam of the setup log: where the request comes from (an
-// environment variable), the log file opened without following a link,
-// appended to one line per write and renamed aside when it has grown, and the
-// facts a log line carries (time, elevation, the system's last error and its
-// message).
+// Platform seam: the setup log's file, opened without following a link,
+// appended to one line per write and renamed aside when it has grown.
 #pragma once
 
 #include <cstdint>
@@ -10,16 +7,6 @@
 #include "platform/unique_handle.h"
 
 namespace platform {
-
-// Results of ReadEnvironmentText.
-inline constexpr int ENVIRONMENT_NOT_SET = 0;  // missing or empty
-inline constexpr int ENVIRONMENT_READ = 1;
-inline constexpr int ENVIRONMENT_TOO_LONG = 2;  // set, but it does not fit
-
-// Copies the environment variable `name` into `buffer` (`capacity` bytes,
-// its zero included). Only ENVIRONMENT_READ leaves a text; otherwise the
-// buffer holds an empty text.
-int ReadEnvironmentText(const char* name, char* buffer, uint32_t capacity);
 
 void CloseLogFile(void* file);
 
@@ -54,38 +41,5 @@ int RenameLogFile(const UniqueLogFile& file, const char* newPath);
 // Appends the `length` bytes at `text` with one write call, nothing buffered
 // in the process. 1 when all were written.
 int AppendLogText(const UniqueLogFile& file, const char* text, uint32_t length);
-
-// The current time in UTC.
-struct UtcTime {
-  uint16_t year;
-  uint16_t month;
-  uint16_t day;
-  uint16_t hour;
-  uint16_t minute;
-  uint16_t second;
-  uint16_t millisecond;
-};
-void ReadUtcTime(UtcTime& time);
-
-// A millisecond counter for durations (it wraps after 49 days; differences
-// stay right across one wrap).
-uint32_t MillisecondCounter();
-
-// Results of QueryElevation.
-inline constexpr int ELEVATION_UNKNOWN = -1;  // the system cannot tell (before Vista)
-inline constexpr int ELEVATION_NO = 0;
-inline constexpr int ELEVATION_YES = 1;
-
-// Whether the process token is elevated.
-int QueryElevation();
-
-// The calling thread's last system error code. Read it right after the
-// failed operation: the seam's own clean-up keeps it.
-uint32_t LastSystemError();
-
-// The system's message for error `code` in `buffer` (`capacity` bytes), line
-// breaks at its end removed. 1 with the text; 0 with an empty text when the
-// system has none or it does not fit.
-int DescribeSystemError(uint32_t code, char* buffer, uint32_t capacity);
 
 }  // namespace platform

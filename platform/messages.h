@@ -1,4 +1,7 @@
-// Platform seam: posting a command to a window and showing a message box.
+// Platform seam: the calling thread's messages. Posting a message or a
+// command to a window, the message loop and the request that ends it, and
+// whether the thread is inside one of the waits that keep answering the
+// messages sent to its windows.
 #pragma once
 
 #include <cstdint>
@@ -7,11 +10,9 @@
 
 namespace platform {
 
-// Message-box styles, as the system defines them.
-inline constexpr uint32_t MESSAGE_BOX_OK = 0x0000;
-inline constexpr uint32_t MESSAGE_BOX_ICON_ERROR = 0x0010;
-inline constexpr uint32_t MESSAGE_BOX_ICON_WARNING = 0x0030;
-inline constexpr uint32_t MESSAGE_BOX_SYSTEM_MODAL = 0x1000;
+// Posts `message` to `window` without waiting for it; a null window posts to
+// the calling thread's own queue. 1 when queued, else 0.
+int PostWindowMessage(WindowHandle window, uint32_t message, uintptr_t first, intptr_t second);
 
 // Posts a command message (WM_COMMAND) to `window` without waiting for it:
 // the first parameter is `command` (a 16-bit identifier, high word 0), the
@@ -19,8 +20,26 @@ inline constexpr uint32_t MESSAGE_BOX_SYSTEM_MODAL = 0x1000;
 // as the system does. Returns 1 when the message was queued, else 0.
 int PostCommand(WindowHandle window, uint16_t command, intptr_t code);
 
-// Shows a modal message box owned by `owner` (null for none) and returns
-// the button the user chose, or 0 when no box could be shown.
-int ShowMessageBox(WindowHandle owner, const char* text, const char* caption, uint32_t style);
+// Asks the calling thread's message loop to end with `exitCode`: the loop
+// ends once every message already posted has been handled. A later request
+// replaces the code of an earlier one.
+void EndMessageLoop(int32_t exitCode);
+
+// What RunMessageLoop answers when the system could not fetch a message. A
+// code of its own: -3 already means "target folder not created".
+inline constexpr int32_t MESSAGE_LOOP_FAILED = -4;
+
+// Fetches every message of the calling thread (any window, any number) and
+// hands it to its window's procedure, until the end is asked for; answers
+// the code of that request.
+int32_t RunMessageLoop();
+
+// 1 while the calling thread is inside WaitForProcess or WaitForThread, else
+// 0. Those waits keep answering the messages that other threads and
+// processes send to the thread's windows (a program that sends to every
+// top-level window and waits for the answers must not wait for ever), and
+// handle nothing posted meanwhile; a window procedure that finds 1 here is
+// called in the middle of one of its own handlers.
+int InSentMessageWait();
 
 }  // namespace platform

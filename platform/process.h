@@ -39,7 +39,7 @@ int StartProcess(const char* application, const char* commandLine, const char* c
 // Waits without a time limit until the process has ended. Meanwhile the
 // messages that other threads and processes send to the calling thread's
 // windows are answered, nothing posted is handled, and InSentMessageWait
-// (window.h) answers 1 on this thread; should that kind of wait fail, the
+// (messages.h) answers 1 on this thread; should that kind of wait fail, the
 // rest of it is a plain wait.
 void WaitForProcess(const UniqueProcess& process);
 

@@ -1,4 +1,6 @@
-// Platform seam: the worker thread and its COM apartment.
+// Platform seam: threads. Starting the worker thread and waiting for it,
+// the calling thread's priority and a pause of it, and a thread's COM
+// apartment.
 #pragma once
 
 #include <cstdint>
@@ -26,6 +28,9 @@ void CloseThread(ThreadHandle thread);
 
 // Lowers the calling thread's priority one step below normal.
 void LowerOwnThreadPriority();
+
+// Blocks the calling thread; no message is handled meanwhile.
+void PauseThread(uint32_t milliseconds);
 
 // Initialises COM for the calling thread. Returns 1 only when this call
 // initialised it (S_OK); 0 when it was already initialised (S_FALSE) or

@@ -6,7 +6,7 @@
 #include <cstdint>
 
 #include "app/app_state.h"
-#include "platform/system.h"
+#include "platform/devices.h"
 
 namespace probe {
 

@@ -9,9 +9,10 @@
 #include "app/product.h"
 #include "app/setup_log.h"
 #include "package/package_format.h"
-#include "platform/log_file.h"
+#include "platform/clock.h"
 #include "platform/messages.h"
 #include "platform/process.h"
+#include "platform/system_error.h"
 #include "setup/setup_texts.h"
 
 namespace setup {

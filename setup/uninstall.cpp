@@ -7,7 +7,7 @@
 #include "app/setup_log.h"
 #include "package/extract.h"
 #include "package/load_table.h"
-#include "platform/messages.h"
+#include "platform/message_box.h"
 #include "platform/registry.h"
 #include "probe/folder_resolution.h"
 #include "setup/folder_tree.h"

@@ -1,7 +1,7 @@
 // The window's frame metrics.
 #include "ui/frame_metrics.h"
 
-#include "platform/window.h"
+#include "platform/system_metrics.h"
 
 namespace ui {
 

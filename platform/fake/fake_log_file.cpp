@@ -1,10 +1,15 @@
-// The fake setup-log seam: log files, environment, clock and errors in memory.
+// The fakes of the setup log's seams: log files, environment, clock,
+// elevation and errors in memory.
 #include "platform/fake/fake_log_file.h"
 
 #include <cctype>
 #include <cstring>
 #include <map>
 #include <mutex>
+
+#include "platform/environment.h"
+#include "platform/system.h"
+#include "platform/system_error.h"
 
 namespace platform::fake {
 

@@ -1,13 +1,15 @@
-// Control of the fake setup-log seam of the host build: the environment,
-// log files held in memory (apart from the fake file system), links and hard
-// links to refuse, a set clock, elevation, and the last system error with
-// its message.
+// Control of the fakes of the seams the setup log works with (log_file.h,
+// environment.h, clock.h, system_error.h, and QueryElevation of system.h),
+// in the host build: the environment, log files held in memory (apart from
+// the fake file system), links and hard links to refuse, a set clock,
+// elevation, and the last system error with its message.
 #pragma once
 
 #include <cstdint>
 #include <string>
 #include <vector>
 
+#include "platform/clock.h"
 #include "platform/log_file.h"
 
 namespace platform::fake {

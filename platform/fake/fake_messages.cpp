@@ -1,10 +1,12 @@
-// The fake message seam: records posted commands and message boxes.
+// The fakes of PostCommand and the message box: records posted commands and
+// message boxes.
 #include "platform/fake/fake_messages.h"
 
 #include <cstdio>
 #include <mutex>
 
 #include "platform/fake/fake_seam_log.h"
+#include "platform/message_box.h"
 #include "platform/messages.h"
 
 namespace platform::fake {

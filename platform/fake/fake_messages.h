@@ -1,5 +1,7 @@
-// Control of the fake message seam of the host build: posted commands and
-// message boxes are recorded; a box "returns" at once.
+// Control of the fake of PostCommand (messages.h) and of the message box
+// seam (message_box.h) in the host build: posted commands and message boxes
+// are recorded; a box "returns" at once. The rest of messages.h is the
+// window fake's (fake_window.h), whose queue takes in these commands.
 //
 // Seam log lines (fake_seam_log.h):
 //   "PostCommand WINDOW COMMAND CODE"  (WINDOW as a number, 0 for none)

@@ -92,7 +92,7 @@ int OpenPackages();
 // The module handle the last OpenPackage was asked about.
 ModuleHandle LastPackageModule();
 
-// --- System -------------------------------------------------------------------
+// --- System and devices -------------------------------------------------------
 // Record `record` (VERSION_RECORD_*) is answered with `version`.
 void SetVersion(int record, SystemVersion version);
 // Record `record` is refused.

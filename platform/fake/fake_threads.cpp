@@ -1,10 +1,11 @@
 // The fake thread seam: deferred, immediate or real threads, logged and
-// counted; COM initialisation answers what the test sets.
+// counted; pauses logged only; COM initialisation answers what the test sets.
 #include "platform/fake/fake_threads.h"
 
 #include <map>
 #include <memory>
 #include <mutex>
+#include <string>
 #include <thread>
 #include <vector>
 
@@ -202,6 +203,8 @@ void CloseThread(ThreadHandle handle) {
 }
 
 void LowerOwnThreadPriority() { fake::LogSeamCall("LowerOwnThreadPriority"); }
+
+void PauseThread(uint32_t milliseconds) { fake::LogSeamCall("PauseThread " + std::to_string(milliseconds)); }
 
 int InitializeThreadCom() {
   fake::LogSeamCall("InitializeThreadCom");

@@ -2,7 +2,7 @@
 //
 // Seam log lines (fake_seam_log.h):
 //   "StartThread ID" or "StartThread failed", "WaitForThread ID", "CloseThread ID",
-//   "LowerOwnThreadPriority", "InitializeThreadCom", "UninitializeThreadCom"
+//   "LowerOwnThreadPriority", "PauseThread MS", "InitializeThreadCom", "UninitializeThreadCom"
 #pragma once
 
 #include <cstddef>

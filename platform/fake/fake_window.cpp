@@ -1,6 +1,6 @@
-// The fake window seam: classes, windows, one message queue and its loop,
-// top-level windows, timers, drawing contexts, the mutex and the metrics,
-// all logged to the shared seam log.
+// The fake window seams: classes, windows, one message queue and its loop,
+// top-level windows, timers, drawing contexts, the shell, the mutex and the
+// metrics, all logged to the shared seam log.
 #include "platform/fake/fake_window.h"
 
 #include <algorithm>
@@ -14,6 +14,8 @@
 #include "platform/fake/fake_messages.h"
 #include "platform/fake/fake_seam_log.h"
 #include "platform/fake/recording_canvas.h"
+#include "platform/desktop_windows.h"
+#include "platform/shell_open.h"
 
 namespace platform::fake {
 
@@ -429,8 +431,6 @@ void ShowPointer(CursorHandle cursor) {
   std::lock_guard<std::recursive_mutex> guard(TheWindows().lock);
   TheWindows().pointer = cursor;
 }
-
-void PauseThread(uint32_t milliseconds) { LogSeamCall("PauseThread " + std::to_string(milliseconds)); }
 
 int OpenWithShell(WindowHandle owner, const char* verb, const char* target, int32_t showCommand) {
   LogSeamCall("OpenWithShell " + Number(owner) + " " + verb + " " + target + " " + std::to_string(showCommand));

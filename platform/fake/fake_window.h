@@ -1,13 +1,16 @@
-// Control of the fake window seam of the host build: a window class table,
-// windows that get their creation message from CreateAppWindow, a message
-// queue with a message loop that dispatches to the windows' procedures, the
-// other top-level windows with their titles, timers, drawing contexts from the
-// recording canvas, the single-instance mutex and the frame metrics.
+// Control of the fake window seams of the host build (window.h, messages.h
+// but PostCommand, desktop_windows.h, shell_open.h, named_mutex.h and
+// system_metrics.h), which share one state: a window class table, windows
+// that get their creation message from CreateAppWindow, a message queue with
+// a message loop that dispatches to the windows' procedures, the other
+// top-level windows with their titles, timers, drawing contexts from the
+// recording canvas, the shell, the single-instance mutex and the frame
+// metrics.
 //
-// Commands posted through the message seam (PostCommand, fake_messages.h)
-// join the same queue, as WM_COMMAND (0x111) with the command as first
-// parameter, in the order they were posted relative to PostWindowMessage
-// (also those whose post the message fake was told to report as failed).
+// Commands posted through PostCommand (fake_messages.h) join the same queue,
+// as WM_COMMAND (0x111) with the command as first parameter, in the order
+// they were posted relative to PostWindowMessage (also those whose post the
+// message fake was told to report as failed).
 //
 // Seam log lines (fake_seam_log.h), windows and cursors as numbers:
 //   "RegisterWindowClass CLASS STYLE ICON CURSOR BRUSH MENU" (STYLE hex, MENU "-" for none),
@@ -15,7 +18,7 @@
 //   "CreateAppWindow CLASS | TITLE | EXSTYLE STYLE X Y WIDTH HEIGHT" (styles hex),
 //   "DestroyAppWindow W", "ShowAppWindow W CMD", "UpdateAppWindow W",
 //   "PlaceWindow W AFTER X Y WIDTH HEIGHT FLAGS" (FLAGS hex),
-//   "StartWindowTimer W ID MS", "StopWindowTimer W ID", "ShowPointer C", "PauseThread MS",
+//   "StartWindowTimer W ID MS", "StopWindowTimer W ID", "ShowPointer C",
 //   "OpenWithShell W VERB TARGET SHOW",
 //   "GetWindowDrawContext W", "ReleaseWindowDrawContext W", "BeginWindowPaint W", "EndWindowPaint W",
 //   "PostWindowMessage W MESSAGE FIRST SECOND", "EndMessageLoop CODE",
@@ -32,6 +35,9 @@
 #include <string>
 #include <vector>
 
+#include "platform/handles.h"
+#include "platform/named_mutex.h"
+#include "platform/system_metrics.h"
 #include "platform/window.h"
 
 namespace platform::fake {
@@ -62,11 +68,11 @@ struct QueuedMessage {
 };
 
 // Forgets classes, windows, queue, end request, timers, contexts, pointer,
-// pauses, shell requests, top-level windows and mutex; registration,
-// creation, timers, the shell and the mutex succeed; the non-client metrics
-// answer border 1, caption 20, padded border 4; every system metric
-// answers 0. Commands posted through the message seam before this call are
-// not queued. Does not touch the seam log or the other fakes.
+// shell requests, top-level windows and mutex; registration, creation,
+// timers, the shell and the mutex succeed; the non-client metrics answer
+// border 1, caption 20, padded border 4; every system metric answers 0.
+// Commands posted through the message seam before this call are not queued.
+// Does not touch the seam log or the other fakes.
 void ResetWindow();
 
 // --- Failures and answers ---------------------------------------------------------

@@ -1,4 +1,4 @@
-// The setup log's platform operations through Win32.
+// The setup log's file through Win32.
 #include <windows.h>
 
 #include <cstring>
@@ -69,19 +69,6 @@ bool IsTheNamedFile(HANDLE file, const char* path) {
 }
 
 }  // namespace
-
-int ReadEnvironmentText(const char* name, char* buffer, uint32_t capacity) {
-  if (capacity == 0) return ENVIRONMENT_TOO_LONG;
-  buffer[0] = '\0';
-  // The length without the zero when it fits, else the size it needs.
-  const DWORD length = GetEnvironmentVariableA(name, buffer, capacity);
-  if (length == 0) return ENVIRONMENT_NOT_SET;
-  if (length >= capacity) {
-    buffer[0] = '\0';
-    return ENVIRONMENT_TOO_LONG;
-  }
-  return ENVIRONMENT_READ;
-}
 
 void CloseLogFile(void* file) {
   win32::KeepingLastError([file] { CloseHandle(static_cast<HANDLE>(file)); });
@@ -154,43 +141,6 @@ int AppendLogText(const UniqueLogFile& file, const char* text, uint32_t length) 
   DWORD written = 0;
   const BOOL wrote = WriteFile(static_cast<HANDLE>(file.Get()), text, length, &written, nullptr);
   return wrote && written == length ? 1 : 0;
-}
-
-void ReadUtcTime(UtcTime& time) {
-  SYSTEMTIME now;
-  GetSystemTime(&now);
-  time = UtcTime{now.wYear, now.wMonth, now.wDay, now.wHour, now.wMinute, now.wSecond, now.wMilliseconds};
-}
-
-uint32_t MillisecondCounter() { return GetTickCount(); }
-
-int QueryElevation() {
-  HANDLE token = nullptr;
-  if (!OpenProcessToken(GetCurrentProcess(), TOKEN_QUERY, &token)) return ELEVATION_UNKNOWN;
-  win32::UniqueFile owned(token);
-  TOKEN_ELEVATION elevation{};
-  DWORD size = 0;
-  // TokenElevation is unknown before Vista: the call then fails.
-  if (!GetTokenInformation(token, TokenElevation, &elevation, sizeof elevation, &size)) return ELEVATION_UNKNOWN;
-  return elevation.TokenIsElevated != 0 ? ELEVATION_YES : ELEVATION_NO;
-}
-
-uint32_t LastSystemError() { return GetLastError(); }
-
-int DescribeSystemError(uint32_t code, char* buffer, uint32_t capacity) {
-  if (capacity == 0) return 0;
-  buffer[0] = '\0';
-  DWORD length = FormatMessageA(FORMAT_MESSAGE_FROM_SYSTEM | FORMAT_MESSAGE_IGNORE_INSERTS, nullptr, code, 0,
-                                buffer, capacity, nullptr);
-  if (length == 0 || length >= capacity) {
-    buffer[0] = '\0';
-    return 0;
-  }
-  while (length > 0 && (buffer[length - 1] == '\r' || buffer[length - 1] == '\n' || buffer[length - 1] == ' ')) {
-    --length;
-  }
-  buffer[length] = '\0';
-  return 1;
 }
 
 }  // namespace platform

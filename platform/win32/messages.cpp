@@ -1,9 +1,14 @@
-// Win32 side of the message seam: PostMessageA and MessageBoxA.
+// Win32 side of the thread's messages: PostMessageA, and the message loop
+// over GetMessageA.
 #include "platform/messages.h"
 
 #include <windows.h>
 
 namespace platform {
+
+int PostWindowMessage(WindowHandle window, uint32_t message, uintptr_t first, intptr_t second) {
+  return ::PostMessageA(static_cast<HWND>(window), message, first, second) ? 1 : 0;
+}
 
 int PostCommand(WindowHandle window, uint16_t command, intptr_t code) {
   return ::PostMessageA(static_cast<HWND>(window), WM_COMMAND, MAKEWPARAM(command, 0),
@@ -12,8 +17,19 @@ int PostCommand(WindowHandle window, uint16_t command, intptr_t code) {
              : 0;
 }
 
-int ShowMessageBox(WindowHandle owner, const char* text, const char* caption, uint32_t style) {
-  return ::MessageBoxA(static_cast<HWND>(owner), text, caption, style);
+void EndMessageLoop(int32_t exitCode) { ::PostQuitMessage(exitCode); }
+
+int32_t RunMessageLoop() {
+  MSG message;
+  for (;;) {
+    const BOOL fetched = ::GetMessageA(&message, nullptr, 0, 0);
+    if (fetched == 0) return static_cast<int32_t>(message.wParam);
+    // Only a bad window or record makes GetMessageA fail; neither is passed
+    // here, but looping on a failure would never end.
+    if (fetched == -1) return MESSAGE_LOOP_FAILED;
+    ::TranslateMessage(&message);
+    ::DispatchMessageA(&message);
+  }
 }
 
 }  // namespace platform

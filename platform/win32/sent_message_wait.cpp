@@ -4,7 +4,7 @@
 
 #include <atomic>
 
-#include "platform/window.h"
+#include "platform/messages.h"
 
 namespace platform::win32 {
 

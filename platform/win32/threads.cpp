@@ -1,4 +1,4 @@
-// Win32 side of the thread seam: CreateThread, priority and COM.
+// Win32 side of the thread seam: CreateThread, priority, Sleep and COM.
 #include "platform/threads.h"
 
 #include <windows.h>
@@ -46,6 +46,8 @@ void WaitForThread(ThreadHandle thread) { win32::WaitAnsweringSentMessages(stati
 void CloseThread(ThreadHandle thread) { ::CloseHandle(static_cast<HANDLE>(thread)); }
 
 void LowerOwnThreadPriority() { ::SetThreadPriority(::GetCurrentThread(), THREAD_PRIORITY_BELOW_NORMAL); }
+
+void PauseThread(uint32_t milliseconds) { ::Sleep(milliseconds); }
 
 int InitializeThreadCom() { return ::CoInitialize(nullptr) == S_OK ? 1 : 0; }
 

@@ -1,16 +1,13 @@
-// Win32 side of the window seam: one user-interface, kernel or shell call
-// (or a short fixed sequence) per operation, and the trampoline that hands
-// the system's messages to the portable window procedure.
+// Win32 side of the window seam: one user-interface call (or a short fixed
+// sequence) per operation, and the trampoline that hands the system's
+// messages to the portable window procedure.
 #include "platform/window.h"
 
 #include <windows.h>
-#include <shellapi.h>
 
 #include <climits>
 #include <cstring>
 #include <new>
-
-#include "platform/win32/desktop_shell.h"
 
 namespace platform {
 
@@ -18,12 +15,7 @@ static_assert(CLASS_REDRAW_ON_WIDTH == CS_HREDRAW && CLASS_REDRAW_ON_HEIGHT == C
 static_assert(SHOW_HIDE == SW_HIDE && SHOW_SHOW == SW_SHOW);
 static_assert(PLACE_NO_MOVE == SWP_NOMOVE && PLACE_SHOW_WINDOW == SWP_SHOWWINDOW);
 static_assert(POSITION_DEFAULT == static_cast<int32_t>(CW_USEDEFAULT));
-static_assert(METRIC_CAPTION_HEIGHT == SM_CYCAPTION && METRIC_FIXED_FRAME_WIDTH == SM_CXFIXEDFRAME &&
-              METRIC_PADDED_BORDER == SM_CXPADDEDBORDER);
 static_assert(sizeof(PAINTSTRUCT) <= PAINT_RECORD_SIZE && alignof(PAINTSTRUCT) <= 8);
-// The record asked for must be the one that ends with the padded-border
-// width; a build for a system older than Vista would declare a shorter one.
-static_assert(sizeof(NONCLIENTMETRICSA) == NONCLIENT_METRICS_SIZE);
 
 namespace {
 
@@ -57,16 +49,6 @@ LRESULT CALLBACK WindowTrampoline(HWND window, UINT message, WPARAM first, LPARA
   WindowProcedure procedure = ProcedureOf(window);
   if (procedure == nullptr) return ::DefWindowProcA(window, message, first, second);
   return procedure(window, message, first, second);
-}
-
-struct EnumerationContext {
-  WindowVisitor visitor;
-  void* context;
-};
-
-BOOL CALLBACK EnumerationTrampoline(HWND window, LPARAM parameter) {
-  const EnumerationContext* enumeration = reinterpret_cast<const EnumerationContext*>(parameter);
-  return enumeration->visitor(window, enumeration->context) != 0 ? TRUE : FALSE;
 }
 
 }  // namespace
@@ -139,17 +121,6 @@ void StopWindowTimer(WindowHandle window, TimerId id) { ::KillTimer(static_cast<
 
 void ShowPointer(CursorHandle cursor) { ::SetCursor(static_cast<HCURSOR>(cursor)); }
 
-void PauseThread(uint32_t milliseconds) { ::Sleep(milliseconds); }
-
-int OpenWithShell(WindowHandle owner, const char* verb, const char* target, int32_t showCommand) {
-  // Through the desktop's shell, so that a browser it starts does not get
-  // this program's administrator rights; from here only when that fails.
-  if (win32::OpenThroughDesktopShell(verb, target, showCommand) == 1) return 1;
-  // ShellExecuteA answers a number above 32 on success, an error code below.
-  HINSTANCE answer = ::ShellExecuteA(static_cast<HWND>(owner), verb, target, nullptr, nullptr, showCommand);
-  return reinterpret_cast<INT_PTR>(answer) > 32 ? 1 : 0;
-}
-
 DrawContext GetWindowDrawContext(WindowHandle window) { return ::GetDC(static_cast<HWND>(window)); }
 
 void ReleaseWindowDrawContext(WindowHandle window, DrawContext dc) {
@@ -167,75 +138,8 @@ void EndWindowPaint(PaintRecord& record) {
   ::EndPaint(static_cast<HWND>(record.window), reinterpret_cast<PAINTSTRUCT*>(record.system));
 }
 
-int PostWindowMessage(WindowHandle window, uint32_t message, uintptr_t first, intptr_t second) {
-  return ::PostMessageA(static_cast<HWND>(window), message, first, second) ? 1 : 0;
-}
-
-void EndMessageLoop(int32_t exitCode) { ::PostQuitMessage(exitCode); }
-
-int32_t RunMessageLoop() {
-  MSG message;
-  for (;;) {
-    const BOOL fetched = ::GetMessageA(&message, nullptr, 0, 0);
-    if (fetched == 0) return static_cast<int32_t>(message.wParam);
-    // Only a bad window or record makes GetMessageA fail; neither is passed
-    // here, but looping on a failure would never end.
-    if (fetched == -1) return MESSAGE_LOOP_FAILED;
-    ::TranslateMessage(&message);
-    ::DispatchMessageA(&message);
-  }
-}
-
 intptr_t DefaultWindowProcedure(WindowHandle window, uint32_t message, uintptr_t first, intptr_t second) {
   return ::DefWindowProcA(static_cast<HWND>(window), message, first, second);
 }
-
-void EnumerateTopLevelWindows(WindowVisitor visitor, void* context) {
-  EnumerationContext enumeration{visitor, context};
-  ::EnumWindows(EnumerationTrampoline, reinterpret_cast<LPARAM>(&enumeration));
-}
-
-int32_t ReadWindowTitle(WindowHandle window, char* buffer, int32_t capacity) {
-  if (capacity < 1) return 0;
-  buffer[0] = '\0';
-  const int copied = ::GetWindowTextA(static_cast<HWND>(window), buffer, capacity);
-  if (copied <= 0) {
-    buffer[0] = '\0';
-    return 0;
-  }
-  return copied;
-}
-
-void CloseNamedMutex(void* mutex) {
-  const DWORD error = ::GetLastError();
-  ::CloseHandle(static_cast<HANDLE>(mutex));
-  ::SetLastError(error);
-}
-
-int CreateOwnedMutex(const char* name, UniqueNamedMutex& mutex) {
-  // CreateMutexA leaves the last error alone when it makes a new mutex, so
-  // an old ERROR_ALREADY_EXISTS must not be mistaken for this call's.
-  ::SetLastError(ERROR_SUCCESS);
-  HANDLE handle = ::CreateMutexA(nullptr, TRUE, name);
-  if (handle == nullptr) return MUTEX_FAILED;
-  const DWORD error = ::GetLastError();
-  mutex.Reset(handle);
-  return error == ERROR_ALREADY_EXISTS ? MUTEX_ALREADY_EXISTS : MUTEX_CREATED;
-}
-
-void ReleaseNamedMutex(void* mutex) { ::ReleaseMutex(static_cast<HANDLE>(mutex)); }
-
-int QueryNonClientMetrics(NonClientMetrics& metrics) {
-  NONCLIENTMETRICSA record;
-  std::memset(&record, 0, sizeof record);
-  record.cbSize = NONCLIENT_METRICS_SIZE;
-  if (!::SystemParametersInfoA(SPI_GETNONCLIENTMETRICS, NONCLIENT_METRICS_SIZE, &record, 0)) return 0;
-  metrics.borderWidth = record.iBorderWidth;
-  metrics.captionHeight = record.iCaptionHeight;
-  metrics.paddedBorderWidth = record.iPaddedBorderWidth;
-  return 1;
-}
-
-int32_t GetSystemMetric(int32_t index) { return ::GetSystemMetrics(index); }
 
 }  // namespace platform

@@ -8,6 +8,8 @@
 #include "app/parse_options.h"
 #include "app/setup_log.h"
 #include "platform/fake/fake_log_file.h"
+#include "platform/messages.h"
+#include "platform/named_mutex.h"
 #include "tests/native/window/window_fixture.h"
 #include "ui/window_messages.h"
 

@@ -5,8 +5,9 @@
 #include <string>
 #include <vector>
 
-#include "app/product.h"
 #include "app/commands.h"
+#include "app/product.h"
+#include "platform/messages.h"
 #include "ui/frame_metrics.h"
 #include "ui/window_messages.h"
 #include "window_fixture.h"

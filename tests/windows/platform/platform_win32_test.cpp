@@ -13,6 +13,7 @@
 
 #include "platform/log_file.h"
 #include "platform/platform.h"
+#include "platform/system_error.h"
 #include "platform/win32/system_library.h"
 #include "platform/win32/win32_handles.h"
 #include "tests/windows/platform/win_test_support.h"

@@ -13,6 +13,8 @@
 #include "app/app_state_instance.h"
 #include "app/application_main.h"
 #include "app/options.h"
+#include "platform/messages.h"
+#include "platform/named_mutex.h"
 #include "platform/threads.h"
 #include "platform/window.h"
 #include "app/commands.h"
