@@ -5,7 +5,6 @@
 
 #include <windows.h>
 
-#include <climits>
 #include <cstring>
 #include <new>
 
