@@ -18,13 +18,7 @@ struct InterfaceClassId {
 
 void CloseDevice(void* device);
 
-struct DeviceTraits {
-  using Value = void*;
-  static Value Invalid() { return nullptr; }
-  static bool IsValid(Value value) { return value != nullptr; }
-  static void Close(Value value) { CloseDevice(value); }
-};
-using UniqueDevice = UniqueHandle<DeviceTraits>;
+using UniqueDevice = UniqueHandle<NullableHandleTraits<void*, CloseDevice>>;
 
 // Results of OpenFirstDeviceInterface.
 inline constexpr int DEVICE_NO_LIST = 0;       // the device list could not be had

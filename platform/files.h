@@ -50,13 +50,7 @@ struct FolderEntry {
 // it. The holder's own RemoveFolder of it fails too: release it first.
 void CloseFolderGuard(void* guard);
 
-struct FolderGuardTraits {
-  using Value = void*;
-  static Value Invalid() { return nullptr; }
-  static bool IsValid(Value value) { return value != nullptr; }
-  static void Close(Value value) { CloseFolderGuard(value); }
-};
-using UniqueFolderGuard = UniqueHandle<FolderGuardTraits>;
+using UniqueFolderGuard = UniqueHandle<NullableHandleTraits<void*, CloseFolderGuard>>;
 
 // Results of OpenFolderGuard.
 inline constexpr int GUARD_HELD = 0;         // a real folder, now held
@@ -69,13 +63,7 @@ int OpenFolderGuard(const char* path, UniqueFolderGuard& guard);
 
 void CloseFolderListing(void* listing);
 
-struct FolderListingTraits {
-  using Value = void*;
-  static Value Invalid() { return nullptr; }
-  static bool IsValid(Value value) { return value != nullptr; }
-  static void Close(Value value) { CloseFolderListing(value); }
-};
-using UniqueFolderListing = UniqueHandle<FolderListingTraits>;
+using UniqueFolderListing = UniqueHandle<NullableHandleTraits<void*, CloseFolderListing>>;
 
 // Starts a listing of the entries that match `pattern` (a folder path joined
 // with "*.*"), in the order the system keeps them, the folder's own "." and

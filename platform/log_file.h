@@ -10,13 +10,7 @@ namespace platform {
 
 void CloseLogFile(void* file);
 
-struct LogFileTraits {
-  using Value = void*;
-  static Value Invalid() { return nullptr; }
-  static bool IsValid(Value value) { return value != nullptr; }
-  static void Close(Value value) { CloseLogFile(value); }
-};
-using UniqueLogFile = UniqueHandle<LogFileTraits>;
+using UniqueLogFile = UniqueHandle<NullableHandleTraits<void*, CloseLogFile>>;
 
 // Outcomes of OpenLogFile.
 inline constexpr int LOG_FILE_OPENED = 0;

@@ -7,13 +7,7 @@ namespace platform {
 
 void CloseNamedMutex(void* mutex);
 
-struct NamedMutexTraits {
-  using Value = void*;
-  static Value Invalid() { return nullptr; }
-  static bool IsValid(Value value) { return value != nullptr; }
-  static void Close(Value value) { CloseNamedMutex(value); }
-};
-using UniqueNamedMutex = UniqueHandle<NamedMutexTraits>;
+using UniqueNamedMutex = UniqueHandle<NullableHandleTraits<void*, CloseNamedMutex>>;
 
 // Results of CreateOwnedMutex.
 inline constexpr int MUTEX_CREATED = 0;         // new, owned by the calling thread

@@ -23,13 +23,7 @@ struct ReadOnlyBytes {
 
 void ReleasePackage(void* package);
 
-struct PackageTraits {
-  using Value = void*;
-  static Value Invalid() { return nullptr; }
-  static bool IsValid(Value value) { return value != nullptr; }
-  static void Close(Value value) { ReleasePackage(value); }
-};
-using UniquePackage = UniqueHandle<PackageTraits>;
+using UniquePackage = UniqueHandle<NullableHandleTraits<void*, ReleasePackage>>;
 
 // Finds and loads the package resource of module `instance`. On PACKAGE_OPEN
 // `bytes` views the package until `package` is released; otherwise `bytes` is

@@ -18,14 +18,8 @@ inline constexpr int PROCESS_STARTED = 2;
 // rather than calling it.
 void CloseProcessHandle(void* process);
 
-struct ProcessTraits {
-  using Value = void*;
-  static Value Invalid() { return nullptr; }
-  static bool IsValid(Value value) { return value != nullptr; }
-  static void Close(Value value) { CloseProcessHandle(value); }
-};
 // Owns one process handle; closes it when it goes out of scope.
-using UniqueProcess = UniqueHandle<ProcessTraits>;
+using UniqueProcess = UniqueHandle<NullableHandleTraits<void*, CloseProcessHandle>>;
 
 // Starts `application` (a full path) with exactly `commandLine` as its
 // command line (the application's name is not prepended), in

@@ -41,14 +41,8 @@ inline constexpr uint32_t REGISTRY_ACCESS_LIST_AND_DELETE = 0x10008;
 // RegistryKey only.
 void CloseRegistryKey(RegistryKeyId key);
 
-struct RegistryKeyTraits {
-  using Value = RegistryKeyId;
-  static Value Invalid() { return 0; }
-  static bool IsValid(Value value) { return value != 0; }
-  static void Close(Value value) { CloseRegistryKey(value); }
-};
 // Owns one key opened through the seam and closes it when it goes.
-using RegistryKey = UniqueHandle<RegistryKeyTraits>;
+using RegistryKey = UniqueHandle<NullableHandleTraits<RegistryKeyId, CloseRegistryKey>>;
 
 // Opens the existing key `subKey` (backslash-separated, relative to `parent`)
 // with `access`; on success `key` holds it. The calling process's own

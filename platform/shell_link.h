@@ -50,23 +50,11 @@ using PersistFileId = void*;
 void ReleaseShellLink(ShellLinkId link);
 void ReleasePersistFile(PersistFileId file);
 
-struct ShellLinkTraits {
-  using Value = ShellLinkId;
-  static Value Invalid() { return nullptr; }
-  static bool IsValid(Value value) { return value != nullptr; }
-  static void Close(Value value) { ReleaseShellLink(value); }
-};
 // Owns one reference to a shell link object (its 8-bit text interface).
-using ShellLink = UniqueHandle<ShellLinkTraits>;
+using ShellLink = UniqueHandle<NullableHandleTraits<ShellLinkId, ReleaseShellLink>>;
 
-struct PersistFileTraits {
-  using Value = PersistFileId;
-  static Value Invalid() { return nullptr; }
-  static bool IsValid(Value value) { return value != nullptr; }
-  static void Close(Value value) { ReleasePersistFile(value); }
-};
 // Owns one reference to the persist-file interface of a shell link object.
-using PersistFile = UniqueHandle<PersistFileTraits>;
+using PersistFile = UniqueHandle<NullableHandleTraits<PersistFileId, ReleasePersistFile>>;
 
 // Creates a shell link object (in-process server, no outer object) and puts
 // its 8-bit text interface into `link`, which must be empty. The calling

@@ -54,4 +54,14 @@ class UniqueHandle {
   Value value_;
 };
 
+// Traits of a handle that is a pointer or an integer, holding nothing when
+// zero, and released by `close`.
+template <typename Handle, void (*close)(Handle)>
+struct NullableHandleTraits {
+  using Value = Handle;
+  static Value Invalid() { return Value{}; }
+  static bool IsValid(Value value) { return value != Value{}; }
+  static void Close(Value value) { close(value); }
+};
+
 }  // namespace platform
