@@ -44,6 +44,16 @@
   !error "PEER_COMPRESSION must be zlib or off"
 !endif
 
+; PEER_TARGET=amd64-unicode builds a 64-bit installer for the 64-bit test
+; build of ours (machines that cannot run 32-bit programs): the 64-bit
+; program-files folder and registry view, as a 64-bit program sees them.
+!ifdef PEER_TARGET
+  Target "${PEER_TARGET}"
+  !define PEER_PROGRAMFILES "$PROGRAMFILES64"
+!else
+  !define PEER_PROGRAMFILES "$PROGRAMFILES"
+!endif
+
 !include "LogicLib.nsh"
 !include "x64.nsh"
 
@@ -61,7 +71,7 @@
 
 Name "Brevik and Mireline"
 OutFile "${PEER_OUTFILE}"
-InstallDir "$PROGRAMFILES\${TARGET_SUBFOLDER}"
+InstallDir "${PEER_PROGRAMFILES}\${TARGET_SUBFOLDER}"
 RequestExecutionLevel admin
 ShowInstDetails nevershow
 ShowUninstDetails nevershow
@@ -124,7 +134,7 @@ SectionEnd
 ; Like our program, the uninstaller finds the target folder from the
 ; program-files folder, wherever it runs from.
 Function un.onInit
-  StrCpy $INSTDIR "$PROGRAMFILES\${TARGET_SUBFOLDER}"
+  StrCpy $INSTDIR "${PEER_PROGRAMFILES}\${TARGET_SUBFOLDER}"
 FunctionEnd
 
 Section "Uninstall"
