@@ -378,6 +378,17 @@ int LogRegistryWritten(const char* key, const char* value, int written) {
   return written;
 }
 
+void LogUserValueInexact(const char* key, const char* value) {
+  if (!Open()) return;
+  LogLine line;
+  StartLogLine(line, "registry");
+  AddLogField(line, "HKCU\\");
+  AddLogText(line, key);
+  AddLogField(line, value);
+  AddLogField(line, "no exact ANSI form: per-user shortcuts skipped");
+  WriteLogLine(setupLog, line);
+}
+
 int LogRegistryDeleted(platform::RegistryKeyId root, const char* key, int deleted) {
   if (!Open()) return deleted;
   LogLine line;

@@ -131,6 +131,9 @@ int LogShortcutDeleted(const char* folder, const char* name, int deleted);
 int LogCopied(const char* path, int copied);
 // "registry  HKLM\KEY  VALUE  written" or "not written".
 int LogRegistryWritten(const char* key, const char* value, int written);
+// "registry  HKCU\KEY  VALUE  no exact ANSI form: per-user shortcuts
+// skipped": the value names a folder that no ANSI text spells exactly.
+void LogUserValueInexact(const char* key, const char* value);
 // "registry  ROOT\KEY  deleted" or "not deleted".
 int LogRegistryDeleted(platform::RegistryKeyId root, const char* key, int deleted);
 // "result  PROCEDURE  RESULT".

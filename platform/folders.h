@@ -15,13 +15,23 @@ inline constexpr int FOLDER_SOURCE_SHELL = 1;     // "SHGetSpecialFolderPathA" o
 inline constexpr int FOLDER_SOURCE_SHFOLDER = 2;  // "SHGetFolderPathA" of "SHFOLDER.DLL"
 
 // Results of OpenFolderSource.
-inline constexpr int SOURCE_READY = 0;             // library loaded, function found
+// Each source is asked twice for a folder: by its ANSI function and by the
+// UTF-16 counterpart of the same library ("SHGetSpecialFolderPathW",
+// "SHGetFolderPathW"), which checks the answer. A source without the
+// counterpart cannot vouch for its answers and counts as one without its
+// function.
+inline constexpr int SOURCE_READY = 0;             // library loaded, both functions found
 inline constexpr int SOURCE_LIBRARY_MISSING = 1;   // the library could not be loaded
-inline constexpr int SOURCE_FUNCTION_MISSING = 2;  // loaded (and held until release), function absent
+inline constexpr int SOURCE_FUNCTION_MISSING = 2;  // loaded (and held until release), a function absent
 
 // Results of QuerySpecialFolder.
 inline constexpr int FOLDER_FOUND = 0;
-inline constexpr int FOLDER_NOT_FOUND = 1;  // the source reported failure
+// An answer whose ANSI text is not the exact spelling of the folder the
+// source names in UTF-16 (a best-fit neighbour, a default character) is no
+// answer: it counts as the source's failure, so the next source or the
+// default applies, and no path the program acts on is ever a neighbour of
+// the folder meant.
+inline constexpr int FOLDER_NOT_FOUND = 1;  // the source reported failure, or no exact answer
 inline constexpr int FOLDER_TOO_LONG = 2;   // the answer does not fit the caller's buffer
 
 // An opened source. The fields belong to the implementation.
@@ -29,6 +39,7 @@ struct FolderSource {
   int source;
   void* library;
   void* function;
+  void* wideFunction;
 };
 
 // Frees the source's library. Use UniqueFolderSource rather than calling it.
@@ -36,7 +47,7 @@ void CloseFolderSource(const FolderSource& source);
 
 struct FolderSourceTraits {
   using Value = FolderSource;
-  static Value Invalid() { return FolderSource{0, nullptr, nullptr}; }
+  static Value Invalid() { return FolderSource{0, nullptr, nullptr, nullptr}; }
   static bool IsValid(const Value& value) { return value.library != nullptr; }
   static void Close(const Value& value) { CloseFolderSource(value); }
 };

@@ -42,9 +42,18 @@ inline constexpr int ELEVATION_YES = 1;
 // Whether the process token is elevated.
 int QueryElevation();
 
-// The full path of module `module`'s file (null: the program itself). 1 with
-// the path in `buffer`; 0, with an empty text, when it cannot be had or does
-// not fit `capacity` characters including the zero.
+// The full path of module `module`'s file (null: the program itself), in its
+// long form, so that a program started by its short (8.3) name is named as
+// when started by its long one. 1 with the path in `buffer`; 0, with an empty
+// text, when it cannot be had, does not fit `capacity` characters including
+// the zero, or has no exact form in the ANSI code page (a best-fit spelling
+// names another file, and no spelling may name none).
 int GetModulePath(ModuleHandle module, char* buffer, uint32_t capacity);
+
+// The last component of the same long path (the file name alone), under the
+// same rule: 1 with the name; 0 with an empty text when it cannot be had,
+// does not fit or has no exact ANSI form. A path whose folders have no exact
+// form may still have a file name that does.
+int GetModuleName(ModuleHandle module, char* buffer, uint32_t capacity);
 
 }  // namespace platform

@@ -10,6 +10,7 @@
 #include "platform/file_copy.h"
 #include "platform/messages.h"
 #include "platform/registry.h"
+#include "platform/system.h"
 #include "probe/folder_resolution.h"
 #include "setup/folder_tree.h"
 #include "setup/procedure_steps.h"
@@ -45,6 +46,20 @@ void CreateMenuShortcuts(const app::AppState& state, const char* programsFolder)
   app::LogShortcutCreated(menuFolder, README_SHORTCUT, CreateShortcut(target, menuFolder, README_SHORTCUT, nullptr));
   app::JoinPath(target, sizeof target, state.targetFolder, APP_TARGET);
   app::LogShortcutCreated(menuFolder, APP_SHORTCUT, CreateShortcut(target, menuFolder, APP_SHORTCUT, nullptr));
+}
+
+// The uninstaller's file name: the program's own, taken from `modulePath`;
+// when that path has no exact ANSI form (it is then empty), the program's
+// own file name when that has one, else the name the program ships under.
+void UninstallerName(const app::AppState& state, char (&name)[app::MODULE_PATH_SIZE]) {
+  if (state.modulePath[0] != '\0') {
+    app::CopyText(name, sizeof name, state.modulePath);
+    KeepLastComponent(name);
+    return;
+  }
+  if (platform::GetModuleName(state.instance, name, sizeof name) == 0) {
+    app::CopyText(name, sizeof name, UNINSTALLER_FALLBACK_NAME);
+  }
 }
 
 }  // namespace
@@ -84,23 +99,23 @@ int32_t RunInstall(app::AppState& state) {
   }
 
   app::CopyText(state.statusText, sizeof state.statusText, STATUS_FINALIZE);
-  // ReadUserString refuses a value that does not fit the folder area.
   char userPrograms[MENU_FOLDER_SIZE];
-  if (ReadUserString(SHELL_FOLDERS_KEY, PROGRAMS_VALUE, userPrograms, sizeof userPrograms) == 1) {
+  if (ReadUserProgramsFolder(userPrograms) == 1) {
     CreateMenuShortcuts(state, userPrograms);
   }
   const char* commonPrograms = probe::GetCommonProgramsFolder();
   if (commonPrograms[0] != '\0') CreateMenuShortcuts(state, commonPrograms);
 
   char programName[app::MODULE_PATH_SIZE];
-  app::CopyText(programName, sizeof programName, state.modulePath);
-  KeepLastComponent(programName);
+  UninstallerName(state, programName);
   char uninstaller[UNINSTALLER_PATH_SIZE];
   app::JoinPath(uninstaller, sizeof uninstaller, state.targetFolder, programName);
-  // A copy that fails (the program already runs from there, say) is ignored;
-  // the attributes are reset only on a fresh copy, to clear a read-only flag
+  // The copy is read from the program's own file as the system names it, so
+  // it is this program's bytes whatever characters its path holds. A copy
+  // that fails (the program already runs from there, say) is ignored; the
+  // attributes are reset only on a fresh copy, to clear a read-only flag
   // carried over from the source.
-  if (app::LogCopied(uninstaller, platform::CopyFileReplacing(state.modulePath, uninstaller)) == 1) {
+  if (app::LogCopied(uninstaller, platform::CopyModuleFile(state.instance, uninstaller)) == 1) {
     platform::SetFileAttributesNormal(uninstaller);
   }
 

@@ -13,6 +13,7 @@
 #include "platform/messages.h"
 #include "platform/process.h"
 #include "platform/system_error.h"
+#include "setup/registry.h"
 #include "setup/setup_texts.h"
 
 namespace setup {
@@ -44,6 +45,13 @@ const char kFullStop[] = ".";
 
 int BuildMenuFolder(const char* programsFolder, char* buffer) {
   return app::JoinPath(buffer, MENU_FOLDER_SIZE, programsFolder, MENU_SUBFOLDER);
+}
+
+int ReadUserProgramsFolder(char* buffer) {
+  // ReadUserText refuses a value that does not fit the folder area.
+  const int read = ReadUserText(SHELL_FOLDERS_KEY, PROGRAMS_VALUE, buffer, MENU_FOLDER_SIZE);
+  if (read == USER_TEXT_INEXACT) app::LogUserValueInexact(SHELL_FOLDERS_KEY, PROGRAMS_VALUE);
+  return read == USER_TEXT_READ ? 1 : 0;
 }
 
 void ReportFailure(app::AppState& state, const char* text, int withHost) {

@@ -12,6 +12,12 @@ namespace setup {
 // folder that would not fit; the procedures then skip that menu.
 int BuildMenuFolder(const char* programsFolder, char* buffer);
 
+// Reads the per-user Programs folder ("Programs" of the per-user "Shell
+// Folders" key) into `buffer` (MENU_FOLDER_SIZE bytes). 1 when it was read;
+// 0 when it is missing, too long, or has no exact ANSI form, which the log
+// reports: the per-user shortcut set is then skipped.
+int ReadUserProgramsFolder(char* buffer);
+
 // Fills `failureText` with `text` followed by the product web host and a
 // full stop, or with `text` alone when `withHost` is 0, then posts the failure
 // notification to the main window.

@@ -32,10 +32,26 @@ int WriteMachineString(const char* subKey, const char* valueName, const char* te
 // when the key or value is missing, the value is of another type, its data
 // is larger than 4096 bytes, or the text with its terminator does not fit
 // `outSize`.
+// Beside the ANSI read, the value is read as the system holds it (UTF-16):
+// a text whose ANSI spelling is not exact (a best-fit neighbour such as
+// "C:\Users\Lukasz" for "C:\Users\Łukasz") is refused like a missing one.
 int ReadUserString(const char* subKey, const char* valueName, char* out, size_t outSize);
 
+// Results of ReadUserText.
+constexpr int USER_TEXT_MISSING = 0;  // any refusal of ReadUserString but the one below
+constexpr int USER_TEXT_READ = 1;     // as ReadUserString's 1
+constexpr int USER_TEXT_INEXACT = 2;  // a string value whose text has no exact ANSI form
+
+// ReadUserString telling the refusal of an inexact text apart, for callers
+// that report it. `out` is touched only on USER_TEXT_READ.
+int ReadUserText(const char* subKey, const char* valueName, char* out, size_t outSize);
+
 // Deletes the key `subKey` of `root` with all its sub-keys, depth first,
-// always taking the first sub-key the system lists.
+// always taking the first sub-key the system lists. No registry link is
+// followed: the key and every key below it are opened themselves and deleted
+// through their own handles, so a link at any level goes as the link and its
+// target stays; a parent of the key that is itself a link stops the walk
+// before anything is deleted.
 // Returns 1 when the key and its whole tree are gone; 0 when the key cannot
 // be opened (it does not exist, say), or when some key of the tree cannot be
 // opened, listed or deleted: the walk then stops and leaves what remains.

@@ -28,6 +28,9 @@ inline constexpr size_t KEY_PATH_SIZE = 1024;    // the uninstall entry's key pa
 
 // Per-user key deleted by both procedures, directly under HKEY_CURRENT_USER.
 inline constexpr char USER_KEY[] = "Kelvane\\Brevik";
+// The uninstaller's file name when the program's own has no exact ANSI
+// form: the name the program ships under.
+inline constexpr char UNINSTALLER_FALLBACK_NAME[] = "BrevikSetup.exe";
 // Target sub-folder under the program-files folder.
 inline constexpr char TARGET_SUBFOLDER[] = "KV\\Brevik";
 

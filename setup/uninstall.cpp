@@ -57,9 +57,8 @@ int32_t RunUninstall(app::AppState& state) {
     package::DeletePackageFiles(state);
   }
 
-  // ReadUserString refuses a value that does not fit the folder area.
   char userPrograms[MENU_FOLDER_SIZE];
-  if (ReadUserString(SHELL_FOLDERS_KEY, PROGRAMS_VALUE, userPrograms, sizeof userPrograms) == 1) {
+  if (ReadUserProgramsFolder(userPrograms) == 1) {
     RemoveMenuShortcuts(userPrograms);
   }
   const char* commonPrograms = probe::GetCommonProgramsFolder();

@@ -48,16 +48,30 @@ void FailSetAttributes(bool fail) { TheCopies().failAttributes = fail; }
 
 namespace platform {
 
-int CopyFileReplacing(const char* source, const char* destination) {
-  fake::LogSeamCall(std::string("CopyFileReplacing ") + source + " | " + destination);
+namespace {
+
+bool CopyInFake(const std::string& source, const char* destination) {
   // A file cannot be copied onto itself: the system refuses, since the
   // source is open for reading while the destination is replaced.
   if (fake::TheCopies().failCopy || !fake::FileExists(source) || fake::SamePath(source, destination) ||
       fake::FolderExists(destination) || !fake::FolderExists(fake::ParentFolder(destination))) {
-    return 0;
+    return false;
   }
   fake::AddFile(destination, fake::FileContent(source));
-  return 1;
+  return true;
+}
+
+}  // namespace
+
+int CopyFileReplacing(const char* source, const char* destination) {
+  fake::LogSeamCall(std::string("CopyFileReplacing ") + source + " | " + destination);
+  return CopyInFake(source, destination) ? 1 : 0;
+}
+
+int CopyModuleFile(ModuleHandle module, const char* destination) {
+  (void)module;
+  fake::LogSeamCall(std::string("CopyModuleFile ") + destination);
+  return CopyInFake(fake::ModulePath(), destination) ? 1 : 0;
 }
 
 int SetFileAttributesNormal(const char* path) {

@@ -3,7 +3,9 @@
 // differ from the destination, whose content it then replaces.
 //
 // Seam log lines (fake_seam_log.h):
-//   "CopyFileReplacing SOURCE | DESTINATION", "SetFileAttributesNormal PATH"
+//   "CopyFileReplacing SOURCE | DESTINATION", "CopyModuleFile DESTINATION"
+//   (the source is the module path set with SetModulePath, in whatever
+//   characters), "SetFileAttributesNormal PATH"
 #pragma once
 
 namespace platform::fake {

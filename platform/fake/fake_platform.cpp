@@ -362,6 +362,14 @@ void SetModulePath(const std::string& path) {
   TheState().modulePathFails = false;
 }
 void SetModulePathFails() { TheState().modulePathFails = true; }
+const std::string& ModulePath() { return TheState().modulePath; }
+
+bool HasExactAnsiForm(const std::string& name) {
+  for (const char c : name) {
+    if (static_cast<unsigned char>(c) >= 0x80) return false;
+  }
+  return true;
+}
 
 }  // namespace platform::fake
 
@@ -388,7 +396,7 @@ int OpenFolderSource(int source, UniqueFolderSource& opened) {
   static int library = 0;
   static int function = 0;
   const bool present = !TheState().functionMissing[source];
-  opened.Reset(FolderSource{source, &library, present ? &function : nullptr});
+  opened.Reset(FolderSource{source, &library, present ? &function : nullptr, present ? &function : nullptr});
   return present ? SOURCE_READY : SOURCE_FUNCTION_MISSING;
 }
 
@@ -405,6 +413,9 @@ int QuerySpecialFolder(const UniqueFolderSource& source, int folderId, int creat
   }
   auto found = TheState().folderAnswers.find({id, folderId});
   if (found == TheState().folderAnswers.end()) {
+    return FOLDER_NOT_FOUND;
+  }
+  if (!fake::HasExactAnsiForm(found->second)) {
     return FOLDER_NOT_FOUND;
   }
   if (found->second.size() >= capacity) {
@@ -673,10 +684,26 @@ int GetModulePath(ModuleHandle module, char* buffer, uint32_t capacity) {
   }
   buffer[0] = '\0';
   const std::string& path = TheState().modulePath;
-  if (TheState().modulePathFails || path.size() >= capacity) {
+  if (TheState().modulePathFails || path.size() >= capacity || !fake::HasExactAnsiForm(path)) {
     return 0;
   }
   std::memcpy(buffer, path.c_str(), path.size() + 1);
+  return 1;
+}
+
+int GetModuleName(ModuleHandle module, char* buffer, uint32_t capacity) {
+  (void)module;
+  fake::Log("GetModuleName " + std::to_string(capacity));
+  if (capacity == 0) return 0;
+  buffer[0] = '\0';
+  const std::string& path = TheState().modulePath;
+  const size_t slash = path.rfind('\\');
+  const std::string name = slash == std::string::npos ? path : path.substr(slash + 1);
+  if (TheState().modulePathFails || name.empty() || name.size() >= capacity ||
+      !fake::HasExactAnsiForm(name)) {
+    return 0;
+  }
+  std::memcpy(buffer, name.c_str(), name.size() + 1);
   return 1;
 }
 

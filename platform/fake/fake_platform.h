@@ -103,7 +103,16 @@ void SetWow64(int result, int flag);
 void SetDeviceOutcome(int outcome);
 // Device handles opened and not yet closed.
 int OpenDevices();
+// The program's own path as the system holds it. The fake's ANSI code page
+// is plain ASCII: a name with any byte of 0x80 or above (UTF-8 "Иван",
+// "Łukasz") has no exact ANSI form, so GetModulePath refuses such a path and
+// GetModuleName such a file name, while CopyModuleFile copies the file at
+// this path itself.
 void SetModulePath(const std::string& path);
 void SetModulePathFails();
+const std::string& ModulePath();
+
+// Whether `name` has an exact form in the fake's ANSI code page (ASCII).
+bool HasExactAnsiForm(const std::string& name);
 
 }  // namespace platform::fake

@@ -2,6 +2,8 @@
 // keys under two roots, handles for opened keys, injected failures and a log.
 #include "platform/fake/fake_registry.h"
 
+#include "platform/fake/fake_platform.h"
+
 #include <algorithm>
 #include <cctype>
 #include <cstring>
@@ -26,6 +28,8 @@ struct Node {
   std::map<std::string, std::shared_ptr<Node>, NoCaseLess> children;
   std::map<std::string, fake::RegistryValue, NoCaseLess> values;
   bool deleted = false;
+  std::string linkTarget;    // "HKLM\\X" when the key is a link to X
+  std::weak_ptr<Node> parent;
 };
 
 struct Failure {
@@ -46,8 +50,8 @@ struct State {
 
   State() { Reset(); }
   void Reset() {
-    hklm = std::make_shared<Node>(Node{"HKLM", "HKLM", {}, {}, false});
-    hkcu = std::make_shared<Node>(Node{"HKCU", "HKCU", {}, {}, false});
+    hklm = std::make_shared<Node>(Node{"HKLM", "HKLM", {}, {}, false, {}, {}});
+    hkcu = std::make_shared<Node>(Node{"HKCU", "HKCU", {}, {}, false, {}, {}});
     handles.clear();
     nextHandle = 0x1000;
     failures.clear();
@@ -111,23 +115,41 @@ std::string NameOf(RegistryKeyId key) {
   return name;
 }
 
+std::shared_ptr<Node> WalkPath(const std::string& path, bool create, int depth = 0);
+
+// Links chained further than this count as broken, as the system limits them.
+constexpr int LINK_DEPTH_LIMIT = 16;
+
+// The key a link leads to (null when its target is missing); any other key
+// itself.
+std::shared_ptr<Node> Follow(std::shared_ptr<Node> node, int depth) {
+  if (node == nullptr || node->linkTarget.empty()) return node;
+  if (depth >= LINK_DEPTH_LIMIT) return nullptr;
+  return WalkPath(node->linkTarget, false, depth + 1);
+}
+
+// Walks `parts` down from `node`. A link passed through is followed, as the
+// system does; a link at the last part is followed too unless `openLink`.
 std::shared_ptr<Node> Walk(std::shared_ptr<Node> node, const std::vector<std::string>& parts,
-                           bool create) {
+                           bool create, bool openLink = false, int depth = 0) {
   for (const std::string& part : parts) {
+    node = Follow(node, depth);
+    if (node == nullptr) return nullptr;
     auto found = node->children.find(part);
     if (found == node->children.end()) {
       if (!create) return nullptr;
       auto child = std::make_shared<Node>();
       child->name = part;
       child->fullPath = node->fullPath + "\\" + part;
+      child->parent = node;
       found = node->children.emplace(part, child).first;
     }
     node = found->second;
   }
-  return node;
+  return openLink ? node : Follow(node, depth);
 }
 
-std::shared_ptr<Node> WalkPath(const std::string& path, bool create) {
+std::shared_ptr<Node> WalkPath(const std::string& path, bool create, int depth) {
   std::vector<std::string> parts = Components(path.c_str());
   if (parts.empty()) return nullptr;
   std::shared_ptr<Node> root;
@@ -139,7 +161,23 @@ std::shared_ptr<Node> WalkPath(const std::string& path, bool create) {
     return nullptr;
   }
   parts.erase(parts.begin());
-  return Walk(root, parts, create);
+  return Walk(root, parts, create, false, depth);
+}
+
+// The key at `path` itself, a link not followed at its last part.
+std::shared_ptr<Node> LinkAt(const std::string& path, bool create) {
+  std::vector<std::string> parts = Components(path.c_str());
+  if (parts.empty()) return nullptr;
+  std::shared_ptr<Node> root;
+  if (SameText(parts[0], "HKLM")) {
+    root = TheState().hklm;
+  } else if (SameText(parts[0], "HKCU")) {
+    root = TheState().hkcu;
+  } else {
+    return nullptr;
+  }
+  parts.erase(parts.begin());
+  return Walk(root, parts, create, true);
 }
 
 // Counts a seam call and logs it; false once the call limit is passed.
@@ -195,6 +233,26 @@ RegistryResult OpenRegistryKey(RegistryKeyId parent, const char* subKey, uint32_
   return REGISTRY_OK;
 }
 
+RegistryResult OpenRegistryKeyItself(RegistryKeyId parent, const char* subKey, uint32_t /*access*/,
+                                     RegistryKey& key) {
+  std::shared_ptr<Node> base = Resolve(parent);
+  std::string path = Join(NameOf(parent), subKey);
+  if (!Enter("OpenRegistryKeyItself " + path)) return REGISTRY_ACCESS_DENIED;
+  if (base == nullptr) return INVALID_HANDLE;
+  if (base->deleted) return REGISTRY_KEY_DELETED;
+  if (auto code = InjectedFailure(fake::RegistryOp::Open, path)) return *code;
+  std::shared_ptr<Node> node = Walk(base, Components(subKey), false, true);
+  if (node == nullptr) return REGISTRY_FILE_NOT_FOUND;
+  key.Reset(NewHandle(node));
+  return REGISTRY_OK;
+}
+
+int IsRegistryLink(RegistryKeyId key) {
+  std::shared_ptr<Node> node = Resolve(key);
+  Enter("IsRegistryLink " + NameOf(key));
+  return node != nullptr && !node->linkTarget.empty() ? 1 : 0;
+}
+
 RegistryResult CreateRegistryKey(RegistryKeyId parent, const char* subKey, RegistryKey& key) {
   std::shared_ptr<Node> base = Resolve(parent);
   std::string path = Join(NameOf(parent), subKey);
@@ -217,7 +275,7 @@ RegistryResult SetRegistryString(RegistryKeyId key, const char* valueName, const
   if (node->deleted) return REGISTRY_KEY_DELETED;
   if (auto code = InjectedFailure(fake::RegistryOp::SetValue, node->fullPath)) return *code;
   const uint8_t* bytes = reinterpret_cast<const uint8_t*>(data);
-  node->values[name] = fake::RegistryValue{REGISTRY_TYPE_SZ, {bytes, bytes + byteCount}};
+  node->values[name] = fake::RegistryValue{REGISTRY_TYPE_SZ, {bytes, bytes + byteCount}, true};
   return REGISTRY_OK;
 }
 
@@ -243,6 +301,27 @@ RegistryResult QueryRegistryValue(RegistryKeyId key, const char* valueName, uint
   return REGISTRY_OK;
 }
 
+RegistryResult QueryRegistryTextExact(RegistryKeyId key, const char* valueName, char* text,
+                                      uint32_t capacity) {
+  std::shared_ptr<Node> node = Resolve(key);
+  std::string name = valueName == nullptr ? "" : valueName;
+  if (!Enter("QueryRegistryTextExact " + NameOf(key) + " [" + name + "]")) return REGISTRY_ACCESS_DENIED;
+  if (capacity > 0) text[0] = '\0';
+  if (node == nullptr) return INVALID_HANDLE;
+  if (node->deleted) return REGISTRY_KEY_DELETED;
+  if (auto code = InjectedFailure(fake::RegistryOp::Query, node->fullPath)) return *code;
+  auto found = node->values.find(name);
+  if (found == node->values.end()) return REGISTRY_FILE_NOT_FOUND;
+  const fake::RegistryValue& value = found->second;
+  if (value.type != REGISTRY_TYPE_SZ) return REGISTRY_FILE_NOT_FOUND;
+  std::string stored(value.data.begin(), value.data.end());
+  stored = stored.substr(0, stored.find('\0'));
+  if (!value.exact || !fake::HasExactAnsiForm(stored)) return REGISTRY_NO_EXACT_FORM;
+  if (stored.size() >= capacity) return REGISTRY_MORE_DATA;
+  std::memcpy(text, stored.c_str(), stored.size() + 1);
+  return REGISTRY_OK;
+}
+
 RegistryResult EnumRegistrySubKey(RegistryKeyId key, uint32_t index, char* name,
                                   uint32_t& nameCapacity) {
   std::shared_ptr<Node> node = Resolve(key);
@@ -253,30 +332,24 @@ RegistryResult EnumRegistrySubKey(RegistryKeyId key, uint32_t index, char* name,
   if (index >= node->children.size()) return REGISTRY_NO_MORE_ITEMS;
   auto child = std::next(node->children.begin(), index);
   const std::string& childName = child->second->name;
+  if (!fake::HasExactAnsiForm(childName)) return REGISTRY_NO_EXACT_FORM;
   if (childName.size() >= nameCapacity) return REGISTRY_MORE_DATA;
   std::memcpy(name, childName.c_str(), childName.size() + 1);
   nameCapacity = static_cast<uint32_t>(childName.size());
   return REGISTRY_OK;
 }
 
-RegistryResult DeleteRegistryKey(RegistryKeyId parent, const char* subKey) {
-  std::shared_ptr<Node> base = Resolve(parent);
-  std::string path = Join(NameOf(parent), subKey);
-  if (!Enter("DeleteRegistryKey " + path)) return REGISTRY_ACCESS_DENIED;
-  if (base == nullptr) return INVALID_HANDLE;
-  if (base->deleted) return REGISTRY_KEY_DELETED;
-  std::vector<std::string> parts = Components(subKey);
-  if (parts.empty()) return REGISTRY_ACCESS_DENIED;
-  std::string last = parts.back();
-  parts.pop_back();
-  std::shared_ptr<Node> owner = Walk(base, parts, false);
-  if (owner == nullptr) return REGISTRY_FILE_NOT_FOUND;
-  auto found = owner->children.find(last);
-  if (found == owner->children.end()) return REGISTRY_FILE_NOT_FOUND;
-  if (auto code = InjectedFailure(fake::RegistryOp::Delete, path)) return *code;
-  if (!found->second->children.empty()) return REGISTRY_ACCESS_DENIED;
-  found->second->deleted = true;
-  owner->children.erase(found);
+RegistryResult DeleteRegistryKey(RegistryKeyId key) {
+  std::shared_ptr<Node> node = Resolve(key);
+  if (!Enter("DeleteRegistryKey " + NameOf(key))) return REGISTRY_ACCESS_DENIED;
+  if (node == nullptr) return INVALID_HANDLE;
+  if (node->deleted) return REGISTRY_KEY_DELETED;
+  std::shared_ptr<Node> owner = node->parent.lock();
+  if (owner == nullptr) return REGISTRY_ACCESS_DENIED;  // a root
+  if (auto code = InjectedFailure(fake::RegistryOp::Delete, node->fullPath)) return *code;
+  if (!node->children.empty()) return REGISTRY_ACCESS_DENIED;
+  node->deleted = true;
+  owner->children.erase(node->name);
   return REGISTRY_OK;
 }
 
@@ -289,7 +362,20 @@ void AddRegistryKey(const std::string& path) { WalkPath(path, true); }
 void PutRegistryValue(const std::string& path, const std::string& name, uint32_t type,
                       const std::vector<uint8_t>& data) {
   std::shared_ptr<Node> node = WalkPath(path, true);
-  if (node != nullptr) node->values[name] = RegistryValue{type, data};
+  if (node != nullptr) node->values[name] = RegistryValue{type, data, true};
+}
+
+void AddRegistryLink(const std::string& path, const std::string& target) {
+  std::shared_ptr<Node> node = LinkAt(path, true);
+  if (node != nullptr) node->linkTarget = target;
+}
+
+void PutRegistryInexactText(const std::string& path, const std::string& name,
+                            const std::string& ansiText) {
+  std::vector<uint8_t> data(ansiText.begin(), ansiText.end());
+  data.push_back(0);
+  std::shared_ptr<Node> node = WalkPath(path, true);
+  if (node != nullptr) node->values[name] = RegistryValue{REGISTRY_TYPE_SZ, data, false};
 }
 
 void PutRegistryText(const std::string& path, const std::string& name, const std::string& text,
@@ -299,7 +385,7 @@ void PutRegistryText(const std::string& path, const std::string& name, const std
   PutRegistryValue(path, name, REGISTRY_TYPE_SZ, data);
 }
 
-bool RegistryKeyExists(const std::string& path) { return WalkPath(path, false) != nullptr; }
+bool RegistryKeyExists(const std::string& path) { return LinkAt(path, false) != nullptr; }
 
 std::optional<RegistryValue> GetRegistryValue(const std::string& path, const std::string& name) {
   std::shared_ptr<Node> node = WalkPath(path, false);

@@ -1,9 +1,13 @@
-// Win32 side of the file-copy seam: CopyFileA and SetFileAttributesA.
+// Win32 side of the file-copy seam: CopyFileA, CopyFileW from the module's
+// own path, and SetFileAttributesA.
 #include "platform/file_copy.h"
 
 #include <windows.h>
 
 #include <cstring>
+#include <string>
+
+#include "platform/win32/exact_names.h"
 
 namespace platform {
 
@@ -30,6 +34,18 @@ void RemoveZoneMark(const char* file) {
 int CopyFileReplacing(const char* source, const char* destination) {
   // The last argument is "fail if exists": FALSE replaces the destination.
   if (!::CopyFileA(source, destination, FALSE)) return 0;
+  RemoveZoneMark(destination);
+  return 1;
+}
+
+int CopyModuleFile(ModuleHandle module, const char* destination) {
+  std::wstring source;
+  std::wstring target;
+  if (!win32::ModuleFileWide(static_cast<HMODULE>(module), source) ||
+      !win32::AnsiToWide(destination, target)) {
+    return 0;
+  }
+  if (!::CopyFileW(source.c_str(), target.c_str(), FALSE)) return 0;
   RemoveZoneMark(destination);
   return 1;
 }

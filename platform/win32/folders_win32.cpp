@@ -5,6 +5,7 @@
 #include <cstring>
 
 #include "platform/folders.h"
+#include "platform/win32/exact_names.h"
 #include "platform/win32/system_library.h"
 #include "platform/win32/win32_handles.h"
 
@@ -14,6 +15,8 @@ namespace {
 
 using SpecialFolderPathFunction = BOOL(WINAPI*)(HWND, LPSTR, int, BOOL);
 using FolderPathFunction = HRESULT(WINAPI*)(HWND, int, HANDLE, DWORD, LPSTR);
+using SpecialFolderPathWideFunction = BOOL(WINAPI*)(HWND, LPWSTR, int, BOOL);
+using FolderPathWideFunction = HRESULT(WINAPI*)(HWND, int, HANDLE, DWORD, LPWSTR);
 
 // Both functions write up to MAX_PATH characters; a larger scratch buffer
 // leaves room to tell an answer that does not fit the caller apart.
@@ -37,8 +40,13 @@ int OpenFolderSource(int source, UniqueFolderSource& opened) {
   if (!module.IsValid()) {
     return SOURCE_LIBRARY_MISSING;
   }
+  const char* wideFunction =
+      source == FOLDER_SOURCE_SHELL ? "SHGetSpecialFolderPathW" : "SHGetFolderPathW";
   FARPROC proc = GetProcAddress(module.Get(), function);
-  opened.Reset(FolderSource{source, module.Release(), reinterpret_cast<void*>(proc)});
+  FARPROC wideProc = GetProcAddress(module.Get(), wideFunction);
+  if (wideProc == nullptr) proc = nullptr;
+  opened.Reset(FolderSource{source, module.Release(), reinterpret_cast<void*>(proc),
+                            reinterpret_cast<void*>(wideProc)});
   return proc != nullptr ? SOURCE_READY : SOURCE_FUNCTION_MISSING;
 }
 
@@ -52,20 +60,37 @@ int QuerySpecialFolder(const UniqueFolderSource& source, int folderId, int creat
     return FOLDER_NOT_FOUND;
   }
   char scratch[SCRATCH_SIZE] = {};
+  wchar_t wide[SCRATCH_SIZE] = {};
   const FARPROC proc = reinterpret_cast<FARPROC>(opened.function);
+  const FARPROC wideProc = reinterpret_cast<FARPROC>(opened.wideFunction);
   if (opened.source == FOLDER_SOURCE_SHELL) {
+    const BOOL createFlag = create != 0 ? TRUE : FALSE;
     auto getPath = win32::FunctionCast<SpecialFolderPathFunction>(proc);
-    if (getPath(nullptr, scratch, folderId, create != 0 ? TRUE : FALSE) != TRUE) {
+    if (getPath(nullptr, scratch, folderId, createFlag) != TRUE) {
+      return FOLDER_NOT_FOUND;
+    }
+    auto getWidePath = win32::FunctionCast<SpecialFolderPathWideFunction>(wideProc);
+    if (getWidePath(nullptr, wide, folderId, createFlag) != TRUE) {
       return FOLDER_NOT_FOUND;
     }
   } else {
-    auto getPath = win32::FunctionCast<FolderPathFunction>(proc);
     const int flags = create != 0 ? CSIDL_FLAG_CREATE : 0;
+    auto getPath = win32::FunctionCast<FolderPathFunction>(proc);
     if (getPath(nullptr, folderId | flags, nullptr, 0, scratch) != S_OK) {
+      return FOLDER_NOT_FOUND;
+    }
+    auto getWidePath = win32::FunctionCast<FolderPathWideFunction>(wideProc);
+    if (getWidePath(nullptr, folderId | flags, nullptr, 0, wide) != S_OK) {
       return FOLDER_NOT_FOUND;
     }
   }
   scratch[SCRATCH_SIZE - 1] = '\0';
+  wide[SCRATCH_SIZE - 1] = L'\0';
+  // The ANSI answer stands only when it spells the folder exactly.
+  char exact[SCRATCH_SIZE];
+  if (win32::ExactAnsiName(wide, exact, sizeof exact) == 0 || std::strcmp(exact, scratch) != 0) {
+    return FOLDER_NOT_FOUND;
+  }
   const size_t length = std::strlen(scratch);
   if (length >= capacity) {
     return FOLDER_TOO_LONG;

@@ -2,8 +2,11 @@
 #include <windows.h>
 
 #include <cstring>
+#include <string>
+#include <vector>
 
 #include "platform/system.h"
+#include "platform/win32/exact_names.h"
 #include "platform/win32/win32_handles.h"
 
 namespace platform {
@@ -75,14 +78,37 @@ int GetModulePath(ModuleHandle module, char* buffer, uint32_t capacity) {
   if (capacity == 0) {
     return 0;
   }
-  const DWORD length = GetModuleFileNameA(static_cast<HMODULE>(module), buffer, capacity);
+  const HMODULE handle = static_cast<HMODULE>(module);
+  const DWORD length = GetModuleFileNameA(handle, buffer, capacity);
   // A length equal to the capacity means the path was cut (and, on XP, not
   // even terminated).
   if (length == 0 || length >= capacity) {
     buffer[0] = '\0';
     return 0;
   }
-  return 1;
+  // The ANSI answer stands only when it is the exact spelling of the name
+  // the loader holds; then the long form of that name replaces it.
+  std::wstring wide;
+  std::vector<char> exact(capacity, '\0');
+  if (!win32::ModuleFileWide(handle, wide) ||
+      win32::ExactAnsiName(wide.c_str(), exact.data(), capacity) == 0 ||
+      std::strcmp(exact.data(), buffer) != 0) {
+    buffer[0] = '\0';
+    return 0;
+  }
+  return win32::ExactAnsiName(win32::LongPathWide(wide).c_str(), buffer, capacity);
+}
+
+int GetModuleName(ModuleHandle module, char* buffer, uint32_t capacity) {
+  if (capacity == 0) return 0;
+  buffer[0] = '\0';
+  std::wstring wide;
+  if (!win32::ModuleFileWide(static_cast<HMODULE>(module), wide)) return 0;
+  const std::wstring path = win32::LongPathWide(wide);
+  const size_t slash = path.find_last_of(L"\\/");
+  const std::wstring name = slash == std::wstring::npos ? path : path.substr(slash + 1);
+  if (name.empty()) return 0;
+  return win32::ExactAnsiName(name.c_str(), buffer, capacity);
 }
 
 }  // namespace platform

@@ -13,6 +13,15 @@
 //                                          CreateProcessA, suspended, prints
 //                                          image=<the program the system
 //                                          chose> and ends it unrun
+//   kv_security_tool link KEY TARGET       makes HKCU\KEY a registry link
+//                                          (REG_OPTION_CREATE_LINK) to the
+//                                          native key path TARGET, such as
+//                                          \Registry\Machine\SOFTWARE\X
+//   kv_security_tool text KEY VALUE HEX    stores under HKCU\KEY the REG_SZ
+//                                          VALUE whose UTF-8 text is HEX,
+//                                          through the UTF-16 call, so that
+//                                          it may hold what no ANSI text can
+//   kv_security_tool short PATH            short=<the 8.3 form of PATH>
 //
 // Exit code 0 when the command ran, 1 when the value could not be read or
 // the process not started, 2 for a wrong command line.
@@ -20,6 +29,7 @@
 #include <shellapi.h>
 
 #include <cstdio>
+#include <cstdlib>
 #include <cstring>
 #include <string>
 
@@ -123,9 +133,67 @@ int Start(std::string command) {
   return EXIT_OK;
 }
 
+std::wstring Widen(const std::string& utf8) {
+  const int size = MultiByteToWideChar(CP_UTF8, 0, utf8.c_str(), -1, nullptr, 0);
+  if (size <= 0) return std::wstring();
+  std::wstring out(static_cast<size_t>(size), L'\0');
+  MultiByteToWideChar(CP_UTF8, 0, utf8.c_str(), -1, out.data(), size);
+  out.resize(static_cast<size_t>(size) - 1);
+  return out;
+}
+
+int MakeLink(const char* key, const char* target) {
+  HKEY link = nullptr;
+  if (RegCreateKeyExW(HKEY_CURRENT_USER, Widen(key).c_str(), 0, nullptr, REG_OPTION_CREATE_LINK,
+                      KEY_ALL_ACCESS | KEY_CREATE_LINK, nullptr, &link, nullptr) != ERROR_SUCCESS) {
+    return EXIT_FAILED;
+  }
+  const std::wstring path = Widen(target);
+  const LONG set = RegSetValueExW(link, L"SymbolicLinkValue", 0, REG_LINK,
+                                  reinterpret_cast<const BYTE*>(path.c_str()),
+                                  static_cast<DWORD>(path.size() * sizeof(wchar_t)));
+  RegCloseKey(link);
+  return set == ERROR_SUCCESS ? EXIT_OK : EXIT_FAILED;
+}
+
+int StoreText(const char* key, const char* value, const char* hex) {
+  std::string utf8;
+  for (const char* at = hex; at[0] != '\0' && at[1] != '\0'; at += 2) {
+    const char pair[3] = {at[0], at[1], '\0'};
+    utf8 += static_cast<char>(std::strtoul(pair, nullptr, 16));
+  }
+  const std::wstring text = Widen(utf8);
+  HKEY opened = nullptr;
+  if (RegCreateKeyExW(HKEY_CURRENT_USER, Widen(key).c_str(), 0, nullptr, 0, KEY_SET_VALUE, nullptr, &opened,
+                      nullptr) != ERROR_SUCCESS) {
+    return EXIT_FAILED;
+  }
+  const LONG set = RegSetValueExW(opened, Widen(value).c_str(), 0, REG_SZ,
+                                  reinterpret_cast<const BYTE*>(text.c_str()),
+                                  static_cast<DWORD>((text.size() + 1) * sizeof(wchar_t)));
+  RegCloseKey(opened);
+  return set == ERROR_SUCCESS ? EXIT_OK : EXIT_FAILED;
+}
+
+int ShortName(const char* path) {
+  char shortPath[MAX_PATH] = {};
+  const DWORD length = GetShortPathNameA(path, shortPath, MAX_PATH);
+  std::printf("short=%s\n", length > 0 && length < MAX_PATH ? shortPath : "");
+  return length > 0 && length < MAX_PATH ? EXIT_OK : EXIT_FAILED;
+}
+
 }  // namespace
 
 int main(int argc, char** argv) {
+  if (argc == 3 && std::strcmp(argv[1], "short") == 0) {
+    return ShortName(argv[2]);
+  }
+  if (argc == 4 && std::strcmp(argv[1], "link") == 0) {
+    return MakeLink(argv[2], argv[3]);
+  }
+  if (argc == 5 && std::strcmp(argv[1], "text") == 0) {
+    return StoreText(argv[2], argv[3], argv[4]);
+  }
   if (argc == 3 && std::strcmp(argv[1], "load") == 0) {
     return Load(argv[2]);
   }

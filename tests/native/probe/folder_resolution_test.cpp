@@ -119,6 +119,19 @@ TEST_F(SpecialFoldersTest, AnswerThatDoesNotFitCountsAsThatSourceFailing) {
   EXPECT_STREQ(other.commonProgramsFolder, "");
 }
 
+TEST_F(SpecialFoldersTest, AnswerWithoutAnExactAnsiFormCountsAsThatSourceFailing) {
+  // "C:\ProgramData\Łukasz" has only a best-fit ANSI spelling.
+  const std::string inexact = "C:\\ProgramData\\\xC5\x81ukasz";
+  platform::fake::SetSpecialFolder(FOLDER_SOURCE_SHELL, 23, inexact);
+  platform::fake::SetSpecialFolder(FOLDER_SOURCE_SHFOLDER, 23, inexact);
+  platform::fake::SetSpecialFolder(FOLDER_SOURCE_SHELL, 26, inexact);
+  platform::fake::SetSpecialFolder(FOLDER_SOURCE_SHFOLDER, 26, "C:\\AppData");
+  probe::ResolveSpecialFolders(folders);
+
+  EXPECT_STREQ(folders.commonProgramsFolder, "");
+  EXPECT_STREQ(folders.appData, "C:\\AppData");
+}
+
 TEST_F(SpecialFoldersTest, SecondCallDoesNothing) {
   AnswerAll(FOLDER_SOURCE_SHELL);
   probe::ResolveSpecialFolders(folders);
@@ -178,6 +191,15 @@ TEST_F(TargetFolderTest, SecondSourceIsAskedAfterTheFirstIsFreed) {
   platform::fake::SetLibraryMissing(FOLDER_SOURCE_SHELL);
   platform::fake::SetSpecialFolder(FOLDER_SOURCE_SHFOLDER, 38, "D:\\Apps");
   EXPECT_EQ(Resolve(), "D:\\Apps\\KV\\Brevik");
+}
+
+TEST_F(TargetFolderTest, InexactAnswersMoveToTheNextSourceAndTheFallback) {
+  platform::fake::SetSpecialFolder(FOLDER_SOURCE_SHELL, 38, "C:\\Programm\xC3\xA9");
+  platform::fake::SetSpecialFolder(FOLDER_SOURCE_SHFOLDER, 38, "D:\\Apps");
+  EXPECT_EQ(Resolve(), "D:\\Apps\\KV\\Brevik");
+
+  platform::fake::SetSpecialFolder(FOLDER_SOURCE_SHFOLDER, 38, "D:\\Programm\xC3\xA9");
+  EXPECT_EQ(Resolve(), "C:\\Program Files\\KV\\Brevik");
 }
 
 TEST_F(TargetFolderTest, TrailingBackslashGetsNoSecondOne) {

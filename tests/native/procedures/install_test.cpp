@@ -18,7 +18,12 @@
 #include "platform/fake/fake_seam_log.h"
 #include "platform/fake/fake_shell_link.h"
 #include "platform/process.h"
+#include "app/setup_log.h"
+#include "platform/fake/fake_log_file.h"
+#include "platform/log_file.h"
+#include "probe/system_probe.h"
 #include "procedure_fixture.h"
+#include "setup/setup_texts.h"
 #include "setup/install.h"
 
 namespace procedures_test {
@@ -142,7 +147,7 @@ TEST_F(InstallTest, StepsRunInOrderAndEachSeesTheEarlierOnesDone) {
       notes.push_back("tool: files " + std::to_string(ExtractedFiles()) + ", shortcuts " +
                       std::to_string(ShortcutSaves().size()) + ", entry " +
                       std::to_string(fake::RegistryKeyExists(kEntryKey)) + ", status " + state.statusText);
-    } else if (line.rfind("CopyFileReplacing", 0) == 0) {
+    } else if (line.rfind("CopyModuleFile", 0) == 0) {
       notes.push_back("copy: shortcuts " + std::to_string(ShortcutSaves().size()) + ", entry " +
                       std::to_string(fake::RegistryKeyExists(kEntryKey)) + ", status " + state.statusText);
     } else if (line.rfind("PostCommand", 0) == 0) {
@@ -163,7 +168,7 @@ TEST_F(InstallTest, StepsRunInOrderAndEachSeesTheEarlierOnesDone) {
                         "WaitForProcess",
                         "ReadProcessExitCode 0",
                         "CloseProcessHandle",
-                        "CopyFileReplacing " + kModulePath + " | " + kUninstaller,
+                        "CopyModuleFile " + kUninstaller,
                         "SetFileAttributesNormal " + kUninstaller,
                         "PostCommand " + kWindowNumber + " 180 128",
                     }));
@@ -217,11 +222,60 @@ TEST_F(InstallTest, FailedCopyIsIgnoredAndTheEntryIsStillWritten) {
 TEST_F(InstallTest, ProgramRunningFromTheTargetFolderCannotCopyItselfButIsNamed) {
   fake::AddFile(kUninstaller, "the installed copy");
   std::strcpy(state.modulePath, kUninstaller.c_str());
+  fake::SetModulePath(kUninstaller);
 
   EXPECT_EQ(setup::RunInstall(state), 0);
 
   EXPECT_EQ(fake::FileContent(kUninstaller), "the installed copy");
   EXPECT_EQ(RegistryText(kEntryKey, "UninstallString"), "\"" + kUninstaller + "\"");
+}
+
+TEST_F(InstallTest, UninstallerIsTheProgramsOwnBytesWhateverItsPathHolds) {
+  struct Case {
+    const char* what;
+    std::string path;           // as the system holds it (UTF-8 here)
+    std::string uninstallerName;
+  };
+  const Case cases[] = {
+      {"folder without an ANSI form", "C:\\Users\\\xD0\x98\xD0\xB2\xD0\xB0\xD0\xBD\\BrevikSetup (2).exe",
+       "BrevikSetup (2).exe"},
+      {"folder with only a best-fit form", "C:\\Users\\\xC5\x81ukasz\\BrevikSetup.exe", "BrevikSetup.exe"},
+      {"file name without an ANSI form", "C:\\Setup\\Brevik\xC5\x81.exe", "BrevikSetup.exe"},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.what);
+    SetUp();
+    fake::SetModulePath(c.path);
+    fake::AddFile(c.path, "the setup program");
+    // The best-fit neighbour anyone may plant where the ANSI path points.
+    fake::AddFile("C:\\Users\\Lukasz\\BrevikSetup.exe", "a planted program");
+    probe::ProbeSystem(state);
+    EXPECT_STREQ(state.modulePath, "");
+
+    ASSERT_EQ(setup::RunInstall(state), 0);
+
+    const std::string uninstaller = kTarget + "\\" + c.uninstallerName;
+    EXPECT_EQ(fake::FileContent(uninstaller), "the setup program");
+    EXPECT_EQ(RegistryText(kEntryKey, "UninstallString"), "\"" + uninstaller + "\"");
+    for (const std::string& line : Seam()) EXPECT_EQ(line.find("Lukasz"), std::string::npos) << line;
+  }
+}
+
+TEST_F(InstallTest, UserProgramsWithoutAnExactFormSkipsTheUserSetAndSaysSo) {
+  fake::PutRegistryInexactText(kShellFoldersKey, "Programs", "C:\\Users\\Lukasz\\Menu");
+  const std::string logPath = "C:\\Logs\\setup.log";
+  ASSERT_EQ(app::OpenSetupLog(app::setupLog, logPath.c_str()), platform::LOG_FILE_OPENED);
+
+  ASSERT_EQ(setup::RunInstall(state), 0);
+  app::setupLog.file.Reset();
+
+  const std::string commonMenu = kCommonPrograms + "\\Kelvane\\Brevik";
+  EXPECT_EQ(ShortcutSaves(), (std::vector<std::string>{commonMenu + "\\Readme.LNK", commonMenu + "\\Brevik.LNK"}));
+  EXPECT_FALSE(fake::FolderExists("C:\\Users\\Lukasz\\Menu\\Kelvane"));
+  EXPECT_NE(fake::LogFileText(logPath).find("  registry  HKCU\\" + std::string(setup::SHELL_FOLDERS_KEY) +
+                                            "  Programs  no exact ANSI form: per-user shortcuts skipped\r\n"),
+            std::string::npos)
+      << fake::LogFileText(logPath);
 }
 
 TEST_F(InstallTest, ToolAndFolderFollowTheHostKind) {

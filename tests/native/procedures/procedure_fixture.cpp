@@ -81,6 +81,7 @@ void ProcedureTest::SetUp() {
   fake::SetPackage(SamplePackage());
   fake::SetSpecialFolder(platform::FOLDER_SOURCE_SHELL, probe::FOLDER_PROGRAM_FILES, kProgramFiles);
   fake::AddFile(kModulePath, "the setup program");
+  fake::SetModulePath(kModulePath);
   SetUserPrograms(kUserPrograms);
   fake::AddRegistryKey(kUserKey + "\\Settings");
 

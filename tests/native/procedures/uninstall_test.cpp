@@ -318,6 +318,19 @@ TEST_F(UninstallTest, WithoutPerUserProgramsOnlyTheAllUsersMenuIsCleaned) {
   EXPECT_FALSE(fake::FolderExists(kCommonPrograms + "\\Kelvane\\Brevik"));
 }
 
+TEST_F(UninstallTest, PerUserProgramsWithoutAnExactFormLeavesItsBestFitNeighbour) {
+  // The user's own menu is "C:\Users\Łukasz\Menu"; the ANSI reading names
+  // another user's.
+  const std::string neighbour = "C:\\Users\\Lukasz\\Menu";
+  fake::AddFile(neighbour + "\\Kelvane\\Brevik\\Readme.LNK", "another user's link");
+  fake::PutRegistryInexactText(kShellFoldersKey, "Programs", neighbour);
+
+  EXPECT_EQ(setup::RunUninstall(state), 0);
+  EXPECT_TRUE(fake::FileExists(neighbour + "\\Kelvane\\Brevik\\Readme.LNK"));
+  for (const std::string& path : FileCalls("RemoveFile")) EXPECT_NE(path.rfind(neighbour, 0), 0u) << path;
+  EXPECT_FALSE(fake::FolderExists(kCommonPrograms + "\\Kelvane\\Brevik"));
+}
+
 TEST_F(UninstallTest, PerUserProgramsFolderTooLongForTheMenuFolderIsSkipped) {
   const std::string programs = "C:\\" + std::string(1023 - std::strlen("\\Kelvane\\Brevik") - 2, 'p');
   fake::AddFile(programs + "\\Kelvane\\Brevik\\Readme.LNK", "link");

@@ -84,6 +84,7 @@ TEST_F(ReadUserStringTest, OpensQueriesAndClosesTheUserKey) {
   ASSERT_EQ(Read(out), 1);
   EXPECT_EQ(fake::RegistryLog(), (Log{"OpenRegistryKey " + FOLDERS_PATH,
                                       "QueryRegistryValue " + FOLDERS_PATH + " [Programs]",
+                                      "QueryRegistryTextExact " + FOLDERS_PATH + " [Programs]",
                                       "CloseRegistryKey " + FOLDERS_PATH}));
 }
 
@@ -140,6 +141,17 @@ TEST_F(ReadUserStringTest, ValueSizeLimits) {
   std::vector<char> again = Area(8192);
   EXPECT_EQ(Read(again), 0);
   EXPECT_TRUE(Untouched(again));
+}
+
+TEST_F(ReadUserStringTest, TextWithoutAnExactAnsiFormIsRefusedAndToldApart) {
+  // "C:\Users\Łukasz\Menu" read through the ANSI call best-fits to the
+  // other user's "C:\Users\Lukasz\Menu".
+  fake::PutRegistryInexactText(FOLDERS_PATH, "Programs", "C:\\Users\\Lukasz\\Menu");
+  std::vector<char> out = Area(64);
+  EXPECT_EQ(Read(out), 0);
+  EXPECT_EQ(setup::ReadUserText(FOLDERS_KEY, "Programs", out.data(), out.size()), setup::USER_TEXT_INEXACT);
+  EXPECT_TRUE(Untouched(out));
+  EXPECT_EQ(setup::ReadUserText(FOLDERS_KEY, "Missing", out.data(), out.size()), setup::USER_TEXT_MISSING);
 }
 
 TEST_F(ReadUserStringTest, FailedQueryYieldsZero) {
@@ -207,7 +219,9 @@ using DeleteKeyTreeTest = RegistryHelpersTest;
 TEST_F(DeleteKeyTreeTest, MissingKeyYieldsZero) {
   fake::AddRegistryKey("HKCU\\Kelvane");
   EXPECT_EQ(setup::DeleteKeyTree(platform::REGISTRY_HKCU, "Kelvane\\Brevik"), 0);
-  EXPECT_EQ(fake::RegistryLog(), (Log{"OpenRegistryKey HKCU\\Kelvane\\Brevik"}));
+  EXPECT_EQ(fake::RegistryLog(), (Log{"OpenRegistryKeyItself HKCU\\Kelvane", "IsRegistryLink HKCU\\Kelvane",
+                                      "OpenRegistryKeyItself HKCU\\Kelvane\\Brevik",
+                                      "CloseRegistryKey HKCU\\Kelvane"}));
   EXPECT_TRUE(fake::RegistryKeyExists("HKCU\\Kelvane"));
 }
 
@@ -226,13 +240,13 @@ TEST_F(DeleteKeyTreeTest, RemovesATreeDepthFirstThroughTheGivenRoot) {
 
   EXPECT_EQ(setup::DeleteKeyTree(platform::REGISTRY_HKCU, "T"), 1);
   EXPECT_EQ(fake::RegistryLog(), (Log{
-                                     "OpenRegistryKey HKCU\\T",
+                                     "OpenRegistryKeyItself HKCU\\T",
                                      "EnumRegistrySubKey HKCU\\T 0",
-                                     "OpenRegistryKey HKCU\\T\\a",
+                                     "OpenRegistryKeyItself HKCU\\T\\a",
                                      "EnumRegistrySubKey HKCU\\T\\a 0",
-                                     "OpenRegistryKey HKCU\\T\\a\\b",
+                                     "OpenRegistryKeyItself HKCU\\T\\a\\b",
                                      "EnumRegistrySubKey HKCU\\T\\a\\b 0",
-                                     "OpenRegistryKey HKCU\\T\\a\\b\\c",
+                                     "OpenRegistryKeyItself HKCU\\T\\a\\b\\c",
                                      "EnumRegistrySubKey HKCU\\T\\a\\b\\c 0",
                                      "DeleteRegistryKey HKCU\\T\\a\\b\\c",
                                      "CloseRegistryKey HKCU\\T\\a\\b\\c",
@@ -243,7 +257,7 @@ TEST_F(DeleteKeyTreeTest, RemovesATreeDepthFirstThroughTheGivenRoot) {
                                      "DeleteRegistryKey HKCU\\T\\a",
                                      "CloseRegistryKey HKCU\\T\\a",
                                      "EnumRegistrySubKey HKCU\\T 0",
-                                     "OpenRegistryKey HKCU\\T\\d",
+                                     "OpenRegistryKeyItself HKCU\\T\\d",
                                      "EnumRegistrySubKey HKCU\\T\\d 0",
                                      "DeleteRegistryKey HKCU\\T\\d",
                                      "CloseRegistryKey HKCU\\T\\d",
@@ -278,6 +292,53 @@ TEST_F(DeleteKeyTreeTest, StopsAtASubKeyThatStays) {
     EXPECT_TRUE(fake::RegistryKeyExists("HKCU\\T\\z"));
     EXPECT_EQ(fake::OpenRegistryKeyCount(), 0u);
   }
+}
+
+TEST_F(DeleteKeyTreeTest, LinksGoAsLinksAndTheirTargetsStay) {
+  // The victim: a machine key with sub-keys and values.
+  auto plantVictim = [] {
+    fake::PutRegistryText("HKLM\\SOFTWARE\\Victim", "v", "1", true);
+    fake::PutRegistryText("HKLM\\SOFTWARE\\Victim\\Sub\\Deep", "w", "2", true);
+  };
+  auto victimWhole = [] {
+    return fake::GetRegistryValue("HKLM\\SOFTWARE\\Victim", "v").has_value() &&
+           fake::GetRegistryValue("HKLM\\SOFTWARE\\Victim\\Sub\\Deep", "w").has_value();
+  };
+  // The per-user key itself a link.
+  plantVictim();
+  fake::AddRegistryLink("HKCU\\Kelvane\\Brevik", "HKLM\\SOFTWARE\\Victim");
+  EXPECT_EQ(setup::DeleteKeyTree(platform::REGISTRY_HKCU, "Kelvane\\Brevik"), 1);
+  EXPECT_FALSE(fake::RegistryKeyExists("HKCU\\Kelvane\\Brevik"));
+  EXPECT_TRUE(victimWhole());
+
+  // A link two levels below it, beside ordinary keys.
+  fake::ResetRegistry();
+  plantVictim();
+  fake::PutRegistryText("HKCU\\Kelvane\\Brevik\\a", "x", "y", true);
+  fake::AddRegistryLink("HKCU\\Kelvane\\Brevik\\a\\b", "HKLM\\SOFTWARE\\Victim");
+  fake::AddRegistryKey("HKCU\\Kelvane\\Brevik\\c");
+  EXPECT_EQ(setup::DeleteKeyTree(platform::REGISTRY_HKCU, "Kelvane\\Brevik"), 1);
+  EXPECT_FALSE(fake::RegistryKeyExists("HKCU\\Kelvane\\Brevik"));
+  EXPECT_TRUE(victimWhole());
+
+  // The parent a link to a tree that has a "Brevik" of its own: nothing goes.
+  fake::ResetRegistry();
+  plantVictim();
+  fake::AddRegistryKey("HKLM\\SOFTWARE\\Victim\\Brevik\\Kept");
+  fake::AddRegistryLink("HKCU\\Kelvane", "HKLM\\SOFTWARE\\Victim");
+  EXPECT_EQ(setup::DeleteKeyTree(platform::REGISTRY_HKCU, "Kelvane\\Brevik"), 0);
+  EXPECT_TRUE(victimWhole());
+  EXPECT_TRUE(fake::RegistryKeyExists("HKLM\\SOFTWARE\\Victim\\Brevik\\Kept"));
+  EXPECT_EQ(fake::OpenRegistryKeyCount(), 0u);
+}
+
+TEST_F(DeleteKeyTreeTest, SubKeyNameWithoutAnExactAnsiFormEndsTheWalk) {
+  // Read through the ANSI call, "x＼Sub" would be "x\Sub": another key,
+  // which is never opened.
+  fake::AddRegistryKey("HKCU\\T\\x\xEF\xBC\xBCSub");
+  EXPECT_EQ(setup::DeleteKeyTree(platform::REGISTRY_HKCU, "T"), 0);
+  EXPECT_TRUE(fake::RegistryKeyExists("HKCU\\T\\x\xEF\xBC\xBCSub"));
+  for (const std::string& line : fake::RegistryLog()) EXPECT_EQ(line.find("T\\x\\"), std::string::npos) << line;
 }
 
 TEST_F(DeleteKeyTreeTest, KeyThatCannotBeDeletedYieldsZero) {

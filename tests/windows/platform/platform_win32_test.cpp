@@ -14,6 +14,9 @@
 #include "platform/log_file.h"
 #include "platform/platform.h"
 #include "platform/system_error.h"
+#include "platform/file_copy.h"
+#include "platform/system.h"
+#include "platform/win32/exact_names.h"
 #include "platform/win32/system_library.h"
 #include "platform/win32/win32_handles.h"
 #include "tests/windows/platform/win_test_support.h"
@@ -267,6 +270,48 @@ TEST(ModulePathTest, NamesTheRunningProgramAndRefusesWhatDoesNotFit) {
   char small[8] = "xxxxxxx";
   EXPECT_EQ(platform::GetModulePath(nullptr, small, sizeof small), 0);
   EXPECT_STREQ(small, "");
+}
+
+TEST(ExactNameTest, AnsiFormIsTakenOnlyWhenItIsExact) {
+  if (GetACP() == CP_UTF8) GTEST_SKIP() << "every name has an exact form in UTF-8";
+  char buffer[64] = "stale";
+  EXPECT_EQ(platform::win32::ExactAnsiName(L"C:\\Setup\\BrevikSetup.exe", buffer, sizeof buffer), 1);
+  EXPECT_STREQ(buffer, "C:\\Setup\\BrevikSetup.exe");
+  // Best fit would give "x\..", "Lukasz" and "?": none of them is taken.
+  for (const wchar_t* name : {L"x\uFF3C..", L"\u0141ukasz", L"\u0418\u0432\u0430\u043D"}) {
+    std::strcpy(buffer, "stale");
+    EXPECT_EQ(platform::win32::ExactAnsiName(name, buffer, sizeof buffer), 0);
+    EXPECT_STREQ(buffer, "");
+  }
+  char small[4] = "xxx";
+  EXPECT_EQ(platform::win32::ExactAnsiName(L"abcd", small, sizeof small), 0);
+  EXPECT_STREQ(small, "");
+}
+
+TEST(ModulePathTest, CopyOfTheRunningProgramIsItsOwnBytes) {
+  win_test::TempFolder folder;
+  const std::string copy = folder / "copy.exe";
+  ASSERT_EQ(platform::CopyModuleFile(nullptr, copy.c_str()), 1);
+  char self[1024];
+  ASSERT_EQ(platform::GetModulePath(nullptr, self, sizeof self), 1);
+  char name[1024];
+  ASSERT_EQ(platform::GetModuleName(nullptr, name, sizeof name), 1);
+  EXPECT_EQ(std::string(self).substr(std::strlen(self) - std::strlen(name)), name);
+  auto bytes = [](const std::string& path) {
+    std::string content;
+    HANDLE file = CreateFileA(path.c_str(), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr,
+                              OPEN_EXISTING, 0, nullptr);
+    char chunk[65536];
+    DWORD read = 0;
+    while (file != INVALID_HANDLE_VALUE && ReadFile(file, chunk, sizeof chunk, &read, nullptr) && read > 0) {
+      content.append(chunk, read);
+    }
+    if (file != INVALID_HANDLE_VALUE) CloseHandle(file);
+    return content;
+  };
+  const std::string copied = bytes(copy);
+  EXPECT_FALSE(copied.empty());
+  EXPECT_EQ(copied, bytes(self));
 }
 
 TEST(UniqueHandleTest, ClosingKeepsTheLastError) {

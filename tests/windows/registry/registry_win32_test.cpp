@@ -61,6 +61,19 @@ void WriteRaw(HKEY root, const std::string& subKey, const char* name, DWORD type
   RegCloseKey(key);
 }
 
+// Makes `subKey` of `root` a registry link to the native path `target`.
+void MakeLink(HKEY root, const std::string& subKey, const std::wstring& target) {
+  const std::wstring wide(subKey.begin(), subKey.end());
+  HKEY key = nullptr;
+  ASSERT_EQ(RegCreateKeyExW(root, wide.c_str(), 0, nullptr, REG_OPTION_CREATE_LINK,
+                            KEY_ALL_ACCESS | KEY_CREATE_LINK, nullptr, &key, nullptr),
+            ERROR_SUCCESS);
+  EXPECT_EQ(RegSetValueExW(key, L"SymbolicLinkValue", 0, REG_LINK, reinterpret_cast<const BYTE*>(target.c_str()),
+                           static_cast<DWORD>(target.size() * sizeof(wchar_t))),
+            ERROR_SUCCESS);
+  RegCloseKey(key);
+}
+
 class RegistryWin32Test : public ::testing::Test {
  protected:
   void SetUp() override {
@@ -175,6 +188,62 @@ TEST_F(RegistryWin32Test, KeyTreeThreeDeepIsDeletedUnderEitherRoot) {
     EXPECT_TRUE(KeyExists(root.key, root.path + "\\Kelvane", 0)) << root.path;
 
     EXPECT_EQ(setup::DeleteKeyTree(root.id, tree.c_str()), 0) << root.path;
+  }
+}
+
+TEST_F(RegistryWin32Test, LinksInATreeGoAsLinksAndTheirTargetsStay) {
+  // The victim: a machine key with a sub-key and values, in the native view
+  // that the links' native path names.
+  const std::string victim = machine_ + "\\Victim";
+  const std::wstring target = L"\\Registry\\Machine\\" + std::wstring(victim.begin(), victim.end());
+  auto plant = [&] {
+    for (const std::string& key : {victim, victim + "\\Brevik\\Deep"}) {
+      HKEY opened = nullptr;
+      ASSERT_EQ(RegCreateKeyExA(HKEY_LOCAL_MACHINE, key.c_str(), 0, nullptr, 0, KEY_ALL_ACCESS | VIEW_64, nullptr,
+                                &opened, nullptr),
+                ERROR_SUCCESS);
+      RegSetValueExA(opened, "v", 0, REG_SZ, reinterpret_cast<const BYTE*>("1"), 2);
+      RegCloseKey(opened);
+    }
+  };
+  auto victimWhole = [&] {
+    return ReadRaw(HKEY_LOCAL_MACHINE, victim, "v", VIEW_64).result == ERROR_SUCCESS &&
+           ReadRaw(HKEY_LOCAL_MACHINE, victim + "\\Brevik\\Deep", "v", VIEW_64).result == ERROR_SUCCESS;
+  };
+  const std::string tree = user_ + "\\Kelvane\\Brevik";
+
+  // The key itself a link: the link goes, the target stays.
+  plant();
+  MakeLink(HKEY_CURRENT_USER, tree, target);
+  ASSERT_TRUE(KeyExists(HKEY_CURRENT_USER, tree + "\\Brevik\\Deep", 0)) << "the link does not lead to the victim";
+  EXPECT_EQ(setup::DeleteKeyTree(platform::REGISTRY_HKCU, tree.c_str()), 1);
+  EXPECT_FALSE(KeyExists(HKEY_CURRENT_USER, tree, 0));
+  EXPECT_TRUE(victimWhole());
+
+  // A link two levels down, beside ordinary keys: the same.
+  WriteRaw(HKEY_CURRENT_USER, tree + "\\a", "v", REG_SZ, std::string("1\0", 2));
+  WriteRaw(HKEY_CURRENT_USER, tree + "\\z", "v", REG_SZ, std::string("1\0", 2));
+  MakeLink(HKEY_CURRENT_USER, tree + "\\a\\b", target);
+  EXPECT_EQ(setup::DeleteKeyTree(platform::REGISTRY_HKCU, tree.c_str()), 1);
+  EXPECT_FALSE(KeyExists(HKEY_CURRENT_USER, tree, 0));
+  EXPECT_TRUE(victimWhole());
+
+  // The parent a link to a key that has a "Brevik" of its own: nothing goes.
+  RegDeleteTreeA(Open(HKEY_CURRENT_USER, "Software", 0), base_.c_str());
+  MakeLink(HKEY_CURRENT_USER, user_ + "\\Kelvane", target);
+  EXPECT_EQ(setup::DeleteKeyTree(platform::REGISTRY_HKCU, tree.c_str()), 0);
+  EXPECT_TRUE(victimWhole());
+
+  // The link left goes as a link before the tree delete of TearDown, which
+  // would follow it (into the test's own victim only).
+  HKEY link = nullptr;
+  if (RegOpenKeyExA(HKEY_CURRENT_USER, (user_ + "\\Kelvane").c_str(), REG_OPTION_OPEN_LINK, DELETE, &link) ==
+      ERROR_SUCCESS) {
+    using NtDeleteKeyFunction = LONG(NTAPI*)(HANDLE);
+    auto deleteKey = reinterpret_cast<NtDeleteKeyFunction>(
+        reinterpret_cast<void*>(GetProcAddress(GetModuleHandleA("ntdll.dll"), "NtDeleteKey")));
+    if (deleteKey != nullptr) deleteKey(link);
+    RegCloseKey(link);
   }
 }
 

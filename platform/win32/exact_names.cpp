@@ -1,0 +1,70 @@
+// Exact ANSI forms of UTF-16 names.
+#include "platform/win32/exact_names.h"
+
+#include <cstring>
+#include <vector>
+
+namespace platform::win32 {
+
+namespace {
+
+// The longest path the wide calls are asked for, terminator included.
+constexpr DWORD WIDE_PATH_LIMIT = 32768;
+
+}  // namespace
+
+int ExactAnsiName(const wchar_t* wide, char* buffer, uint32_t capacity) {
+  if (capacity == 0) return 0;
+  buffer[0] = '\0';
+  if (capacity > static_cast<uint32_t>(INT32_MAX)) capacity = INT32_MAX;
+  // UTF-8 as the ANSI code page takes neither the flag nor the used-default
+  // report; the round trip below still refuses what it cannot carry.
+  const bool utf8 = GetACP() == CP_UTF8;
+  BOOL usedDefault = FALSE;
+  const int written =
+      WideCharToMultiByte(CP_ACP, utf8 ? 0 : WC_NO_BEST_FIT_CHARS, wide, -1, buffer,
+                          static_cast<int>(capacity), nullptr, utf8 ? nullptr : &usedDefault);
+  if (written <= 0 || usedDefault) {
+    buffer[0] = '\0';
+    return 0;
+  }
+  std::wstring back;
+  if (!AnsiToWide(buffer, back) || back != wide) {
+    buffer[0] = '\0';
+    return 0;
+  }
+  return 1;
+}
+
+bool ModuleFileWide(HMODULE module, std::wstring& path) {
+  for (DWORD size = MAX_PATH; size <= WIDE_PATH_LIMIT; size *= 2) {
+    std::vector<wchar_t> buffer(size, L'\0');
+    const DWORD length = GetModuleFileNameW(module, buffer.data(), size);
+    if (length == 0) return false;
+    if (length < size) {
+      path.assign(buffer.data(), length);
+      return true;
+    }
+  }
+  return false;
+}
+
+std::wstring LongPathWide(const std::wstring& path) {
+  std::vector<wchar_t> buffer(WIDE_PATH_LIMIT, L'\0');
+  const DWORD length = GetLongPathNameW(path.c_str(), buffer.data(), WIDE_PATH_LIMIT);
+  if (length == 0 || length >= WIDE_PATH_LIMIT) return path;
+  return std::wstring(buffer.data(), length);
+}
+
+bool AnsiToWide(const char* text, std::wstring& wide) {
+  const int needed = MultiByteToWideChar(CP_ACP, MB_ERR_INVALID_CHARS, text, -1, nullptr, 0);
+  if (needed <= 0) return false;
+  std::vector<wchar_t> buffer(static_cast<size_t>(needed), L'\0');
+  if (MultiByteToWideChar(CP_ACP, MB_ERR_INVALID_CHARS, text, -1, buffer.data(), needed) != needed) {
+    return false;
+  }
+  wide.assign(buffer.data());
+  return true;
+}
+
+}  // namespace platform::win32
