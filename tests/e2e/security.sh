@@ -20,6 +20,12 @@
 #               the per-user menu folder Kelvane\Brevik and in place of the
 #               all-users Kelvane, naming a folder of files elsewhere on C:,
 #               which keeps every file through a hidden install and uninstall
+#   log         BREVIK_SETUP_LOG naming a file that is not a setup log (a
+#               system text file, a library over the log's size cap, a
+#               file with only a later log line) leaves its bytes as they
+#               were and no ".1" beside it, with the run's exit code
+#               unchanged; a fresh log is made and then appended to, the
+#               control that the log was asked for
 # The Wine checks run in a 64-bit and a 32-bit prefix.
 #
 #   security.sh WINDOWS_BUILD_DIR
@@ -362,6 +368,41 @@ check_planted_links() {
   rm -rf "$USER_MENU" "$common_kelvane" "$victim"
 }
 
+# --- The log at someone else's file ---------------------------------------------------
+
+# digest UNIX_PATH: the file's SHA-256, or "missing".
+digest() {
+  if [ -e "$1" ]; then sha256sum <"$1" | cut -d' ' -f1; else echo missing; fi
+}
+
+check_foreign_log() {
+  local big='C:\kv-foreign\library.dll' line='C:\kv-foreign\later.log' win_ini='C:\windows\win.ini'
+  local path unix before
+  mkdir -p "$(unix_path 'C:\kv-foreign')"
+  head -c $((1536 * 1024)) /dev/urandom >"$(unix_path "$big")"
+  printf '2026-12-09T01:02:03.456Z  step  package  ok\r\n' >"$(unix_path "$line")"
+  [ -e "$(unix_path "$win_ini")" ] || printf '; for 16-bit app support\r\n[fonts]\r\n' >"$(unix_path "$win_ini")"
+
+  # Control: with the driver absent, -h -u does nothing and exits 0; a fresh
+  # log is made, and the next run appends to it.
+  setup_log_run 'C:\kv-foreign\setup.log' -h -u
+  expect_eq "log control: -h -u exit code with a fresh log" 0 "$RC"
+  BREVIK_SETUP_LOG='C:\kv-foreign\setup.log' setup_run -h -u
+  expect_eq "log control: the next run appends to our own log (two start lines)" 2 \
+    "$(grep -c '  start  BrevikSetup ' "$SETUP_LOG" 2>/dev/null)"
+
+  for path in "$win_ini" "$big" "$line"; do
+    unix="$(unix_path "$path")"
+    before="$(digest "$unix")"
+    RC=""
+    BREVIK_SETUP_LOG="$path" setup_run -h -u
+    expect_eq "log at $path: exit code as without a log" 0 "$RC"
+    expect_eq "log at $path: its bytes unchanged" "$before" "$(digest "$unix")"
+    check "log at $path: nothing renamed aside (no .1)" test ! -e "$unix.1"
+  done
+  rm -rf "$(unix_path 'C:\kv-foreign')"
+}
+
 # --- The run ---------------------------------------------------------------------------
 
 check_headers
@@ -372,6 +413,7 @@ for arch in win64 win32; do
   check_hostile_names
   check_uninstall_command
   check_planted_links
+  check_foreign_log
 done
 
 e2e_finish
