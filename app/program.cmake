@@ -6,7 +6,7 @@ include(${CMAKE_SOURCE_DIR}/res/SetupResources.cmake)
 add_executable(BrevikSetup WIN32 winmain.cpp heap_operators.cpp)
 target_link_libraries(BrevikSetup PRIVATE
   kv_warnings kv_product_code kv_startup kv_app kv_ui kv_worker kv_setup kv_probe kv_package_files kv_package kv_platform
-  gdi32 user32 shell32 ole32 uuid setupapi advapi32)
+  gdi32 user32 shell32 ole32 uuid advapi32)
 kv_add_setup_resources(BrevikSetup)
 
 # Unused sections dropped; loaded at a random address (relocations kept) with

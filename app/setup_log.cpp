@@ -75,6 +75,45 @@ int ReadPolicyPath(char (&path)[LOG_PATH_SIZE]) {
   return CopyRegistryText(area, count, path, LOG_PATH_LIMIT + 1);
 }
 
+// Whether `text` begins as every log of this program does: the first line
+// of a run, "YYYY-MM-DDTHH:MM:SS.mmmZ  start  BrevikSetup ".
+bool IsLogStart(const char* text, uint32_t count) {
+  if (count < sizeof LOG_SIGNATURE - 1) return false;
+  for (uint32_t i = 0; i + 1 < sizeof LOG_SIGNATURE; ++i) {
+    const char expected = LOG_SIGNATURE[i];
+    const char c = text[i];
+    if (expected == LOG_SIGNATURE_DIGIT ? (c < '0' || c > '9') : c != expected) return false;
+  }
+  return true;
+}
+
+// Opens `path` (platform::OpenLogFile's refusals apply) when it is ours to
+// write: a file this open made, or one that begins as our logs do.
+int OpenOwnLog(const char* path, int mode, platform::UniqueLogFile& file, platform::LogFileFacts& facts) {
+  const int opened = platform::OpenLogFile(path, mode, file, facts);
+  if (opened != platform::LOG_FILE_OPENED || facts.created == 1) return opened;
+  char start[sizeof LOG_SIGNATURE];
+  uint32_t count = 0;
+  if (platform::ReadLogFileStart(file, start, sizeof start, count) != 1 || !IsLogStart(start, count)) {
+    file.Reset();
+    return LOG_NOT_OURS;
+  }
+  return opened;
+}
+
+// Frees `rotated` for the rotation: nothing lies there, or an earlier log of
+// ours, which goes. 0 when something else lies there.
+int ClearRotatedPath(const char* rotated) {
+  platform::UniqueLogFile earlier;
+  platform::LogFileFacts facts{};
+  const int opened = OpenOwnLog(rotated, platform::LOG_OPEN_EXISTING, earlier, facts);
+  // Not there, or not to be opened: the rename, which takes only a free
+  // name, finds out.
+  if (opened == platform::LOG_FILE_NOT_OPENED) return 1;
+  if (opened != platform::LOG_FILE_OPENED) return 0;
+  return platform::DeleteLogFile(earlier);
+}
+
 bool Open() { return setupLog.file.IsValid(); }
 
 const char* RootName(platform::RegistryKeyId root) {
@@ -103,6 +142,19 @@ int LogPathOutcome(const char* kind, const char* path, int done, const char* don
   return done;
 }
 
+// A host machine type by name, or as "0x" and 8 hex digits.
+void AddMachineName(LogLine& line, uint16_t machine) {
+  switch (machine) {
+    case platform::MACHINE_X86: AddLogText(line, "x86"); return;
+    case platform::MACHINE_X64: AddLogText(line, "x64"); return;
+    case platform::MACHINE_ARM: AddLogText(line, "ARM"); return;
+    case platform::MACHINE_ARM64: AddLogText(line, "ARM64"); return;
+    default:
+      AddLogText(line, "0x");
+      AddLogHex(line, machine);
+  }
+}
+
 }  // namespace
 
 int FindLogRequest(char (&path)[LOG_PATH_SIZE]) {
@@ -125,18 +177,19 @@ int OpenSetupLog(SetupLog& log, const char* path) {
   log.file.Reset();
   if (path == nullptr || std::strlen(path) > LOG_PATH_LIMIT) return platform::LOG_FILE_NOT_OPENED;
   platform::UniqueLogFile file;
-  uint64_t size = 0;
-  int opened = platform::OpenLogFile(path, file, size);
+  platform::LogFileFacts facts{};
+  int opened = OpenOwnLog(path, platform::LOG_OPEN_OR_CREATE, file, facts);
   if (opened != platform::LOG_FILE_OPENED) return opened;
-  if (size > LOG_SIZE_CAP) {
+  if (facts.size > LOG_SIZE_CAP) {
     char rotated[LOG_PATH_SIZE];
     std::strcpy(rotated, path);
     std::strcat(rotated, LOG_ROTATED_SUFFIX);
-    // The open file itself is renamed: a link put at the path meanwhile is
-    // not followed.
-    if (platform::RenameLogFile(file, rotated) != 1) return LOG_NOT_ROTATED;
+    // The open file itself is renamed, to a name that is free: a link put at
+    // the path meanwhile is not followed, and nothing but an earlier log of
+    // ours is ever replaced.
+    if (ClearRotatedPath(rotated) != 1 || platform::RenameLogFile(file, rotated) != 1) return LOG_NOT_ROTATED;
     file.Reset();
-    opened = platform::OpenLogFile(path, file, size);
+    opened = OpenOwnLog(path, platform::LOG_OPEN_OR_CREATE, file, facts);
     if (opened != platform::LOG_FILE_OPENED) return opened;
   }
   log.file = std::move(file);
@@ -241,6 +294,12 @@ void WriteLogHeader(SetupLog& log, const LogHeader& header) {
     AddLogText(line, "unknown");
   } else {
     AddLogNumber(line, header.elevation);
+  }
+  // Only where the system tells: under WoW64 an ARM64 host looks like x64.
+  uint16_t machine = 0;
+  if (platform::QueryHostMachine(machine) == 1) {
+    AddLogField(line, "host ");
+    AddMachineName(line, machine);
   }
   WriteLogLine(log, line);
 }

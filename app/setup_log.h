@@ -28,7 +28,7 @@ inline constexpr char LOG_POLICY_VALUE[] = "SetupLog";
 inline constexpr uint32_t LOG_PATH_SIZE = 1024;
 inline constexpr char LOG_ROTATED_SUFFIX[] = ".1";
 // A file over this size at the start of a run becomes `path`.1 (replacing an
-// earlier one) and the run starts a fresh file: the last run stays whole
+// earlier log) and the run starts a fresh file: the last run stays whole
 // and one earlier file is kept.
 inline constexpr uint64_t LOG_SIZE_CAP = 1024 * 1024;
 // One line with its CR LF and zero. Longer lines end in LOG_CUT_MARK.
@@ -49,11 +49,21 @@ extern SetupLog setupLog;
 // path that wins does not fit LOG_PATH_SIZE less the rotation suffix.
 int FindLogRequest(char (&path)[LOG_PATH_SIZE]);
 
-// Outcomes of OpenSetupLog: platform::LOG_FILE_* or this one.
+// Outcomes of OpenSetupLog: platform::LOG_FILE_* or these.
 inline constexpr int LOG_NOT_ROTATED = 3;  // over the cap and could not be renamed aside
+inline constexpr int LOG_NOT_OURS = 4;     // a file that is not a log of this program
 
-// Opens `path` into `log` (platform::OpenLogFile's refusals apply), first
-// renaming a file over LOG_SIZE_CAP to `path`.1. Anything but
+// How every log of this program begins: the first line of a run, its time
+// stamp's digits standing as LOG_SIGNATURE_DIGIT. A file that begins so is
+// taken for ours.
+inline constexpr char LOG_SIGNATURE_DIGIT = '#';
+inline constexpr char LOG_SIGNATURE[] = "####-##-##T##:##:##.###Z  start  BrevikSetup ";
+
+// Opens `path` into `log` (platform::OpenLogFile's refusals apply). Only a
+// log of ours is written: a file the open creates, or one that begins with
+// LOG_SIGNATURE; anything else is left as it is (LOG_NOT_OURS). A file over
+// LOG_SIZE_CAP is first renamed to `path`.1, when that name is free or holds
+// a log of ours (deleted first); otherwise LOG_NOT_ROTATED. Anything but
 // platform::LOG_FILE_OPENED leaves `log` empty.
 int OpenSetupLog(SetupLog& log, const char* path);
 

@@ -13,7 +13,9 @@ namespace {
 // libraries for it) are therefore looked up in the system folder only, and
 // never in the current folder. SetDefaultDllDirectories came with an update
 // to Windows 7, so it is looked up rather than imported; where it is missing,
-// SetDllDirectoryA("") still takes the current folder out of the search.
+// SetDllDirectoryA("") still takes the current folder out of the search, but
+// the program's own folder is still searched first. The program therefore
+// imports only known DLLs and loads any other library by its system path.
 void RestrictLibrarySearch() {
   using SetDefaultDllDirectoriesFunction = BOOL(WINAPI*)(DWORD);
   const HMODULE kernel = ::GetModuleHandleA("kernel32.dll");

@@ -1,6 +1,7 @@
 // Platform operations that describe the running system and the program in
 // it: the system's version, whether the 32-bit process runs under a 64-bit
-// host, whether the process token is elevated, and the program's own path.
+// host and the host's machine type, whether the process token is elevated,
+// and the program's own path.
 #pragma once
 
 #include <cstdint>
@@ -41,6 +42,17 @@ inline constexpr int ELEVATION_YES = 1;
 
 // Whether the process token is elevated.
 int QueryElevation();
+
+// Host machine types of QueryHostMachine (IMAGE_FILE_MACHINE_* values).
+inline constexpr uint16_t MACHINE_X86 = 0x014C;
+inline constexpr uint16_t MACHINE_X64 = 0x8664;
+inline constexpr uint16_t MACHINE_ARM = 0x01C4;
+inline constexpr uint16_t MACHINE_ARM64 = 0xAA64;
+
+// The machine type of the host system, which a 32-bit process under WoW64
+// does not see otherwise (an ARM64 host looks like an x64 one). 1 with
+// `machine` set; 0 where the system cannot tell (before Windows 10 1709).
+int QueryHostMachine(uint16_t& machine);
 
 // The full path of module `module`'s file (null: the program itself), in its
 // long form, so that a program started by its short (8.3) name is named as

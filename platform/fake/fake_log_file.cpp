@@ -2,6 +2,7 @@
 // elevation and errors in memory.
 #include "platform/fake/fake_log_file.h"
 
+#include <algorithm>
 #include <cctype>
 #include <cstring>
 #include <map>
@@ -25,6 +26,7 @@ struct LogNode {
 
 struct OpenFile {
   std::string key;
+  bool deleted = false;  // the name went with DeleteLogFile
 };
 
 struct LogState {
@@ -37,6 +39,7 @@ struct LogState {
   uint32_t counter = 0;
   uint32_t step = 0;
   int elevation = ELEVATION_NO;
+  uint16_t hostMachine = 0;
   uint32_t lastError = 0;
   std::map<uint32_t, std::string> errorTexts;
 };
@@ -81,6 +84,7 @@ void ResetLogFiles() {
   state.counter = 0;
   state.step = 0;
   state.elevation = ELEVATION_NO;
+  state.hostMachine = 0;
   state.lastError = 0;
   state.errorTexts.clear();
 }
@@ -153,6 +157,11 @@ void SetElevation(int elevation) {
   TheLogState().elevation = elevation;
 }
 
+void SetHostMachine(uint16_t machine) {
+  std::lock_guard<std::mutex> guard(TheLogState().lock);
+  TheLogState().hostMachine = machine;
+}
+
 void SetLastSystemError(uint32_t code) {
   std::lock_guard<std::mutex> guard(TheLogState().lock);
   TheLogState().lastError = code;
@@ -183,16 +192,30 @@ void CloseLogFile(void* file) {
   delete static_cast<fake::OpenFile*>(file);
 }
 
-int OpenLogFile(const char* path, UniqueLogFile& file, uint64_t& size) {
+int OpenLogFile(const char* path, int mode, UniqueLogFile& file, LogFileFacts& facts) {
   file.Reset();
-  size = 0;
+  facts = LogFileFacts{0, 0};
   std::lock_guard<std::mutex> guard(TheLogState().lock);
+  const bool existed = TheLogState().nodes.count(fake::Key(path)) != 0;
+  if (!existed && mode != LOG_OPEN_OR_CREATE) return LOG_FILE_NOT_OPENED;
   fake::LogNode& node = fake::NodeAt(path);
   if (node.link || node.folder || node.names > 1) return LOG_FILE_REFUSED;
-  size = node.content.size();
+  facts.size = node.content.size();
+  facts.created = existed ? 0 : 1;
   ++TheLogState().openFiles;
-  file.Reset(new fake::OpenFile{fake::Key(path)});
+  file.Reset(new fake::OpenFile{fake::Key(path), false});
   return LOG_FILE_OPENED;
+}
+
+int ReadLogFileStart(const UniqueLogFile& file, char* buffer, uint32_t capacity, uint32_t& count) {
+  std::lock_guard<std::mutex> guard(TheLogState().lock);
+  const auto* open = static_cast<fake::OpenFile*>(file.Get());
+  count = 0;
+  if (open->deleted) return 1;
+  const std::string& content = TheLogState().nodes[open->key].content;
+  count = static_cast<uint32_t>(std::min<size_t>(capacity, content.size()));
+  std::memcpy(buffer, content.data(), count);
+  return 1;
 }
 
 int RenameLogFile(const UniqueLogFile& file, const char* newPath) {
@@ -200,8 +223,8 @@ int RenameLogFile(const UniqueLogFile& file, const char* newPath) {
   auto* open = static_cast<fake::OpenFile*>(file.Get());
   auto& nodes = TheLogState().nodes;
   const std::string target = fake::Key(newPath);
-  auto found = nodes.find(target);
-  if (found != nodes.end() && found->second.folder) return 0;
+  // Only a free name is taken.
+  if (nodes.count(target) != 0) return 0;
   fake::LogNode moved = nodes[open->key];
   moved.path = newPath;
   nodes.erase(open->key);
@@ -210,10 +233,19 @@ int RenameLogFile(const UniqueLogFile& file, const char* newPath) {
   return 1;
 }
 
+int DeleteLogFile(const UniqueLogFile& file) {
+  std::lock_guard<std::mutex> guard(TheLogState().lock);
+  auto* open = static_cast<fake::OpenFile*>(file.Get());
+  TheLogState().nodes.erase(open->key);
+  open->deleted = true;
+  return 1;
+}
+
 int AppendLogText(const UniqueLogFile& file, const char* text, uint32_t length) {
   std::lock_guard<std::mutex> guard(TheLogState().lock);
   if (TheLogState().writesFail) return 0;
   auto* open = static_cast<fake::OpenFile*>(file.Get());
+  if (open->deleted) return 1;
   TheLogState().nodes[open->key].content.append(text, length);
   return 1;
 }
@@ -233,6 +265,13 @@ uint32_t MillisecondCounter() {
 int QueryElevation() {
   std::lock_guard<std::mutex> guard(TheLogState().lock);
   return TheLogState().elevation;
+}
+
+int QueryHostMachine(uint16_t& machine) {
+  std::lock_guard<std::mutex> guard(TheLogState().lock);
+  if (TheLogState().hostMachine == 0) return 0;
+  machine = TheLogState().hostMachine;
+  return 1;
 }
 
 uint32_t LastSystemError() {

@@ -1,5 +1,6 @@
 // Control of the fakes of the seams the setup log works with (log_file.h,
-// environment.h, clock.h, system_error.h, and QueryElevation of system.h),
+// environment.h, clock.h, system_error.h, and QueryElevation and
+// QueryHostMachine of system.h),
 // in the host build: the environment, log files held in memory (apart from
 // the fake file system), links and hard links to refuse, a set clock,
 // elevation, and the last system error with its message.
@@ -21,7 +22,8 @@ void ResetLogFiles();
 
 void SetEnvironmentText(const std::string& name, const std::string& value);
 
-// Paths compare without regard to case.
+// Paths compare without regard to case. A path opened for the log and not
+// there is created (OpenLogFile reports it so).
 void PutLogFile(const std::string& path, const std::string& content);
 // A link (to wherever) lies at `path`.
 void PutLogLink(const std::string& path);
@@ -41,6 +43,8 @@ void SetUtcTime(const UtcTime& time);
 // Each MillisecondCounter read moves the counter on by `step`.
 void SetMillisecondStep(uint32_t step);
 void SetElevation(int elevation);
+// QueryHostMachine answers `machine`; 0 (as after a reset): it cannot tell.
+void SetHostMachine(uint16_t machine);
 // LastSystemError answers `code` until set again.
 void SetLastSystemError(uint32_t code);
 void SetSystemErrorText(uint32_t code, const std::string& text);

@@ -1,5 +1,8 @@
 // Device interfaces through the setup service, and the first one's device
-// opened, through Win32.
+// opened, through Win32. The setup service's library is no known DLL on the
+// oldest systems the program supports, so it is not imported (the loader
+// would look for it beside the program first) but loaded from the system
+// folder when asked for.
 #include <windows.h>
 #include <setupapi.h>
 
@@ -8,6 +11,7 @@
 #include <new>
 
 #include "platform/devices.h"
+#include "platform/win32/system_library.h"
 #include "platform/win32/win32_handles.h"
 
 namespace platform {
@@ -35,6 +39,53 @@ GUID ToGuid(const InterfaceClassId& id) {
   return guid;
 }
 
+using GetClassDevsFunction = HDEVINFO(WINAPI*)(const GUID*, PCSTR, HWND, DWORD);
+using EnumInterfacesFunction = BOOL(WINAPI*)(HDEVINFO, PSP_DEVINFO_DATA, const GUID*, DWORD,
+                                             PSP_DEVICE_INTERFACE_DATA);
+using InterfaceDetailFunction = BOOL(WINAPI*)(HDEVINFO, PSP_DEVICE_INTERFACE_DATA,
+                                              PSP_DEVICE_INTERFACE_DETAIL_DATA_A, DWORD, PDWORD, PSP_DEVINFO_DATA);
+using DestroyListFunction = BOOL(WINAPI*)(HDEVINFO);
+
+// The setup service's functions the probe calls, from its library loaded
+// out of the system folder; the library is freed last.
+struct SetupService {
+  win32::UniqueLibrary library;
+  GetClassDevsFunction getClassDevs;
+  EnumInterfacesFunction enumInterfaces;
+  InterfaceDetailFunction interfaceDetail;
+  DestroyListFunction destroyList;
+};
+
+bool LoadSetupService(SetupService& service) {
+  service.library = win32::LoadSystemLibrary("SETUPAPI.DLL");
+  if (!service.library.IsValid()) return false;
+  const HMODULE library = service.library.Get();
+  service.getClassDevs =
+      win32::FunctionCast<GetClassDevsFunction>(GetProcAddress(library, "SetupDiGetClassDevsA"));
+  service.enumInterfaces =
+      win32::FunctionCast<EnumInterfacesFunction>(GetProcAddress(library, "SetupDiEnumDeviceInterfaces"));
+  service.interfaceDetail =
+      win32::FunctionCast<InterfaceDetailFunction>(GetProcAddress(library, "SetupDiGetDeviceInterfaceDetailA"));
+  service.destroyList =
+      win32::FunctionCast<DestroyListFunction>(GetProcAddress(library, "SetupDiDestroyDeviceInfoList"));
+  return service.getClassDevs != nullptr && service.enumInterfaces != nullptr &&
+         service.interfaceDetail != nullptr && service.destroyList != nullptr;
+}
+
+// A device list, destroyed by the function of the library that made it.
+struct DeviceList {
+  HDEVINFO list;
+  DestroyListFunction destroy;
+  DeviceList(HDEVINFO made, DestroyListFunction destroyList) : list(made), destroy(destroyList) {}
+  DeviceList(const DeviceList&) = delete;
+  DeviceList& operator=(const DeviceList&) = delete;
+  ~DeviceList() {
+    if (list != INVALID_HANDLE_VALUE) {
+      win32::KeepingLastError([this] { destroy(list); });
+    }
+  }
+};
+
 }  // namespace
 
 void CloseDevice(void* device) { win32::FileHandleTraits::Close(static_cast<HANDLE>(device)); }
@@ -42,20 +93,25 @@ void CloseDevice(void* device) { win32::FileHandleTraits::Close(static_cast<HAND
 int OpenFirstDeviceInterface(const InterfaceClassId& interfaceClass, UniqueDevice& device) {
   device.Reset();
   const GUID guid = ToGuid(interfaceClass);
-  win32::UniqueDeviceList list(
-      SetupDiGetClassDevsA(&guid, nullptr, nullptr, DIGCF_PRESENT | DIGCF_DEVICEINTERFACE));
-  if (!list.IsValid()) {
+  // Declared first, freed last: the list is destroyed through it.
+  SetupService service{};
+  if (!LoadSetupService(service)) {
+    return DEVICE_NO_LIST;
+  }
+  const DeviceList list(service.getClassDevs(&guid, nullptr, nullptr, DIGCF_PRESENT | DIGCF_DEVICEINTERFACE),
+                        service.destroyList);
+  if (list.list == INVALID_HANDLE_VALUE) {
     return DEVICE_NO_LIST;
   }
   SP_DEVICE_INTERFACE_DATA interfaceData;
   std::memset(&interfaceData, 0, sizeof interfaceData);
   interfaceData.cbSize = sizeof interfaceData;
-  if (!SetupDiEnumDeviceInterfaces(list.Get(), nullptr, &guid, 0, &interfaceData)) {
+  if (!service.enumInterfaces(list.list, nullptr, &guid, 0, &interfaceData)) {
     return DEVICE_NO_INTERFACE;
   }
   // The first call only learns the size; its failure is expected.
   DWORD required = 0;
-  SetupDiGetDeviceInterfaceDetailA(list.Get(), &interfaceData, nullptr, 0, &required, nullptr);
+  service.interfaceDetail(list.list, &interfaceData, nullptr, 0, &required, nullptr);
   if (required <= sizeof(SP_DEVICE_INTERFACE_DETAIL_DATA_A)) {
     return DEVICE_NO_DETAIL;
   }
@@ -67,7 +123,7 @@ int OpenFirstDeviceInterface(const InterfaceClassId& interfaceClass, UniqueDevic
   detail->cbSize = sizeof(SP_DEVICE_INTERFACE_DETAIL_DATA_A);
   // Not tested: a record left unfilled holds an empty path, which the open
   // below refuses.
-  SetupDiGetDeviceInterfaceDetailA(list.Get(), &interfaceData, detail, required, nullptr, nullptr);
+  service.interfaceDetail(list.list, &interfaceData, detail, required, nullptr, nullptr);
   record[required - 1] = '\0';
   HANDLE opened = CreateFileA(detail->DevicePath, GENERIC_READ | GENERIC_WRITE, FILE_SHARE_READ,
                               nullptr, OPEN_EXISTING, DEVICE_OPEN_FLAGS, nullptr);

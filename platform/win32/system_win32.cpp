@@ -1,4 +1,4 @@
-// Version, 64-bit host, elevation and module path through Win32.
+// Version, 64-bit host and its machine, elevation and module path through Win32.
 #include <windows.h>
 
 #include <cstring>
@@ -14,6 +14,8 @@ namespace platform {
 namespace {
 
 using IsWow64ProcessFunction = BOOL(WINAPI*)(HANDLE, PBOOL);
+// Windows 10 1709 on; looked up at run time.
+using IsWow64Process2Function = BOOL(WINAPI*)(HANDLE, USHORT*, USHORT*);
 
 // The record sizes the system checks; a 32-bit build is the one that ships.
 static_assert(sizeof(OSVERSIONINFOEXA) == 156);
@@ -72,6 +74,18 @@ int QueryElevation() {
   // TokenElevation is unknown before Vista: the call then fails.
   if (!GetTokenInformation(token, TokenElevation, &elevation, sizeof elevation, &size)) return ELEVATION_UNKNOWN;
   return elevation.TokenIsElevated != 0 ? ELEVATION_YES : ELEVATION_NO;
+}
+
+int QueryHostMachine(uint16_t& machine) {
+  const HMODULE kernel = GetModuleHandleA("Kernel32.dll");
+  const auto query = kernel != nullptr
+                         ? win32::FunctionCast<IsWow64Process2Function>(GetProcAddress(kernel, "IsWow64Process2"))
+                         : nullptr;
+  USHORT process = 0;
+  USHORT native = 0;
+  if (query == nullptr || !query(GetCurrentProcess(), &process, &native)) return 0;
+  machine = native;
+  return 1;
 }
 
 int GetModulePath(ModuleHandle module, char* buffer, uint32_t capacity) {

@@ -2,7 +2,6 @@
 #pragma once
 
 #include <windows.h>
-#include <setupapi.h>
 
 #include "platform/unique_handle.h"
 
@@ -47,16 +46,6 @@ struct FindTraits {
   }
 };
 using UniqueFind = UniqueHandle<FindTraits>;
-
-struct DeviceListTraits {
-  using Value = HDEVINFO;
-  static Value Invalid() { return INVALID_HANDLE_VALUE; }
-  static bool IsValid(Value value) { return value != INVALID_HANDLE_VALUE; }
-  static void Close(Value value) {
-    KeepingLastError([value] { SetupDiDestroyDeviceInfoList(value); });
-  }
-};
-using UniqueDeviceList = UniqueHandle<DeviceListTraits>;
 
 struct ResourceTraits {
   using Value = HGLOBAL;

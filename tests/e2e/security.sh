@@ -8,7 +8,10 @@
 #   planting    a library planted beside the program as SHFOLDER.DLL is not
 #               loaded, with Wine told to prefer such a copy, on the path
 #               that does load SHFOLDER.DLL (a special folder that SHELL32
-#               cannot give); a plain load in the same folder does load it
+#               cannot give); a plain load in the same folder does load it;
+#               likewise as SETUPAPI.DLL, which the driver probe of every
+#               run loads (once a static import, found beside the program
+#               before WinMain ran)
 #   names       a package whose entries are named "..\x", "C:\x", "Z:\...",
 #               with no zero byte, "NUL" and so on writes nothing outside
 #               the target folder and opens no device; its well-named
@@ -20,6 +23,12 @@
 #               the per-user menu folder Kelvane\Brevik and in place of the
 #               all-users Kelvane, naming a folder of files elsewhere on C:,
 #               which keeps every file through a hidden install and uninstall
+#   log         BREVIK_SETUP_LOG naming a file that is not a setup log (a
+#               system text file, a library over the log's size cap, a
+#               file with only a later log line) leaves its bytes as they
+#               were and no ".1" beside it, with the run's exit code
+#               unchanged; a fresh log is made and then appended to, the
+#               control that the log was asked for
 # The Wine checks run in a 64-bit and a 32-bit prefix.
 #
 #   security.sh WINDOWS_BUILD_DIR
@@ -134,14 +143,14 @@ make_plain_load_copy() {
 }
 
 # run_planted FOLDER PROGRAM ARGS...: runs a program of the plant folder with
-# Wine preferring native copies of shfolder, tracing library loads into
-# $WORK/loaddll.log; RC as setup_run leaves it.
+# Wine preferring native copies of shfolder (or of PLANT_NAME), tracing
+# library loads into $WORK/loaddll.log; RC as setup_run leaves it.
 run_planted() {
   local folder="$1"
   shift
   RC=0
   (cd "$folder" && KV_PLANT_MARKER="$(windows_path "$MARKER")" WINEDEBUG=+loaddll \
-    WINEDLLOVERRIDES="shfolder=n,b;$BASE_OVERRIDES" timeout -k 5 "$E2E_RUN_TIMEOUT" wine "$@") \
+    WINEDLLOVERRIDES="${PLANT_NAME:-shfolder}=n,b;$BASE_OVERRIDES" timeout -k 5 "$E2E_RUN_TIMEOUT" wine "$@") \
     >"$WORK/run.out" 2>"$WORK/loaddll.log" || RC=$?
 }
 
@@ -204,6 +213,36 @@ check_planting() {
     fi
   done
   restore_startup_folder
+  rm -f "$MARKER"
+}
+
+# The setup service's library, which every run's driver probe loads: planted
+# beside the program as SETUPAPI.DLL, with Wine told to prefer such a copy.
+check_planted_setupapi() {
+  local folder="$WORK/plant-setupapi-$E2E_ARCH" loaded
+  MARKER="$WORK/plant-setupapi-$E2E_ARCH.marker"
+  rm -rf "$folder" "$MARKER" && mkdir -p "$folder"
+  cp "$SETUP_EXE" "$TOOL_EXE" "$folder/"
+  cp "$PLANTED_DLL" "$folder/setupapi.dll"
+
+  PLANT_NAME=setupapi run_planted "$folder" kv_security_tool.exe load SETUPAPI.DLL
+  if grep -qi 'setupapi.dll <- .*kv_security_tool.exe' "$MARKER" 2>/dev/null; then
+    pass "control: a plain LoadLibraryA(\"SETUPAPI.DLL\") beside it loads the planted copy"
+  else
+    fail "control: the planted SETUPAPI.DLL was not loaded by a plain load (marker: $(cat "$MARKER" 2>/dev/null))"
+  fi
+  rm -f "$MARKER"
+
+  PLANT_NAME=setupapi run_planted "$folder" BrevikSetup.exe -h -u
+  expect_eq "planted setupapi.dll: -h -u exit code" 0 "$RC"
+  loaded="$(tr -d '\r' <"$WORK/loaddll.log" | grep -i 'Loaded L".*setupapi\.dll"' | head -n 1)"
+  if [ -n "$loaded" ] && ! grep -qi 'plant-' <<<"$loaded"; then
+    pass "the driver probe did load SETUPAPI.DLL, from the system folder: ${loaded#*build_module }"
+  else
+    fail "SETUPAPI.DLL not loaded from the system folder: [${loaded#*build_module }]"
+  fi
+  check "planted setupapi.dll in the program's folder not loaded (no marker)" test ! -e "$MARKER"
+  [ -e "$MARKER" ] && echo "#   marker: $(tr -d '\r' <"$MARKER")"
   rm -f "$MARKER"
 }
 
@@ -362,6 +401,41 @@ check_planted_links() {
   rm -rf "$USER_MENU" "$common_kelvane" "$victim"
 }
 
+# --- The log at someone else's file ---------------------------------------------------
+
+# digest UNIX_PATH: the file's SHA-256, or "missing".
+digest() {
+  if [ -e "$1" ]; then sha256sum <"$1" | cut -d' ' -f1; else echo missing; fi
+}
+
+check_foreign_log() {
+  local big='C:\kv-foreign\library.dll' line='C:\kv-foreign\later.log' win_ini='C:\windows\win.ini'
+  local path unix before
+  mkdir -p "$(unix_path 'C:\kv-foreign')"
+  head -c $((1536 * 1024)) /dev/urandom >"$(unix_path "$big")"
+  printf '2026-12-09T01:02:03.456Z  step  package  ok\r\n' >"$(unix_path "$line")"
+  [ -e "$(unix_path "$win_ini")" ] || printf '; for 16-bit app support\r\n[fonts]\r\n' >"$(unix_path "$win_ini")"
+
+  # Control: with the driver absent, -h -u does nothing and exits 0; a fresh
+  # log is made, and the next run appends to it.
+  setup_log_run 'C:\kv-foreign\setup.log' -h -u
+  expect_eq "log control: -h -u exit code with a fresh log" 0 "$RC"
+  BREVIK_SETUP_LOG='C:\kv-foreign\setup.log' setup_run -h -u
+  expect_eq "log control: the next run appends to our own log (two start lines)" 2 \
+    "$(grep -c '  start  BrevikSetup ' "$SETUP_LOG" 2>/dev/null)"
+
+  for path in "$win_ini" "$big" "$line"; do
+    unix="$(unix_path "$path")"
+    before="$(digest "$unix")"
+    RC=""
+    BREVIK_SETUP_LOG="$path" setup_run -h -u
+    expect_eq "log at $path: exit code as without a log" 0 "$RC"
+    expect_eq "log at $path: its bytes unchanged" "$before" "$(digest "$unix")"
+    check "log at $path: nothing renamed aside (no .1)" test ! -e "$unix.1"
+  done
+  rm -rf "$(unix_path 'C:\kv-foreign')"
+}
+
 # --- The run ---------------------------------------------------------------------------
 
 check_headers
@@ -369,9 +443,11 @@ make_hostile_program
 for arch in win64 win32; do
   e2e_prefix "$arch" || continue
   check_planting
+  check_planted_setupapi
   check_hostile_names
   check_uninstall_command
   check_planted_links
+  check_foreign_log
 done
 
 e2e_finish

@@ -11,6 +11,9 @@ headers, read straight from the PE file (standard library only).
         ui_access (the manifest's requestedExecutionLevel attributes)
     pe_facts.py resource PROGRAM TYPE ID
         "<file offset> <size>" of that resource's first language
+    pe_facts.py imports PROGRAM
+        the libraries of the import table, one a line, as the program
+        names them (delay-loaded ones too, each marked " (delayed)")
     pe_facts.py mutate PROGRAM OUTPUT WHAT
         a copy of PROGRAM with one fact taken away, so a check can be seen
         to fail: dynamic_base, nx_compat, large_address_aware (the bit
@@ -39,6 +42,8 @@ DLLCHAR_NX_COMPAT = 0x0100
 DIRECTORY_IMPORT = 1
 DIRECTORY_RESOURCE = 2
 DIRECTORY_BASERELOC = 5
+DIRECTORY_DELAY_IMPORT = 13
+DELAY_DESCRIPTOR_SIZE = 32
 RT_RCDATA = 10
 RT_MANIFEST = 24
 ASM_V3 = "urn:schemas-microsoft-com:asm.v3"
@@ -129,6 +134,33 @@ class Pe:
                         return self.image_base + slots_rva + 4 * i
                 raise PeError(f"{library}!{function} not imported")
             at += IMPORT_DESCRIPTOR_SIZE
+
+    def imports(self):
+        """The names of the imported libraries, then the delay-loaded ones."""
+        names = []
+        table_rva, _size = self.directory(DIRECTORY_IMPORT)
+        if table_rva:
+            at = self.file_offset(table_rva)
+            while True:
+                name_rva = struct.unpack_from("<I", self.data, at + 12)[0]
+                if name_rva == 0:
+                    break
+                names.append(self.c_string(name_rva))
+                at += IMPORT_DESCRIPTOR_SIZE
+        delay_rva, _size = self.directory(DIRECTORY_DELAY_IMPORT)
+        if delay_rva:
+            at = self.file_offset(delay_rva)
+            while True:
+                attributes, name_rva = struct.unpack_from("<II", self.data, at)
+                if name_rva == 0:
+                    break
+                # Version 1 descriptors hold addresses relative to the image;
+                # old version 0 ones hold absolute addresses.
+                if not attributes & 1 and self.image_base is not None:
+                    name_rva -= self.image_base
+                names.append(self.c_string(name_rva) + " (delayed)")
+                at += DELAY_DESCRIPTOR_SIZE
+        return names
 
     def resource(self, type_id: int, name_id: int):
         """(file offset, size) of the first language of resource type/id."""
@@ -266,6 +298,12 @@ def main(argv) -> int:
                 pe = Pe(f.read())
             for key, value in facts(pe).items():
                 print(f"{key}={value}")
+            return 0
+        if len(argv) == 3 and argv[1] == "imports":
+            with open(argv[2], "rb") as f:
+                pe = Pe(f.read())
+            for name in pe.imports():
+                print(name)
             return 0
         if len(argv) == 5 and argv[1] == "resource":
             with open(argv[2], "rb") as f:

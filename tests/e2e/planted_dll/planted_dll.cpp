@@ -53,3 +53,11 @@ extern "C" HRESULT WINAPI KvPlantedGetFolderPathA(HWND, int, HANDLE, DWORD, LPST
 }
 
 extern "C" BOOL WINAPI KvPlantedGetSpecialFolderPathA(HWND, LPSTR, int, BOOL) { return FALSE; }
+
+// As SETUPAPI.DLL: no device list, so nothing else is ever called with one.
+extern "C" HANDLE WINAPI KvPlantedGetClassDevsA(const GUID*, LPCSTR, HWND, DWORD) { return INVALID_HANDLE_VALUE; }
+extern "C" BOOL WINAPI KvPlantedEnumDeviceInterfaces(HANDLE, void*, const GUID*, DWORD, void*) { return FALSE; }
+extern "C" BOOL WINAPI KvPlantedGetDeviceInterfaceDetailA(HANDLE, void*, void*, DWORD, DWORD*, void*) {
+  return FALSE;
+}
+extern "C" BOOL WINAPI KvPlantedDestroyDeviceInfoList(HANDLE) { return FALSE; }

@@ -26,6 +26,8 @@ namespace fake = platform::fake;
 
 const std::string kLogPath = "C:\\logs\\setup.log";
 const std::string kPolicyKey = "HKLM\\SOFTWARE\\Policies\\Kelvane\\Brevik";
+// How a log this program wrote begins.
+const std::string kOurStart = "2025-01-02T03:04:05.678Z  start  BrevikSetup 1.0.0.6  program C:\\BrevikSetup.exe\r\n";
 
 class SetupLogTest : public ProcedureTest {
  protected:
@@ -92,7 +94,7 @@ TEST_F(SetupLogTest, TheVariableWinsOverThePolicyAndEmptyMeansNotAsked) {
   EXPECT_EQ(app::FindLogRequest(path), 0);
 }
 
-TEST_F(SetupLogTest, WithoutARequestOrWithAFailingLogTheInstallIsTheSame) {
+TEST_F(SetupLogTest, WithoutARequestWithAFailingLogOrAtAForeignFileTheInstallIsTheSame) {
   EXPECT_EQ(setup::RunInstall(state), 0);
   EXPECT_TRUE(fake::LogFilePaths().empty());
 
@@ -106,6 +108,16 @@ TEST_F(SetupLogTest, WithoutARequestOrWithAFailingLogTheInstallIsTheSame) {
   EXPECT_EQ(setup::RunInstall(state), 0);
   EXPECT_EQ(ExtractedFiles(), 21);
   EXPECT_EQ(fake::LogFileText(kLogPath), "");
+
+  // The variable names someone else's file: not opened, same result.
+  SetUp();
+  fake::SetEnvironmentText("BREVIK_SETUP_LOG", "C:\\windows\\win.ini");
+  fake::PutLogFile("C:\\windows\\win.ini", "[fonts]\r\n");
+  ASSERT_EQ(app::FindLogRequest(path), 1);
+  EXPECT_EQ(app::OpenSetupLog(app::setupLog, path), app::LOG_NOT_OURS);
+  EXPECT_EQ(setup::RunInstall(state), 0);
+  EXPECT_EQ(ExtractedFiles(), 21);
+  EXPECT_EQ(fake::LogFileText("C:\\windows\\win.ini"), "[fonts]\r\n");
 }
 
 TEST_F(SetupLogTest, ALinkAHardLinkedFileOrAFolderIsRefused) {
@@ -133,10 +145,18 @@ TEST_F(SetupLogTest, ALinkAHardLinkedFileOrAFolderIsRefused) {
   }
 }
 
-TEST_F(SetupLogTest, AFileOverTheCapBecomesTheEarlierOneAndTheRunStartsFresh) {
-  const std::string atCap(app::LOG_SIZE_CAP, 'x');
+TEST_F(SetupLogTest, OurLogIsAppendedToAndOverTheCapBecomesTheEarlierOneAndTheRunStartsFresh) {
+  // A log a run wrote is taken again, as long as it begins with its header.
+  OpenLog();
+  app::WriteLogHeader(app::setupLog, app::LogHeader{"1.0.0.7", "C:\\BrevikSetup.exe", "-h -i", 4, 1, 1});
+  app::setupLog.file.Reset();
+  OpenLog();
+  app::LogStep("package", 0);
+  EXPECT_EQ(Lines().size(), 2u);
+
+  const std::string atCap = kOurStart + std::string(app::LOG_SIZE_CAP - kOurStart.size(), 'x');
   fake::PutLogFile(kLogPath, atCap);
-  fake::PutLogFile(kLogPath + ".1", "older");
+  fake::PutLogFile(kLogPath + ".1", kOurStart + "older");
   OpenLog();
   app::setupLog.file.Reset();
   EXPECT_EQ(fake::LogFileText(kLogPath), atCap) << "not over the cap yet";
@@ -150,7 +170,42 @@ TEST_F(SetupLogTest, AFileOverTheCapBecomesTheEarlierOneAndTheRunStartsFresh) {
   EXPECT_EQ(fake::LogFilePaths().size(), 2u);
 }
 
-TEST_F(SetupLogTest, TheHeaderNamesTimeVersionProgramCommandSystemAndElevation) {
+TEST_F(SetupLogTest, AFileThatIsNotOurLogIsNeitherAppendedToRenamedNorReplaced) {
+  const std::string big(app::LOG_SIZE_CAP + 1, 'M');
+  struct Row {
+    const char* what;
+    std::string log;      // at the log's path
+    std::string rotated;  // at its .1, when not empty
+    int outcome;
+  };
+  const Row rows[] = {
+      {"a system file", "; for 16-bit app support\r\n[fonts]\r\n", "", app::LOG_NOT_OURS},
+      {"a big one, which our log would rotate", big, "", app::LOG_NOT_OURS},
+      {"an empty file we did not make", "", "", app::LOG_NOT_OURS},
+      {"a log line that is not a run's first", "2026-12-09T01:02:03.456Z  step  package  ok\r\n", "",
+       app::LOG_NOT_OURS},
+      {"a start line with a letter for a digit", "2026-12-09T01:0x:03.456Z  start  BrevikSetup 1\r\n", "",
+       app::LOG_NOT_OURS},
+      {"our log over the cap, someone else's file at .1", kOurStart + big, "MZ\x90", app::LOG_NOT_ROTATED},
+      {"our log over the cap, a link at .1", kOurStart + big, "", app::LOG_NOT_ROTATED},
+  };
+  for (const Row& row : rows) {
+    fake::ResetLogFiles();
+    fake::PutLogFile(kLogPath, row.log);
+    if (!row.rotated.empty()) fake::PutLogFile(kLogPath + ".1", row.rotated);
+    if (row.outcome == app::LOG_NOT_ROTATED && row.rotated.empty()) fake::PutLogLink(kLogPath + ".1");
+    const std::vector<std::string> paths = fake::LogFilePaths();
+    EXPECT_EQ(app::OpenSetupLog(app::setupLog, kLogPath.c_str()), row.outcome) << row.what;
+    EXPECT_FALSE(app::setupLog.file.IsValid()) << row.what;
+    app::LogStep("package", 0);
+    EXPECT_EQ(fake::LogFileText(kLogPath), row.log) << row.what;
+    EXPECT_EQ(fake::LogFileText(kLogPath + ".1"), row.rotated) << row.what;
+    EXPECT_EQ(fake::LogFilePaths(), paths) << row.what;
+    EXPECT_EQ(fake::OpenLogFiles(), 0) << row.what;
+  }
+}
+
+TEST_F(SetupLogTest, TheHeaderNamesTimeVersionProgramCommandSystemElevationAndHost) {
   fake::SetUtcTime(platform::UtcTime{2027, 1, 2, 3, 4, 5, 6});
   OpenLog();
   app::WriteLogHeader(app::setupLog, app::LogHeader{"1.0.0.7", "C:\\Setup\\BrevikSetup.exe", "-h\t-i", 4, 1,
@@ -162,6 +217,17 @@ TEST_F(SetupLogTest, TheHeaderNamesTimeVersionProgramCommandSystemAndElevation) 
                          "  command \"-h?-i\"  os 4  64-bit 1  elevated 1",
                          "2027-01-02T03:04:05.006Z  start  BrevikSetup 1.0.0.7  program C:\\Setup\\BrevikSetup.exe"
                          "  command \"\"  os -1  64-bit 0  elevated unknown"}));
+
+  // The host's machine, where the system tells it: an ARM64 host under the
+  // x64 face WoW64 shows, and a type without a name.
+  for (uint16_t machine : {platform::MACHINE_ARM64, uint16_t{0x5064}}) {
+    fake::SetHostMachine(machine);
+    app::WriteLogHeader(app::setupLog, app::LogHeader{"1.0.0.7", "C:\\BrevikSetup.exe", "", 4, 1, 1});
+  }
+  const std::vector<std::string> lines = Lines();
+  ASSERT_EQ(lines.size(), 4u);
+  EXPECT_EQ(lines[2].substr(lines[2].find("  os ")), "  os 4  64-bit 1  elevated 1  host ARM64");
+  EXPECT_EQ(lines[3].substr(lines[3].find("  os ")), "  os 4  64-bit 1  elevated 1  host 0x00005064");
 
   // A line too long for its buffer is cut visibly, still one line.
   app::LogFolderCreated(std::string(5000, 'p').c_str(), 1);

@@ -207,22 +207,48 @@ TEST(FilesTest, ReadOnlyFileIsNeitherDeletedNorWritten) {
   EXPECT_EQ(win_test::ReadFile(readOnly), "keep");
 }
 
-TEST(LogFileTest, AppendsRefusesSecondNamesAndFoldersAndRenamesTheOpenFile) {
+TEST(LogFileTest, AppendsReadsItsStartRefusesSecondNamesAndFoldersAndRenamesOnlyToAFreeName) {
   win_test::TempFolder folder;
   const std::string path = folder / "setup.log";
+  platform::LogFileFacts facts{};
+  {
+    // Nothing there: made, unless only an existing file is asked for.
+    platform::UniqueLogFile file;
+    EXPECT_EQ(platform::OpenLogFile(path.c_str(), platform::LOG_OPEN_EXISTING, file, facts),
+              platform::LOG_FILE_NOT_OPENED);
+    EXPECT_FALSE(win_test::Exists(path));
+    ASSERT_EQ(platform::OpenLogFile(path.c_str(), platform::LOG_OPEN_OR_CREATE, file, facts),
+              platform::LOG_FILE_OPENED);
+    EXPECT_EQ(facts.created, 1);
+  }
   ASSERT_TRUE(win_test::WriteFile(path, "earlier\r\n"));
   {
     platform::UniqueLogFile file;
-    uint64_t size = 0;
-    ASSERT_EQ(platform::OpenLogFile(path.c_str(), file, size), platform::LOG_FILE_OPENED);
-    EXPECT_EQ(size, 9u);
+    ASSERT_EQ(platform::OpenLogFile(path.c_str(), platform::LOG_OPEN_EXISTING, file, facts),
+              platform::LOG_FILE_OPENED);
+    EXPECT_EQ(facts.size, 9u);
+    EXPECT_EQ(facts.created, 0);
+    // Its start read, then lines still go to the end.
+    char start[5] = {};
+    uint32_t count = 0;
+    ASSERT_EQ(platform::ReadLogFileStart(file, start, 4, count), 1);
+    EXPECT_EQ(std::string(start, count), "earl");
     EXPECT_EQ(platform::AppendLogText(file, "one\r\n", 5), 1);
     EXPECT_EQ(platform::AppendLogText(file, "two\r\n", 5), 1);
     // Others may read it meanwhile.
     EXPECT_EQ(win_test::ReadFile(path), "earlier\r\none\r\ntwo\r\n");
 
-    // The open file itself goes to .1, replacing what was there.
+    // A name that is taken is left as it is; once free, the open file
+    // itself goes there.
     ASSERT_TRUE(win_test::WriteFile(path + ".1", "older"));
+    EXPECT_EQ(platform::RenameLogFile(file, (path + ".1").c_str()), 0);
+    EXPECT_EQ(win_test::ReadFile(path + ".1"), "older");
+    platform::UniqueLogFile older;
+    ASSERT_EQ(platform::OpenLogFile((path + ".1").c_str(), platform::LOG_OPEN_EXISTING, older, facts),
+              platform::LOG_FILE_OPENED);
+    EXPECT_EQ(platform::DeleteLogFile(older), 1);
+    older.Reset();
+    EXPECT_FALSE(win_test::Exists(path + ".1"));
     EXPECT_EQ(platform::RenameLogFile(file, (path + ".1").c_str()), 1);
   }
   EXPECT_FALSE(win_test::Exists(path));
@@ -231,16 +257,24 @@ TEST(LogFileTest, AppendsRefusesSecondNamesAndFoldersAndRenamesTheOpenFile) {
   // A file with a second name is refused and left alone; a folder is never
   // opened.
   platform::UniqueLogFile file;
-  uint64_t size = 0;
   const std::string other = folder / "other.txt";
   ASSERT_TRUE(win_test::WriteFile(other, "not a log"));
   ASSERT_TRUE(CreateHardLinkA(path.c_str(), other.c_str(), nullptr));
-  EXPECT_EQ(platform::OpenLogFile(path.c_str(), file, size), platform::LOG_FILE_REFUSED);
+  EXPECT_EQ(platform::OpenLogFile(path.c_str(), platform::LOG_OPEN_OR_CREATE, file, facts),
+            platform::LOG_FILE_REFUSED);
   EXPECT_FALSE(file.IsValid());
   EXPECT_EQ(win_test::ReadFile(other), "not a log");
-  EXPECT_NE(platform::OpenLogFile(folder.Path().c_str(), file, size), platform::LOG_FILE_OPENED);
+  EXPECT_NE(platform::OpenLogFile(folder.Path().c_str(), platform::LOG_OPEN_OR_CREATE, file, facts),
+            platform::LOG_FILE_OPENED);
   EXPECT_FALSE(file.IsValid());
-  EXPECT_EQ(platform::OpenLogFile((folder / "none\\x.log").c_str(), file, size), platform::LOG_FILE_NOT_OPENED);
+  EXPECT_EQ(platform::OpenLogFile((folder / "none\\x.log").c_str(), platform::LOG_OPEN_OR_CREATE, file, facts),
+            platform::LOG_FILE_NOT_OPENED);
+
+  // The same file named with other letter case is still the file named.
+  const std::string upper = folder / "SETUP.LOG.1";
+  EXPECT_EQ(platform::OpenLogFile(upper.c_str(), platform::LOG_OPEN_EXISTING, file, facts),
+            platform::LOG_FILE_OPENED);
+  file.Reset();
 
   // The system's message of an error, without its line break.
   char message[512];
