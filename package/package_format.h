@@ -72,7 +72,7 @@ inline constexpr int NAME_FOLDER_PART = 4;     // '\\', '/', ':' or "..", or "."
 inline constexpr int NAME_BAD_CHARACTER = 5;   // a control character (zero too) or < > " | ? *
 inline constexpr int NAME_TRAILING_DOT_OR_SPACE = 6;  // Windows drops them: another name's file
 inline constexpr int NAME_SHORT_FORM = 7;      // NameCouldBeShortForm
-inline constexpr int NAME_SAME_FILE = 8;       // names the same file as another entry (SameFileName)
+inline constexpr int NAME_SAME_FILE = 8;       // another entry names the same file (SameFileName)
 
 // The first rule that the `length` bytes at `name` break, in the order of
 // the constants above, or NAME_OK. Every entry file name, wherever it is

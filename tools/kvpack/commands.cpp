@@ -229,7 +229,8 @@ int CheckManifest(const fs::path& manifestPath, std::vector<ManifestItem>& items
       return EXIT_INPUT;
     }
     if (problem != package::NAME_OK) {
-      Fail(err, where + "the name '" + files[i].name + "' " + NameProblemText(problem, files[i].name));
+      Fail(err,
+           where + "the name '" + files[i].name + "' " + NameProblemText(problem, files[i].name));
       return EXIT_INPUT;
     }
     uint64_t size = 0;

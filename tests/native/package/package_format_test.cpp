@@ -111,8 +111,8 @@ TEST(PackageFormat, NamesWindowsWouldTakeForAnotherAreRefused) {
       {"", package::NAME_EMPTY},
   };
   for (const auto& c : cases) {
-    EXPECT_EQ(package::CheckEntryName(c.name, static_cast<uint32_t>(std::strlen(c.name))), c.problem)
-        << c.name;
+    const uint32_t length = static_cast<uint32_t>(std::strlen(c.name));
+    EXPECT_EQ(package::CheckEntryName(c.name, length), c.problem) << c.name;
     EXPECT_EQ(package::EntryNameIsSafe(Named(c.name)), 0) << c.name;
   }
   EXPECT_EQ(package::CheckEntryName("a\0b", 3), package::NAME_BAD_CHARACTER);
