@@ -14,14 +14,16 @@ namespace package {
 
 namespace {
 
-// Joins the target folder and an entry's name into `out`. False for an empty
-// folder (which would put the file at the root of the current drive), a name
-// that is not a plain file name, or a path longer than 1023 characters.
-bool BuildEntryPath(const char* folder, const PackageEntry& entry,
+// Joins the target folder and the name of entry `index` of `table` into
+// `out`. False for an empty folder (which would put the file at the root of
+// the current drive), a name that is not a plain file name or that names the
+// same file as another entry's, or a path longer than 1023 characters.
+bool BuildEntryPath(const char* folder, const PackageTable& table, uint32_t index,
                     char (&out)[ENTRY_PATH_SIZE]) {
-  if (EntryNameIsSafe(entry) == 0) {
+  if (EntryMayBeWritten(table, index) == 0) {
     return false;
   }
+  const PackageEntry entry = ReadEntry(table, index);
   const size_t folderLength = strnlen(folder, app::TARGET_FOLDER_SIZE);
   if (folderLength == 0 || folderLength == app::TARGET_FOLDER_SIZE) {
     return false;
@@ -59,7 +61,7 @@ int ExtractPackage(app::AppState& state) {
           return;
         }
         char path[ENTRY_PATH_SIZE];
-        if (!BuildEntryPath(state.targetFolder, outcome.entry, path)) {
+        if (!BuildEntryPath(state.targetFolder, state.packageTable, outcome.index, path)) {
           LogEntry(outcome, "name or path refused", 0);
           ++writeFailures;
         } else if ((outcome.plain == nullptr && outcome.entry.size > 0) ||
@@ -78,9 +80,9 @@ int WriteWholeFile(const char* path, const void* data, uint32_t length) {
 
 int DeletePackageFiles(app::AppState& state) {
   for (uint32_t index = 0; index < PACKAGE_ENTRY_COUNT; ++index) {
-    const PackageEntry entry = ReadEntry(state.packageTable, index);
     char path[ENTRY_PATH_SIZE];
-    if (BuildEntryPath(state.targetFolder, entry, path) && platform::RemoveFile(path) == 0) {
+    if (BuildEntryPath(state.targetFolder, state.packageTable, index, path) &&
+        platform::RemoveFile(path) == 0) {
       app::LogFileNotDeleted(path);
     }
   }

@@ -17,7 +17,8 @@ inline constexpr uint32_t ENTRY_PATH_SIZE = 1024;
 // (when the package is over 3276 bytes) and writes every entry, verified and
 // unscrambled along the key chain, as a file in state.targetFolder. An entry
 // fails when its data lies outside the package, its content does not match
-// its digest, its name is not a plain file name, its path would not fit 1023
+// its digest, its name is refused (EntryMayBeWritten: not a plain file name,
+// or naming the same file as another entry), its path would not fit 1023
 // characters (or the target folder is empty), or its file cannot be created
 // or fully written. A failed entry is not written and changes no existing
 // file, except a write that stops short, which leaves the file as far as it
@@ -30,8 +31,8 @@ int ExtractPackage(app::AppState& state);
 int WriteWholeFile(const char* path, const void* data, uint32_t length);
 
 // Deletes the files of the 21 entries of state.packageTable from
-// state.targetFolder, passing over failures. Entries whose names are not
-// plain file names, or whose paths would not fit, are passed over without
+// state.targetFolder, passing over failures. Entries whose names are refused
+// (EntryMayBeWritten), or whose paths would not fit, are passed over without
 // touching anything. Always 0.
 int DeletePackageFiles(app::AppState& state);
 

@@ -9,20 +9,18 @@
 #include "platform/digest.h"
 
 namespace package {
-namespace {
-
-// 1 when `name` can be stored in a name field and names a plain file.
-int PackNameIsSafe(const std::string& name) {
-  if (name.empty() || name.size() >= PACKAGE_NAME_SIZE ||
-      name.find('\0') != std::string::npos) {
-    return 0;
+int CheckPackName(const std::vector<PackFile>& files, uint32_t index, uint32_t& earlier) {
+  const std::string& name = files[index].name;
+  const int problem = CheckEntryName(name.data(), static_cast<uint32_t>(name.size()));
+  if (problem != NAME_OK) return problem;
+  for (uint32_t other = 0; other < index; ++other) {
+    if (SameFileName(name.c_str(), files[other].name.c_str()) == 1) {
+      earlier = other;
+      return NAME_SAME_FILE;
+    }
   }
-  PackageEntry probe{};
-  CopyBytes(probe.name, name.data(), static_cast<uint32_t>(name.size()));
-  return EntryNameIsSafe(probe);
+  return NAME_OK;
 }
-
-}  // namespace
 
 int BuildPackage(const std::vector<PackFile>& files, uint32_t reserved, std::vector<uint8_t>& out,
                  uint32_t* badIndex) {
@@ -31,7 +29,8 @@ int BuildPackage(const std::vector<PackFile>& files, uint32_t reserved, std::vec
   }
   uint64_t total = PACKAGE_TABLE_SIZE;
   for (uint32_t index = 0; index < PACKAGE_ENTRY_COUNT; ++index) {
-    if (PackNameIsSafe(files[index].name) != 1) {
+    uint32_t earlier = 0;
+    if (CheckPackName(files, index, earlier) != NAME_OK) {
       if (badIndex != nullptr) {
         *badIndex = index;
       }

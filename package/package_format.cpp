@@ -84,6 +84,48 @@ int NameIsDevice(const char* name, uint32_t length) {
   return 0;
 }
 
+int NameCouldBeShortForm(const char* name, uint32_t length) {
+  uint32_t dot = length;
+  bool tilde = false;
+  for (uint32_t i = 0; i < length; ++i) {
+    if (name[i] == '.') {
+      if (dot != length) return 0;  // two full stops: no short name has them
+      dot = i;
+    }
+    tilde = tilde || name[i] == '~';
+  }
+  const uint32_t extension = dot == length ? 0 : length - dot - 1;
+  return tilde && dot <= 8 && extension <= 3 ? 1 : 0;
+}
+
+int CheckEntryName(const char* name, uint32_t length) {
+  if (length == 0) return NAME_EMPTY;
+  if (length >= PACKAGE_NAME_SIZE) return NAME_TOO_LONG;
+  // A device name is told apart from a folder part: the file has to be
+  // renamed, not moved.
+  if (NameIsDevice(name, length) == 1) return NAME_DEVICE;
+  for (uint32_t i = 0; i < length; ++i) {
+    const char c = name[i];
+    if (c == '\\' || c == '/' || c == ':' || (c == '.' && i + 1 < length && name[i + 1] == '.')) {
+      return NAME_FOLDER_PART;
+    }
+  }
+  // "." alone names the target folder itself, not a file in it.
+  if (length == 1 && name[0] == '.') return NAME_FOLDER_PART;
+  for (uint32_t i = 0; i < length; ++i) {
+    const char c = name[i];
+    if (static_cast<unsigned char>(c) < 0x20 || c == '<' || c == '>' || c == '"' || c == '|' ||
+        c == '?' || c == '*') {
+      return NAME_BAD_CHARACTER;
+    }
+  }
+  // Windows drops a final full stop or space from a file name, so
+  // "tool.exe." would open "tool.exe".
+  if (name[length - 1] == '.' || name[length - 1] == ' ') return NAME_TRAILING_DOT_OR_SPACE;
+  if (NameCouldBeShortForm(name, length) == 1) return NAME_SHORT_FORM;
+  return NAME_OK;
+}
+
 int EntryNameIsSafe(const PackageEntry& entry) {
   uint32_t length = 0;
   while (length < PACKAGE_NAME_SIZE && entry.name[length] != '\0') {
@@ -91,28 +133,27 @@ int EntryNameIsSafe(const PackageEntry& entry) {
   }
   // No zero byte: the field is not a text at all, and reading past it would
   // leave the entry.
-  if (length == PACKAGE_NAME_SIZE || length == 0) {
-    return 0;
-  }
-  for (uint32_t i = 0; i < length; ++i) {
-    const char c = entry.name[i];
-    if (c == '\\' || c == '/' || c == ':') {
-      return 0;
+  if (length == PACKAGE_NAME_SIZE) return 0;
+  return CheckEntryName(entry.name, length) == NAME_OK ? 1 : 0;
+}
+
+uint32_t EntrySharingFile(const PackageTable& table, uint32_t index) {
+  const PackageEntry entry = ReadEntry(table, index);
+  if (EntryNameIsSafe(entry) != 1) return NO_ENTRY;
+  for (uint32_t other = 0; other < PACKAGE_ENTRY_COUNT; ++other) {
+    if (other == index) continue;
+    const PackageEntry candidate = ReadEntry(table, other);
+    if (EntryNameIsSafe(candidate) == 1 && SameFileName(entry.name, candidate.name) == 1) {
+      return other;
     }
-    if (c == '.' && i + 1 < length && entry.name[i + 1] == '.') {
-      return 0;
-    }
   }
-  // "." alone names the target folder itself, not a file in it.
-  if (length == 1 && entry.name[0] == '.') {
-    return 0;
-  }
-  // A device name would send the entry's bytes to a device (a serial port,
-  // say) instead of a file, and count as written.
-  if (NameIsDevice(entry.name, length) == 1) {
-    return 0;
-  }
-  return 1;
+  return NO_ENTRY;
+}
+
+int EntryMayBeWritten(const PackageTable& table, uint32_t index) {
+  return EntryNameIsSafe(ReadEntry(table, index)) == 1 && EntrySharingFile(table, index) == NO_ENTRY
+             ? 1
+             : 0;
 }
 
 int EntryInBounds(const PackageEntry& entry, uint64_t packageSize) {

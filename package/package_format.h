@@ -62,12 +62,42 @@ PackageEntry ReadEntry(const PackageTable& table, uint32_t index);
 // Encodes `entry` as entry `index` of `table`.
 void WriteEntry(PackageTable& table, uint32_t index, const PackageEntry& entry);
 
-// 1 when the name field holds a zero byte, is not empty, and names a plain
-// file: no '\\', '/', ':', no "..", not "." alone, and not a device name
-// (NameIsDevice). Only such entries are ever written to or deleted from
+// Why a name cannot be the name of an entry's file, as CheckEntryName
+// answers; NAME_OK when it can.
+inline constexpr int NAME_OK = 0;
+inline constexpr int NAME_EMPTY = 1;
+inline constexpr int NAME_TOO_LONG = 2;        // no room for the zero byte in the name field
+inline constexpr int NAME_DEVICE = 3;          // NameIsDevice
+inline constexpr int NAME_FOLDER_PART = 4;     // '\\', '/', ':' or "..", or "." alone
+inline constexpr int NAME_BAD_CHARACTER = 5;   // a control character (zero too) or < > " | ? *
+inline constexpr int NAME_TRAILING_DOT_OR_SPACE = 6;  // Windows drops them: another name's file
+inline constexpr int NAME_SHORT_FORM = 7;      // NameCouldBeShortForm
+inline constexpr int NAME_SAME_FILE = 8;       // another entry names the same file (SameFileName)
+
+// The first rule that the `length` bytes at `name` break, in the order of
+// the constants above, or NAME_OK. Every entry file name, wherever it is
+// checked (the setup program, kvpack, the build's configuration through
+// kvpack), passes this one test. NAME_SAME_FILE is a matter of the whole
+// table and is never answered here.
+int CheckEntryName(const char* name, uint32_t length);
+
+// 1 when the name field holds a zero byte and the name before it passes
+// CheckEntryName. Only such entries are ever written to or deleted from
 // disk; the verifying walk does not look at names, so an unsafe entry still
 // verifies and moves the chain.
 int EntryNameIsSafe(const PackageEntry& entry);
+
+// The first entry of `table` other than `index` whose name is safe and names
+// the same file on Windows as entry `index`'s safe name, or NO_ENTRY (also
+// when entry `index`'s own name is not safe).
+inline constexpr uint32_t NO_ENTRY = PACKAGE_ENTRY_COUNT;
+uint32_t EntrySharingFile(const PackageTable& table, uint32_t index);
+
+// 1 when entry `index` of `table` may be written to or deleted from disk:
+// its name is safe and no other entry names the same file. Entries that
+// share one file are all refused, since whichever came last would replace
+// what an earlier one wrote.
+int EntryMayBeWritten(const PackageTable& table, uint32_t index);
 
 // 1 when the `length` bytes at `name` name a Windows device in every folder:
 // the stem before the first '.', less trailing spaces, is CON, PRN, AUX, NUL,
@@ -75,6 +105,14 @@ int EntryNameIsSafe(const PackageEntry& entry);
 // by one of the bytes 0xB9, 0xB2, 0xB3 (superscript 1, 2, 3 in the Western
 // code page), as in "nul.txt" or "com1 .log".
 int NameIsDevice(const char* name, uint32_t length);
+
+// 1 when the `length` bytes at `name` could be the short (8.3) name that
+// Windows or Wine gives another file: at most one '.', at most 8 bytes
+// before it and 3 after it, and a '~' anywhere. Windows opens a file by its
+// short name as by its long one, so such an entry could replace another
+// entry's file, or the uninstaller's. Windows puts digits after the '~', but
+// Wine puts letters there too, so any '~' counts.
+int NameCouldBeShortForm(const char* name, uint32_t length);
 
 // 1 when `first` and `second` name the same file on Windows as far as entry
 // names go: equal but for ASCII letter case. 0 otherwise.

@@ -5,7 +5,9 @@
 # given as a manifest at configure time of a scratch Windows build. The
 # package of that build holds exactly those files and the program carries
 # it. Manifests that cannot make a valid package stop the configuration
-# with a message that names the problem, and leave nothing to build.
+# with kvpack's message naming the entry and the problem (a name that
+# Windows would take for another entry's among them), and leave nothing to
+# build.
 #
 #   release_vendor_payload.sh WINDOWS_BUILD_DIR
 set -uo pipefail
@@ -123,6 +125,7 @@ cp "${expected_sources[2]}" "$vendor/files/$long_name"
 cp "${expected_sources[2]}" "$vendor/files/drivers\\vnd_vista_x86.cat"
 cp "${expected_sources[4]}" "$vendor/files/VND_VISTA_X86.CAT"
 cp "${expected_sources[5]}" "$vendor/files/Com1.inf"
+cp "${expected_sources[17]}" "$vendor/files/SONDREL_Setup_x64.exe."
 
 declare -A bad=(
   [twenty]="$(bad_manifest twenty '/vnd_win7_x86\.sys/d')"
@@ -132,17 +135,19 @@ declare -A bad=(
   [long]="$(bad_manifest long "s|^files/vnd_vista_x86\\.sys|files/$long_name|")"
   [letter_case]="$(bad_manifest letter_case 's|^files/vnd_win7_x86\.cat|files/VND_VISTA_X86.CAT|')"
   [device]="$(bad_manifest device 's|^files/vnd_win7_x86\.cat|files/Com1.inf|')"
+  [trailing_dot]="$(bad_manifest trailing_dot 's|^files/vnd_vista_x64\.inf|files/SONDREL_Setup_x64.exe.|')"
 )
 declare -A message=(
-  [twenty]="lists 20 files; the package needs exactly 21"
+  [twenty]="lists 20 files; a package holds exactly 21"
   [misplaced]="entry 20 must be named SONDREL_Brevik.exe, not vnd_win7_x64.inf"
-  [missing]="no such file: $vendor/files/vnd_xp_x86.sys.gone"
-  [folder]="is not a plain file name (it has a folder part"
-  [long]="is 128 bytes long; an entry name holds at most 127 bytes"
-  [letter_case]="the name VND_VISTA_X86.CAT is already used by entry 3"
-  [device]="the name Com1.inf is a device name on Windows"
+  [missing]="entry 8: cannot read '$vendor/files/vnd_xp_x86.sys.gone': No such file or directory"
+  [folder]="entry 3: the name 'drivers\\vnd_vista_x86.cat' is not a plain file name (it has a folder part"
+  [long]="entry 4: the name '$long_name' is 128 bytes long; an entry name holds at most 127 bytes"
+  [letter_case]="entry 5: the name 'VND_VISTA_X86.CAT' is already used by entry 3"
+  [device]="entry 5: the name 'Com1.inf' is a device name on Windows"
+  [trailing_dot]="entry 18: the name 'SONDREL_Setup_x64.exe.' ends in a full stop or a space, which Windows drops: the entry would be written as 'SONDREL_Setup_x64.exe'"
 )
-for case in twenty misplaced missing folder long letter_case device; do
+for case in twenty misplaced missing folder long letter_case device trailing_dot; do
   dir="$RELEASE_WORK/bad-$case"
   if release_configure_windows "$dir" "$RELEASE_KVPACK" -DBREVIK_PAYLOAD_MANIFEST="${bad[$case]}"; then
     fail "$case: configure accepted ${bad[$case]}"

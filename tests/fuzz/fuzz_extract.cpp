@@ -112,8 +112,8 @@ void CheckCalls() {
 }
 
 // The walk on its own, for the expected result and contents: the verified
-// entries with safe names, by upper-case path, last one winning as the
-// writes do.
+// entries whose names may be written (safe, and no other entry's file), by
+// upper-case path.
 struct Expected {
   uint32_t failures = 0;
   std::map<std::string, std::string> files;
@@ -130,11 +130,12 @@ Expected Predict(const std::vector<uint8_t>& bytes, const package::PackageTable&
         }
         // The target's path is short, so any safe name fits; the fake file
         // system refuses no write inside the target folder.
-        if (package::EntryNameIsSafe(outcome.entry) != 1) {
+        if (package::EntryMayBeWritten(table, outcome.index) != 1) {
           ++unsafeNames;
           return;
         }
         const std::string path = std::string(kTarget) + "\\" + outcome.entry.name;
+        Require(expected.files.count(Upper(path)) == 0, "no two written entries share a file");
         expected.files[Upper(path)] =
             std::string(reinterpret_cast<const char*>(outcome.plain), outcome.entry.size);
       });

@@ -2,8 +2,9 @@
 // that carries one as RCDATA 100. The input is the file's bytes; the PE
 // reader looks for the resource, and `list` and `verify` run over the bytes
 // in memory. Checked on every input: a found resource lies inside the file,
-// the reader's answers are the documented ones, and `list` and `verify`
-// agree on how many entries verify.
+// the reader's answers are the documented ones, a program with several
+// package languages is refused by both commands with their own exit code,
+// and `list` and `verify` agree on how many entries verify.
 #include <cstdint>
 #include <sstream>
 #include <string>
@@ -33,7 +34,7 @@ int VerifiedCount(const std::string& report) {
   return begin == at ? -1 : std::stoi(report.substr(begin, at - begin));
 }
 
-void CheckResource(package::ByteView file) {
+int CheckResource(package::ByteView file) {
   kvpack::PackageResource found;
   std::string error;
   const int result = kvpack::FindPackageResource(file, found, error);
@@ -50,19 +51,24 @@ void CheckResource(package::ByteView file) {
       break;
     case kvpack::RESOURCE_MISSING:
       break;
+    case kvpack::RESOURCE_SEVERAL:
+      Require(found.languageCount > 1 && found.package.data == nullptr,
+              "several languages are named, and none is read");
+      break;
     case kvpack::RESOURCE_MALFORMED:
       Require(!error.empty(), "a damaged program is refused with a reason");
       break;
     default:
-      Require(false, "FindPackageResource answers found, missing or malformed");
+      Require(false, "FindPackageResource answers found, missing, several or malformed");
   }
+  return result;
 }
 
 }  // namespace
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
   const package::ByteView file{data, size};
-  CheckResource(file);
+  const int resource = CheckResource(file);
 
   std::ostringstream listOut;
   std::ostringstream listErr;
@@ -71,10 +77,13 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
   std::ostringstream verifyErr;
   const int verified = kvpack::VerifyPackageBytes(file, "input.bin", verifyOut, verifyErr);
 
-  Require(listed == kvpack::EXIT_OK || listed == kvpack::EXIT_INPUT,
-          "list ends with success or an input error");
-  if (listed == kvpack::EXIT_INPUT) {
-    Require(verified == kvpack::EXIT_INPUT, "list and verify refuse the same files");
+  Require(listed == kvpack::EXIT_OK || listed == kvpack::EXIT_INPUT ||
+              listed == kvpack::EXIT_SEVERAL_PACKAGES,
+          "list ends with success, an input error or several packages");
+  Require((listed == kvpack::EXIT_SEVERAL_PACKAGES) == (resource == kvpack::RESOURCE_SEVERAL),
+          "exactly a program with several package languages is refused as such");
+  if (listed != kvpack::EXIT_OK) {
+    Require(verified == listed, "list and verify refuse the same files alike");
     Require(!listErr.str().empty(), "a refused file is reported");
     return 0;
   }

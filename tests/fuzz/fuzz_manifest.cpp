@@ -20,9 +20,21 @@ namespace {
 using fuzz::Require;
 
 // The builder's own name test, reached through the smallest package it
-// accepts: 21 empty files, all under `name`.
+// accepts: 21 empty files, the first under `name`, the others under filler
+// names that differ from it.
 bool BuilderTakesName(const std::string& name) {
-  std::vector<package::PackFile> files(package::PACKAGE_ENTRY_COUNT, package::PackFile{name, {}});
+  std::string extension = ".bin";
+  for (uint32_t i = 1; i < package::PACKAGE_ENTRY_COUNT; ++i) {
+    const std::string filler = "fill" + std::to_string(10 + i) + extension;
+    if (package::SameFileName(name.c_str(), filler.c_str()) == 1) {
+      extension = ".dat";
+    }
+  }
+  std::vector<package::PackFile> files(package::PACKAGE_ENTRY_COUNT);
+  files[0].name = name;
+  for (uint32_t i = 1; i < package::PACKAGE_ENTRY_COUNT; ++i) {
+    files[i].name = "fill" + std::to_string(10 + i) + extension;
+  }
   std::vector<uint8_t> out;
   return package::BuildPackage(files, package::DEFAULT_RESERVED, out) == package::BUILD_OK;
 }

@@ -14,6 +14,7 @@ struct CommandName {
 
 constexpr CommandName kCommands[] = {
     {"build", Command::Build, 1},
+    {"check", Command::Check, 1},
     {"list", Command::List, 1},
     {"verify", Command::Verify, 1},
     {"extract", Command::Extract, 2},
@@ -33,7 +34,9 @@ constexpr const char* kProgramNote =
     "\n"
     "PKG is a package file, or a Windows program that carries the package as\n"
     "its RCDATA 100 resource (such as BrevikSetup.exe), read without running\n"
-    "it.\n";
+    "it. A program holding RCDATA 100 in more than one language is refused\n"
+    "(exit code 5) and none of them is read: the system picks one by the\n"
+    "user's language, so no single check tells what a machine installs.\n";
 
 bool IsHelp(const std::string& arg) { return arg == "--help" || arg == "-h"; }
 
@@ -168,24 +171,45 @@ std::string HelpText(Command command) {
              "one path per line. Blank lines and lines starting with '#' are skipped,\n"
              "surrounding white space is trimmed, and relative paths are taken from\n"
              "the manifest's own folder. Each entry is named after its file's base\n"
-             "name, which must be a plain file name of at most 127 bytes and not a\n"
-             "Windows device name. The same inputs always give the same bytes. OUT\n"
-             "is written to a new file of a fresh name beside it and then renamed,\n"
-             "so a failed build leaves no output behind and a link at OUT is\n"
-             "replaced, never written through.\n"
+             "name, which must be a name the setup program writes (see 'kvpack check\n"
+             "--help'). The same inputs always give the same bytes. OUT is written\n"
+             "to a new file of a fresh name beside it and then renamed, so a failed\n"
+             "build leaves no output behind and a link at OUT is replaced, never\n"
+             "written through.\n"
              "\n"
              "Options:\n"
              "  -o, --output OUT    the package file to write\n"
              "  --reserved VALUE    the value of every entry's reserved field, decimal\n"
              "                      or 0x hex (default 0x00440AA8)\n"
              "  -h, --help          show this help\n";
+    case Command::Check:
+      return "Usage: kvpack check MANIFEST\n"
+             "\n"
+             "Checks MANIFEST as build does, without reading the files' contents or\n"
+             "writing anything, and prints the 21 files' paths, one a line, as build\n"
+             "would read them. Exits 3 with one line naming the entry when the\n"
+             "manifest does not list exactly 21 regular files, a package of them\n"
+             "would pass 4 GiB, or a file's base name cannot name its entry: empty\n"
+             "or over 127 bytes; a Windows device name (CON, PRN, AUX, NUL, COM1-9,\n"
+             "LPT1-9, CONIN$, CONOUT$, COM or LPT with a superscript digit, also\n"
+             "with an extension); a folder part ('\\', '/', ':' or '..', or '.'\n"
+             "alone); a control character or < > \" | ? *; a full stop or a space\n"
+             "at the end, which Windows drops; a name that fits 8.3 (at most 8\n"
+             "bytes, or 8, a full stop and 3) and holds a '~', so that it could be\n"
+             "the short name of another file; or the same name as an earlier\n"
+             "entry's apart from ASCII letter case. The setup program refuses the\n"
+             "same names when it installs.\n"
+             "\n"
+             "Options:\n"
+             "  -h, --help          show this help\n";
     case Command::List:
       return std::string("Usage: kvpack list PKG\n"
              "\n"
              "Prints the package's table: index, name, offset, size, digest, and\n"
              "whether the entry verifies along the key chain (ok, or FAILED with the\n"
-             "reason: out of bounds, digest mismatch, unsafe name). Exits 0 when the\n"
-             "table could be shown, whatever the entries hold.\n") +
+             "reason: out of bounds, digest mismatch, unsafe name, same file as\n"
+             "another entry). Exits 0 when the table could be shown, whatever the\n"
+             "entries hold.\n") +
              kProgramNote +
              "For a program, a line before the table tells where in it the package\n"
              "lies.\n";
@@ -214,6 +238,7 @@ std::string HelpText(Command command) {
          "\n"
          "Usage:\n"
          "  kvpack build -o OUT [--reserved VALUE] MANIFEST\n"
+         "  kvpack check MANIFEST\n"
          "  kvpack list PKG\n"
          "  kvpack verify PKG\n"
          "  kvpack extract PKG DIR\n"
@@ -229,7 +254,9 @@ std::string HelpText(Command command) {
          "  3  input error: a missing or unreadable file, a bad manifest or name,\n"
          "     a package over 4 GiB, or one too short to hold its table, a program\n"
          "     without the package resource or with damaged headers\n"
-         "  4  output error: the output could not be written\n";
+         "  4  output error: the output could not be written\n"
+         "  5  several packages: the program holds RCDATA 100 in more than one\n"
+         "     language, and none of them is checked\n";
 }
 
 }  // namespace kvpack

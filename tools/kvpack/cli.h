@@ -7,7 +7,7 @@
 
 namespace kvpack {
 
-enum class Command { None, Build, List, Verify, Extract };
+enum class Command { None, Build, Check, List, Verify, Extract };
 
 // What one command line asks for.
 struct Invocation {

@@ -1,5 +1,6 @@
-// The four kvpack commands: build a package from a manifest, list its table,
-// verify it along the key chain, and extract its verified entries.
+// The five kvpack commands: build a package from a manifest, check a
+// manifest without building, list a package's table, verify it along the key
+// chain, and extract its verified entries.
 #include "tools/kvpack/commands.h"
 
 #include <cstdio>
@@ -65,10 +66,12 @@ std::string HexDigest(const uint8_t* digest) {
 }
 
 // Why an entry of a walk counts as failed, or an empty text when it passed:
-// an extraction writes an entry only when it verifies and its name is safe.
-std::string FailureReasons(const package::EntryOutcome& outcome) {
+// an extraction writes an entry only when it verifies and the setup program
+// would write its name (package::EntryMayBeWritten).
+std::string FailureReasons(const package::PackageTable& table,
+                           const package::EntryOutcome& outcome) {
   std::string reasons;
-  auto add = [&reasons](const char* reason) {
+  auto add = [&reasons](const std::string& reason) {
     reasons += reasons.empty() ? "" : ", ";
     reasons += reason;
   };
@@ -81,6 +84,9 @@ std::string FailureReasons(const package::EntryOutcome& outcome) {
   }
   if (package::EntryNameIsSafe(outcome.entry) != 1) {
     add("unsafe name");
+  } else if (const uint32_t other = package::EntrySharingFile(table, outcome.index);
+             other != package::NO_ENTRY) {
+    add("same file as entry " + std::to_string(other + 1));
   }
   return reasons;
 }
@@ -105,8 +111,23 @@ std::string LanguageText(uint32_t language) {
   return text;
 }
 
-// Finds the package in a program file's bytes (RCDATA 100). Returns 1, or 0
-// after printing why it cannot be used.
+// The languages of a program's package resources, for a message.
+std::string LanguageList(const PackageResource& found) {
+  std::string text;
+  const uint32_t listed = found.languageCount < MAX_LISTED_LANGUAGES ? found.languageCount
+                                                                      : MAX_LISTED_LANGUAGES;
+  for (uint32_t i = 0; i < listed; ++i) {
+    text += (i == 0 ? "" : ", ") + LanguageText(found.languages[i]);
+  }
+  if (found.languageCount > listed) {
+    text += " and " + std::to_string(found.languageCount - listed) + " more";
+  }
+  return text;
+}
+
+// Finds the package in a program file's bytes (RCDATA 100). Returns EXIT_OK,
+// or after printing why it cannot be used EXIT_INPUT or
+// EXIT_SEVERAL_PACKAGES.
 int FindProgramPackage(const fs::path& path, LoadedPackage& loaded, std::ostream& err) {
   PackageResource found;
   std::string error;
@@ -115,21 +136,24 @@ int FindProgramPackage(const fs::path& path, LoadedPackage& loaded, std::ostream
       break;
     case RESOURCE_MISSING:
       Fail(err, "no package resource (RCDATA 100) in " + Quoted(path));
-      return 0;
+      return EXIT_INPUT;
+    case RESOURCE_SEVERAL:
+      // The system's resource loader picks one by the user's language, so
+      // checking any one of them says nothing about what a machine installs.
+      Fail(err, Quoted(path) + " holds the package resource (RCDATA 100) in " +
+                    std::to_string(found.languageCount) + " languages (" + LanguageList(found) +
+                    "); the program installs whichever one the system picks for the user's "
+                    "language, so none is checked");
+      return EXIT_SEVERAL_PACKAGES;
     default:
       Fail(err, Quoted(path) + " is a damaged program: " + error);
-      return 0;
+      return EXIT_INPUT;
   }
   loaded.view = found.package;
-  const std::string language = LanguageText(found.language);
-  if (found.languageCount > 1) {
-    err << "kvpack: note: " << Quoted(path) << " holds RCDATA 100 in " << found.languageCount
-        << " languages; using the first, " << language << '\n';
-  }
-  loaded.origin = "package: RCDATA 100 (" + language + ") of program " + Quoted(path) + ", " +
-                  std::to_string(found.package.size) + " bytes at file offset " +
-                  std::to_string(found.fileOffset);
-  return 1;
+  loaded.origin = "package: RCDATA 100 (" + LanguageText(found.languages[0]) + ") of program " +
+                  Quoted(path) + ", " + std::to_string(found.package.size) +
+                  " bytes at file offset " + std::to_string(found.fileOffset);
+  return EXIT_OK;
 }
 
 // Reads the whole file at `path` into `bytes`. Returns 1, or 0 after
@@ -145,37 +169,41 @@ int ReadPackageFile(const fs::path& path, std::vector<uint8_t>& bytes, std::ostr
 
 // Takes the bytes of a package file, or of a program file holding the
 // package as its RCDATA 100 resource, and copies the package's table.
-// Returns 1, or 0 after printing why it cannot be used.
+// Returns EXIT_OK, or after printing why it cannot be used EXIT_INPUT or
+// EXIT_SEVERAL_PACKAGES.
 int LoadPackage(const fs::path& path, package::ByteView file, LoadedPackage& loaded,
                 std::ostream& err) {
   loaded.file = file;
   loaded.view = file;
-  if (IsProgramImage(loaded.view) == 1 && FindProgramPackage(path, loaded, err) != 1) {
-    return 0;
+  if (IsProgramImage(loaded.view) == 1) {
+    const int found = FindProgramPackage(path, loaded, err);
+    if (found != EXIT_OK) {
+      return found;
+    }
   }
   if (package::CopyPackageTable(loaded.view, loaded.table) != 0) {
     Fail(err, (loaded.origin.empty() ? "" : "the package in ") + Quoted(path) + " is too short: " +
                   std::to_string(loaded.view.size) + " bytes, and a package holds more than its " +
                   std::to_string(package::PACKAGE_TABLE_SIZE) + "-byte table");
-    return 0;
+    return EXIT_INPUT;
   }
-  return 1;
+  return EXIT_OK;
 }
 
-}  // namespace
-
-int RunBuild(const Invocation& invocation, std::ostream& out, std::ostream& err) {
-  const fs::path manifestPath(invocation.operands[0]);
-  const fs::path outputPath(invocation.output);
+// Reads the manifest at `manifestPath` and checks it as build packs it: 21
+// files, each a regular file whose base name may name its entry
+// (package::CheckPackName), all together within a package's 4 GiB. Fills
+// `items`, the names of `files` and `total` (the package's size). Returns
+// EXIT_OK, or EXIT_INPUT after printing one line that names the entry.
+int CheckManifest(const fs::path& manifestPath, std::vector<ManifestItem>& items,
+                  std::vector<package::PackFile>& files, uint64_t& total, std::ostream& err) {
   std::string error;
-
   std::vector<uint8_t> manifestBytes;
   if (ReadWholeFile(manifestPath, kMaxPackageSize, manifestBytes, error) != 1) {
     Fail(err, error);
     return EXIT_INPUT;
   }
   const std::string manifestText(manifestBytes.begin(), manifestBytes.end());
-  std::vector<ManifestItem> items;
   if (ParseManifest(manifestText, manifestPath.parent_path(), items, error) != 1) {
     Fail(err, Quoted(manifestPath) + ": " + error);
     return EXIT_INPUT;
@@ -186,25 +214,24 @@ int RunBuild(const Invocation& invocation, std::ostream& out, std::ostream& err)
                   std::to_string(package::PACKAGE_ENTRY_COUNT));
     return EXIT_INPUT;
   }
-
-  // Names and sizes are checked for all files before any is read, so that an
-  // oversized package is refused before memory is taken for it.
-  std::vector<package::PackFile> files(items.size());
-  uint64_t total = package::PACKAGE_TABLE_SIZE;
+  files.assign(items.size(), package::PackFile{});
+  total = package::PACKAGE_TABLE_SIZE;
   for (size_t i = 0; i < items.size(); ++i) {
-    const std::string where = manifestPath.string() + ":" + std::to_string(items[i].line) + ": ";
+    const std::string where = manifestPath.string() + ":" + std::to_string(items[i].line) +
+                              ": entry " + std::to_string(i + 1) + ": ";
     files[i].name = items[i].path.filename().string();
-    const std::string problem = EntryNameProblem(files[i].name);
-    if (!problem.empty()) {
-      Fail(err, where + "entry name '" + files[i].name + "' " + problem);
+    uint32_t earlier = 0;
+    const int problem = package::CheckPackName(files, static_cast<uint32_t>(i), earlier);
+    if (problem == package::NAME_SAME_FILE) {
+      Fail(err, where + "the name '" + files[i].name + "' is already used by entry " +
+                    std::to_string(earlier + 1) + " (line " + std::to_string(items[earlier].line) +
+                    "); Windows does not tell letter case apart");
       return EXIT_INPUT;
     }
-    for (size_t j = 0; j < i; ++j) {
-      if (package::SameFileName(files[i].name.c_str(), files[j].name.c_str()) == 1) {
-        Fail(err, where + "entry name '" + files[i].name + "' is already used on line " +
-                      std::to_string(items[j].line));
-        return EXIT_INPUT;
-      }
+    if (problem != package::NAME_OK) {
+      Fail(err,
+           where + "the name '" + files[i].name + "' " + NameProblemText(problem, files[i].name));
+      return EXIT_INPUT;
     }
     uint64_t size = 0;
     if (RegularFileSize(items[i].path, size, error) != 1) {
@@ -216,6 +243,24 @@ int RunBuild(const Invocation& invocation, std::ostream& out, std::ostream& err)
   if (total > kMaxPackageSize) {
     Fail(err, "the package would be " + std::to_string(total) +
                   " bytes; its 32-bit offsets reach at most " + std::to_string(kMaxPackageSize));
+    return EXIT_INPUT;
+  }
+  return EXIT_OK;
+}
+
+}  // namespace
+
+int RunBuild(const Invocation& invocation, std::ostream& out, std::ostream& err) {
+  const fs::path manifestPath(invocation.operands[0]);
+  const fs::path outputPath(invocation.output);
+  std::string error;
+
+  // Names and sizes are checked for all files before any is read, so that an
+  // oversized package is refused before memory is taken for it.
+  std::vector<ManifestItem> items;
+  std::vector<package::PackFile> files;
+  uint64_t total = 0;
+  if (CheckManifest(manifestPath, items, files, total, err) != EXIT_OK) {
     return EXIT_INPUT;
   }
   for (size_t i = 0; i < items.size(); ++i) {
@@ -255,6 +300,19 @@ int RunBuild(const Invocation& invocation, std::ostream& out, std::ostream& err)
   return EXIT_OK;
 }
 
+int RunCheck(const Invocation& invocation, std::ostream& out, std::ostream& err) {
+  std::vector<ManifestItem> items;
+  std::vector<package::PackFile> files;
+  uint64_t total = 0;
+  if (CheckManifest(fs::path(invocation.operands[0]), items, files, total, err) != EXIT_OK) {
+    return EXIT_INPUT;
+  }
+  for (const ManifestItem& item : items) {
+    out << item.path.string() << '\n';
+  }
+  return EXIT_OK;
+}
+
 int RunList(const Invocation& invocation, std::ostream& out, std::ostream& err) {
   std::vector<uint8_t> bytes;
   if (ReadPackageFile(invocation.operands[0], bytes, err) != 1) {
@@ -267,8 +325,8 @@ int RunList(const Invocation& invocation, std::ostream& out, std::ostream& err) 
 int ListPackageBytes(package::ByteView file, const fs::path& path, std::ostream& out,
                      std::ostream& err) {
   LoadedPackage loaded;
-  if (LoadPackage(path, file, loaded, err) != 1) {
-    return EXIT_INPUT;
+  if (const int loadedAs = LoadPackage(path, file, loaded, err); loadedAs != EXIT_OK) {
+    return loadedAs;
   }
   struct Row {
     std::string name;
@@ -278,7 +336,7 @@ int ListPackageBytes(package::ByteView file, const fs::path& path, std::ostream&
   std::vector<Row> rows;
   uint32_t failures = 0;
   package::WalkPackage(ViewOf(loaded), loaded.table, [&](const package::EntryOutcome& outcome) {
-    const std::string reasons = FailureReasons(outcome);
+    const std::string reasons = FailureReasons(loaded.table, outcome);
     failures += reasons.empty() ? 0 : 1;
     rows.push_back({DisplayName(outcome.entry), outcome.entry,
                     reasons.empty() ? "ok" : "FAILED (" + reasons + ")"});
@@ -326,13 +384,16 @@ int RunVerify(const Invocation& invocation, std::ostream& out, std::ostream& err
 int VerifyPackageBytes(package::ByteView file, const fs::path& path, std::ostream& out,
                        std::ostream& err) {
   LoadedPackage loaded;
-  if (LoadPackage(path, file, loaded, err) != 1) {
-    out << "extraction result: -1\n";
-    return EXIT_INPUT;
+  if (const int loadedAs = LoadPackage(path, file, loaded, err); loadedAs != EXIT_OK) {
+    // Several packages: which one a machine extracts is not known.
+    if (loadedAs == EXIT_INPUT) {
+      out << "extraction result: -1\n";
+    }
+    return loadedAs;
   }
   uint32_t failures = 0;
   package::WalkPackage(ViewOf(loaded), loaded.table, [&](const package::EntryOutcome& outcome) {
-    const std::string reasons = FailureReasons(outcome);
+    const std::string reasons = FailureReasons(loaded.table, outcome);
     if (!reasons.empty()) {
       ++failures;
       Fail(err, "entry " + std::to_string(outcome.index + 1) + " '" + DisplayName(outcome.entry) +
@@ -348,11 +409,17 @@ int VerifyPackageBytes(package::ByteView file, const fs::path& path, std::ostrea
 int RunExtract(const Invocation& invocation, std::ostream& out, std::ostream& err) {
   std::vector<uint8_t> bytes;
   LoadedPackage loaded;
-  if (ReadPackageFile(invocation.operands[0], bytes, err) != 1 ||
-      LoadPackage(invocation.operands[0], package::ByteView{bytes.data(), bytes.size()}, loaded,
-                  err) != 1) {
+  if (ReadPackageFile(invocation.operands[0], bytes, err) != 1) {
     out << "extraction result: -1\n";
     return EXIT_INPUT;
+  }
+  if (const int loadedAs = LoadPackage(invocation.operands[0],
+                                       package::ByteView{bytes.data(), bytes.size()}, loaded, err);
+      loadedAs != EXIT_OK) {
+    if (loadedAs == EXIT_INPUT) {
+      out << "extraction result: -1\n";
+    }
+    return loadedAs;
   }
   const fs::path folder(invocation.operands[1]);
   std::string error;
@@ -364,7 +431,7 @@ int RunExtract(const Invocation& invocation, std::ostream& out, std::ostream& er
   uint32_t written = 0;
   bool writeFailed = false;
   package::WalkPackage(ViewOf(loaded), loaded.table, [&](const package::EntryOutcome& outcome) {
-    const std::string reasons = FailureReasons(outcome);
+    const std::string reasons = FailureReasons(loaded.table, outcome);
     if (!reasons.empty()) {
       ++failures;
       Fail(err, "entry " + std::to_string(outcome.index + 1) + " '" + DisplayName(outcome.entry) +
@@ -404,6 +471,8 @@ int RunCommandLine(const std::vector<std::string>& args, std::ostream& out, std:
   switch (invocation.command) {
     case Command::Build:
       return RunBuild(invocation, out, err);
+    case Command::Check:
+      return RunCheck(invocation, out, err);
     case Command::List:
       return RunList(invocation, out, err);
     case Command::Verify:

@@ -1,4 +1,4 @@
-// The four kvpack commands, and the dispatch from a command line to them.
+// The five kvpack commands, and the dispatch from a command line to them.
 #pragma once
 
 #include <filesystem>
@@ -14,6 +14,9 @@ namespace kvpack {
 // Each command writes its report to `out` and its errors to `err` as lines
 // "kvpack: ...", and returns one of the exit codes of exit_codes.h.
 int RunBuild(const Invocation& invocation, std::ostream& out, std::ostream& err);
+// Checks a manifest as build does, reading no file's content and writing
+// nothing, and prints the 21 files' paths as build reads them, one a line.
+int RunCheck(const Invocation& invocation, std::ostream& out, std::ostream& err);
 int RunList(const Invocation& invocation, std::ostream& out, std::ostream& err);
 int RunVerify(const Invocation& invocation, std::ostream& out, std::ostream& err);
 int RunExtract(const Invocation& invocation, std::ostream& out, std::ostream& err);

@@ -1,7 +1,6 @@
 // The build manifest of kvpack, and the rules an entry name must meet.
 #include "tools/kvpack/manifest.h"
 
-#include "package/bytes.h"
 #include "package/package_format.h"
 
 namespace kvpack {
@@ -51,35 +50,40 @@ int ParseManifest(const std::string& text, const std::filesystem::path& folder,
   return 1;
 }
 
-std::string EntryNameProblem(const std::string& name) {
-  if (name.empty()) {
-    return "names no file";
-  }
-  if (name.size() >= package::PACKAGE_NAME_SIZE) {
-    return "is " + std::to_string(name.size()) + " bytes long; an entry name holds at most " +
-           std::to_string(package::PACKAGE_NAME_SIZE - 1);
-  }
-  if (name.find('\0') != std::string::npos) {
-    return "holds a zero byte";
-  }
-  // A device name is told apart from a folder part: the release engineer
-  // has to rename the file, not move it.
-  if (package::NameIsDevice(name.data(), static_cast<uint32_t>(name.size())) == 1) {
-    return "is a device name on Windows (CON, PRN, AUX, NUL, COM1-9, LPT1-9, CONIN$, CONOUT$, "
-           "COM or LPT with a superscript digit), with or without an extension";
-  }
-  package::PackageEntry probe{};
-  package::CopyBytes(probe.name, name.data(), static_cast<uint32_t>(name.size()));
-  if (package::EntryNameIsSafe(probe) != 1) {
-    return "is not a plain file name (it has a folder part: '\\', '/', ':' or '..')";
-  }
-  for (const char c : name) {
-    const unsigned char byte = static_cast<unsigned char>(c);
-    if (byte < 0x20 || c == '<' || c == '>' || c == '"' || c == '|' || c == '?' || c == '*') {
-      return "holds a character that Windows does not allow in file names";
+std::string NameProblemText(int problem, const std::string& name) {
+  switch (problem) {
+    case package::NAME_EMPTY:
+      return "names no file";
+    case package::NAME_TOO_LONG:
+      return "is " + std::to_string(name.size()) + " bytes long; an entry name holds at most " +
+             std::to_string(package::PACKAGE_NAME_SIZE - 1) + " bytes";
+    case package::NAME_DEVICE:
+      return "is a device name on Windows (CON, PRN, AUX, NUL, COM1-9, LPT1-9, CONIN$, CONOUT$, "
+             "COM or LPT with a superscript digit), with or without an extension";
+    case package::NAME_FOLDER_PART:
+      return "is not a plain file name (it has a folder part: '\\', '/', ':' or '..')";
+    case package::NAME_BAD_CHARACTER:
+      return "holds a character that Windows does not allow in file names (a control character "
+             "or < > \" | ? *)";
+    case package::NAME_TRAILING_DOT_OR_SPACE: {
+      std::string kept = name;
+      while (!kept.empty() && (kept.back() == '.' || kept.back() == ' ')) {
+        kept.pop_back();
+      }
+      return "ends in a full stop or a space, which Windows drops" +
+             (kept.empty() ? std::string() : ": the entry would be written as '" + kept + "'");
     }
+    case package::NAME_SHORT_FORM:
+      return "could be the short (8.3) name of another file, which Windows would open in its "
+             "place (a name that fits 8.3 may hold no '~')";
+    default:
+      return "is refused";
   }
-  return std::string();
+}
+
+std::string EntryNameProblem(const std::string& name) {
+  const int problem = package::CheckEntryName(name.data(), static_cast<uint32_t>(name.size()));
+  return problem == package::NAME_OK ? std::string() : NameProblemText(problem, name);
 }
 
 }  // namespace kvpack

@@ -22,11 +22,13 @@ struct ManifestItem {
 int ParseManifest(const std::string& text, const std::filesystem::path& folder,
                   std::vector<ManifestItem>& items, std::string& error);
 
-// Why `name` cannot be an entry name, or an empty text when it can: it must
-// be 1 to 127 bytes, not a device name (package::NameIsDevice), a plain file
-// name (no '\\', '/', ':' or "..", not "."), and hold no character that
-// Windows refuses in file names, since the setup program writes every entry
-// as a file in a Windows folder.
+// Why a name cannot be an entry name, for `problem` as
+// package::CheckEntryName answers it about `name` (not NAME_OK, not
+// NAME_SAME_FILE): the end of a sentence that begins "the name 'NAME' ".
+std::string NameProblemText(int problem, const std::string& name);
+
+// Why `name` cannot be an entry name on its own (package::CheckEntryName, in
+// the words of NameProblemText), or an empty text when it can.
 std::string EntryNameProblem(const std::string& name);
 
 }  // namespace kvpack

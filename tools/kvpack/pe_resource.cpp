@@ -96,8 +96,9 @@ const char* MapRange(ByteView file, SectionTable sections, uint32_t rva, uint32_
 // Looks in the resource directory at `at` of `tree` for the entry `id`, or
 // takes its first entry when `id` is null. Sets `count` to the entries
 // searched and, on a find, `target` to the entry's target field and `name` to
-// its identifier field. Returns 1 when found, 0 when not, and -1 when the
-// directory does not fit inside `tree`.
+// its identifier field. Returns 1 when found once, 0 when not, 2 when `id`
+// is there more than once (the loader's binary search may take either), and
+// -1 when the directory does not fit inside `tree`.
 int FindEntry(ByteView tree, uint64_t at, const uint32_t* id, uint32_t& count, uint32_t& name,
               uint32_t& target) {
   uint32_t named = 0;
@@ -112,17 +113,32 @@ int FindEntry(ByteView tree, uint64_t at, const uint32_t* id, uint32_t& count, u
   count = id == nullptr ? named + ids : ids;
   // Named entries never match an identifier: skip them.
   const uint32_t first = id == nullptr ? 0 : named;
+  int found = 0;
   for (uint32_t i = first; i < named + ids; ++i) {
     const uint64_t entry = at + kDirectoryHeaderSize + i * kDirectoryEntrySize;
     uint32_t entryName = 0;
     ReadField(tree, entry, 4, entryName);
     if (id == nullptr || entryName == *id) {
+      if (found == 1) {
+        return 2;
+      }
       name = entryName;
       ReadField(tree, entry + 4, 4, target);
-      return 1;
+      found = 1;
+      if (id == nullptr) {
+        break;
+      }
     }
   }
-  return 0;
+  return found;
+}
+
+// Reads the identifier fields of the first MAX_LISTED_LANGUAGES entries of
+// the directory at `at` of `tree`, already found to fit, into `languages`.
+void ListLanguages(ByteView tree, uint64_t at, uint32_t count, uint32_t* languages) {
+  for (uint32_t i = 0; i < count && i < MAX_LISTED_LANGUAGES; ++i) {
+    ReadField(tree, at + kDirectoryHeaderSize + i * kDirectoryEntrySize, 4, languages[i]);
+  }
 }
 
 }  // namespace
@@ -138,6 +154,7 @@ int IsProgramImage(ByteView file) {
 }
 
 int FindPackageResource(ByteView file, PackageResource& found, std::string& error) {
+  found = PackageResource{};
   auto malformed = [&error](const std::string& reason) {
     error = reason;
     return RESOURCE_MALFORMED;
@@ -213,6 +230,10 @@ int FindPackageResource(ByteView file, PackageResource& found, std::string& erro
     if (result == 0) {
       return RESOURCE_MISSING;
     }
+    if (result == 2) {
+      return malformed(id == PACKAGE_RESOURCE_TYPE ? "its resource tree lists RCDATA twice"
+                                                   : "its resource tree lists RCDATA 100 twice");
+    }
     if ((target & kSubdirectoryFlag) == 0) {
       return malformed(id == PACKAGE_RESOURCE_TYPE ? "its RCDATA entry is not a directory"
                                                    : "its RCDATA 100 entry is not a directory");
@@ -220,7 +241,7 @@ int FindPackageResource(ByteView file, PackageResource& found, std::string& erro
     directory = target & ~kSubdirectoryFlag;
   }
 
-  // Language: the first entry, which must be the data entry. Going no
+  // Language: the only entry, which must be the data entry. Going no
   // deeper is what keeps a cyclic tree from being followed round.
   const int result = FindEntry(tree, directory, nullptr, count, name, target);
   if (result < 0) {
@@ -228,6 +249,11 @@ int FindPackageResource(ByteView file, PackageResource& found, std::string& erro
   }
   if (result == 0) {
     return RESOURCE_MISSING;  // a name with no language under it
+  }
+  found.languageCount = count;
+  ListLanguages(tree, directory, count, found.languages);
+  if (count > 1) {
+    return RESOURCE_SEVERAL;
   }
   if ((target & kSubdirectoryFlag) != 0) {
     return malformed("its resource tree goes deeper than three levels");
@@ -246,8 +272,6 @@ int FindPackageResource(ByteView file, PackageResource& found, std::string& erro
   }
   found.package = ByteView{file.data + dataAt, dataSize};
   found.fileOffset = dataAt;
-  found.language = name;
-  found.languageCount = count;
   return RESOURCE_FOUND;
 }
 

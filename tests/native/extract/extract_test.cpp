@@ -193,6 +193,36 @@ TEST_F(ExtractTest, UnsafeNamesAreNeverTouchedAndCountAsFailed) {
   EXPECT_EQ(fake::CallsOf("RemoveFile").size(), 15u);
 }
 
+// Names Windows would resolve to another entry's file: a final full stop
+// (entry 18 standing in for the tool of entry 14), a possible short name,
+// and two names apart only in letter case, neither of which may win.
+TEST_F(ExtractTest, NamesWindowsWouldMergeAreNeverWritten) {
+  auto rename = [&](uint32_t index, const std::string& name) {
+    package::PackageEntry entry = extract_test::EntryOf(bytes, index);
+    std::memset(entry.name, 0, sizeof entry.name);
+    std::memcpy(entry.name, name.data(), name.size());
+    extract_test::SetEntry(bytes, index, entry);
+  };
+  rename(17, files[13].name + ".");
+  rename(8, "FILE~1.BIN");
+  rename(5, "FILE03.BIN");
+  fake::SetPackage(bytes);
+
+  EXPECT_EQ(package::ExtractPackage(*state), -104);
+  ExpectWritten(13);
+  EXPECT_FALSE(fake::FileExists(PathOf(2)));
+  for (const std::string& write : fake::CallsOf("WriteFileBlock")) {
+    EXPECT_EQ(write.find("file14.bin."), std::string::npos) << write;
+    EXPECT_EQ(write.find("FILE"), std::string::npos) << write;
+    EXPECT_EQ(write.find("file03"), std::string::npos) << write;
+  }
+  EXPECT_EQ(fake::CallsOf("WriteFileBlock").size(), 17u);
+
+  fake::ClearCalls();
+  package::DeletePackageFiles(*state);
+  EXPECT_EQ(fake::CallsOf("RemoveFile").size(), 17u);
+}
+
 TEST_F(ExtractTest, EntryPathLongerThan1023IsAFailedEntry) {
   // Folder of 1012 characters + "\" + "fileNN.bin" (10) = 1023: fits.
   const std::string fits = "C:\\" + std::string(1009, 'f');

@@ -89,6 +89,25 @@ class KvpackTest : public ::testing::Test {
     EXPECT_EQ(FilesIn(root / "out"), 0) << "no output and no temporary file";
   }
 
+  // Build and check refuse the manifest alike, with one line naming the
+  // entry, and check prints nothing.
+  void ExpectManifestRefused(const std::string& messagePart) {
+    ExpectBuildRefused(messagePart);
+    const Result result = Run({"check", Manifest()});
+    EXPECT_EQ(result.exitCode, 3) << result.err;
+    ExpectOneErrorLine(result, messagePart);
+    EXPECT_TRUE(result.out.empty()) << result.out;
+  }
+
+  // The standard manifest with entry `entry` (1-based) named `name`, a file
+  // that is there.
+  void NameEntry(int entry, const std::string& name) {
+    WriteText(root / "input" / "files" / name, "x");
+    std::vector<std::string> lines = ManifestLines();
+    lines[static_cast<size_t>(entry) + 1] = "files/" + name;
+    WriteManifest(lines);
+  }
+
   package::PackageEntry EntryOf(const std::string& bytes, uint32_t index) const {
     package::PackageTable table;
     std::memcpy(table.bytes, bytes.data(), sizeof table.bytes);
@@ -109,7 +128,7 @@ TEST_F(KvpackTest, HelpAndUsageErrors) {
   EXPECT_EQ(result.exitCode, 0);
   EXPECT_NE(result.out.find("kvpack build -o OUT"), std::string::npos);
   EXPECT_NE(result.out.find("Exit codes"), std::string::npos);
-  for (const char* command : {"build", "list", "verify", "extract"}) {
+  for (const char* command : {"build", "check", "list", "verify", "extract"}) {
     result = Run({command, "-h"});
     EXPECT_EQ(result.exitCode, 0) << command;
     EXPECT_NE(result.out.find(std::string("Usage: kvpack ") + command), std::string::npos);
@@ -249,40 +268,54 @@ TEST_F(KvpackTest, BuildRefusesNamesThatCannotBeEntryNames) {
   const std::string tooLong(128, 'n');
   const std::string names[] = {tooLong, "back\\slash.txt", "drive:name.txt", "bad|pipe.txt"};
   for (const std::string& name : names) {
-    WriteText(root / "input" / "files" / name, "x");
-    std::vector<std::string> lines = ManifestLines();
-    lines[5] = "files/" + name;
-    WriteManifest(lines);
-    ExpectBuildRefused("entry name");
+    NameEntry(4, name);
+    ExpectBuildRefused("entry 4: the name '" + name + "' ");
   }
   // Device names are named as such, not as folder parts.
   for (const std::string name : {"nul.txt", "COM\xB9.txt", "lpt\xB2", "Com\xB3 .bin"}) {
-    WriteText(root / "input" / "files" / name, "x");
-    std::vector<std::string> lines = ManifestLines();
-    lines[5] = "files/" + name;
-    WriteManifest(lines);
+    NameEntry(4, name);
     ExpectBuildRefused("is a device name");
   }
   // ".." as the last path component.
   std::vector<std::string> lines = ManifestLines();
   lines[5] = "files/..";
   WriteManifest(lines);
-  ExpectBuildRefused("entry name");
+  ExpectBuildRefused("the name '..' is not a plain file name");
 
   // The same name twice (Windows folders do not tell case apart).
   WriteText(root / "input" / "README.TXT", "x");
   lines = ManifestLines();
   lines[3] = "README.TXT";
   WriteManifest(lines);
-  ExpectBuildRefused("already used");
+  ExpectManifestRefused("entry 21: the name 'readme.txt' is already used by entry 2 (line 4)");
 
   // 127 bytes fit.
-  const std::string longest(127, 'n');
-  WriteText(root / "input" / "files" / longest, "x");
-  lines = ManifestLines();
-  lines[5] = "files/" + longest;
-  WriteManifest(lines);
+  NameEntry(4, std::string(127, 'n'));
   EXPECT_EQ(Build().exitCode, 0);
+}
+
+// Names Windows would resolve to another entry's file: entry 18 as the tool
+// of entry 14 with a full stop added, or as a short name the system may give
+// it. A tilde in a name longer than 8.3 is no short name.
+TEST_F(KvpackTest, BuildAndCheckRefuseNamesWindowsWouldTakeForAnother) {
+  NameEntry(18, "SONDREL_Setup_x64.exe.");
+  ExpectManifestRefused(":20: entry 18: the name 'SONDREL_Setup_x64.exe.' ends in a full stop "
+                        "or a space, which Windows drops: the entry would be written as "
+                        "'SONDREL_Setup_x64.exe'");
+  NameEntry(18, "SONDRE~1.EXE");
+  ExpectManifestRefused("entry 18: the name 'SONDRE~1.EXE' could be the short (8.3) name");
+
+  NameEntry(18, "win7_64~backup.inf");
+  EXPECT_EQ(Build().exitCode, 0);
+  const Result result = Run({"check", Manifest()});
+  EXPECT_EQ(result.exitCode, 0) << result.err;
+  EXPECT_TRUE(result.err.empty()) << result.err;
+  std::string expected;
+  for (int i = 0; i < 21; ++i) {
+    const std::string name = i == 17 ? "win7_64~backup.inf" : kNames[i];
+    expected += (root / "input" / "files" / name).string() + "\n";
+  }
+  EXPECT_EQ(result.out, expected);
 }
 
 TEST_F(KvpackTest, BuildRefusesPackagesPastFourGibibytesBeforeReading) {
@@ -390,6 +423,42 @@ TEST_F(KvpackTest, DamagedEntriesAreReportedAndNeverExtracted) {
   }
   EXPECT_EQ(std::distance(fs::directory_iterator(folder), fs::directory_iterator()),
             static_cast<long>(21 - failures));
+}
+
+// A package made by hand: entry 18 named as the tool of entry 14 with a full
+// stop added, entry 10 as entry 3 in capitals. Every one that the setup
+// program would refuse to write fails, whatever its digest says.
+TEST_F(KvpackTest, TableNamesWindowsWouldMergeFailEverywhere) {
+  ASSERT_EQ(Build().exitCode, 0);
+  std::string bytes = ReadText(Package());
+  auto rename = [&bytes](uint32_t index, const std::string& name) {
+    bytes.replace(index * 156, 128, name + std::string(128 - name.size(), '\0'));
+  };
+  rename(17, "SONDREL_Setup_x64.exe.");
+  rename(9, "VISTA32.CAT");
+  WriteText(Package(), bytes);
+
+  Result result = Run({"verify", Package()});
+  EXPECT_EQ(result.exitCode, 1);
+  EXPECT_EQ(result.err,
+            "kvpack: entry 3 'vista32.cat': same file as entry 10\n"
+            "kvpack: entry 10 'VISTA32.CAT': same file as entry 3\n"
+            "kvpack: entry 18 'SONDREL_Setup_x64.exe.': unsafe name\n");
+  EXPECT_NE(result.out.find("extraction result: -103\n"), std::string::npos) << result.out;
+
+  result = Run({"list", Package()});
+  EXPECT_EQ(result.exitCode, 0);
+  EXPECT_NE(result.out.find("SONDREL_Setup_x64.exe.  "), std::string::npos);
+  EXPECT_NE(result.out.find("FAILED (unsafe name)\n"), std::string::npos);
+  EXPECT_NE(result.out.find("18 of 21 entries verify"), std::string::npos);
+
+  const fs::path folder = root / "extracted";
+  result = Run({"extract", Package(), folder.string()});
+  EXPECT_EQ(result.exitCode, 1);
+  EXPECT_EQ(ReadText(folder / "SONDREL_Setup_x64.exe"), contents[13]);
+  EXPECT_FALSE(fs::exists(folder / "vista32.cat"));
+  EXPECT_FALSE(fs::exists(folder / "VISTA32.CAT"));
+  EXPECT_EQ(FilesIn(folder), 18);
 }
 
 TEST_F(KvpackTest, UnsafeTableNamesAreReportedAndNeverExtracted) {

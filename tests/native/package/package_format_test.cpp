@@ -86,6 +86,78 @@ TEST(PackageFormat, DeviceNamesAreNotFileNames) {
   }
 }
 
+// Names Windows would resolve to another file: a final full stop or space
+// is dropped, and a name that fits 8.3 may be another file's short name
+// (Windows writes "SONDRE~1.EXE", Wine "SOND~AFN.EXE").
+TEST(PackageFormat, NamesWindowsWouldTakeForAnotherAreRefused) {
+  const struct {
+    const char* name;
+    int problem;
+  } cases[] = {
+      {"SONDREL_Setup_x64.exe.", package::NAME_TRAILING_DOT_OR_SPACE},
+      {"SONDREL_Setup_x64.exe ", package::NAME_TRAILING_DOT_OR_SPACE},
+      {"readme.txt. .", package::NAME_TRAILING_DOT_OR_SPACE},
+      {"  ", package::NAME_TRAILING_DOT_OR_SPACE},
+      {"SONDRE~1.EXE", package::NAME_SHORT_FORM},
+      {"sond~afn.exe", package::NAME_SHORT_FORM},
+      {"BREVIK~1.EXE", package::NAME_SHORT_FORM},
+      {"SO1A2B~1", package::NAME_SHORT_FORM},
+      {"~a", package::NAME_SHORT_FORM},
+      {"a~b.c", package::NAME_SHORT_FORM},
+      {"nul.", package::NAME_DEVICE},
+      {"bad|pipe.txt", package::NAME_BAD_CHARACTER},
+      {"tab\there", package::NAME_BAD_CHARACTER},
+      {"a..", package::NAME_FOLDER_PART},
+      {"", package::NAME_EMPTY},
+  };
+  for (const auto& c : cases) {
+    const uint32_t length = static_cast<uint32_t>(std::strlen(c.name));
+    EXPECT_EQ(package::CheckEntryName(c.name, length), c.problem) << c.name;
+    EXPECT_EQ(package::EntryNameIsSafe(Named(c.name)), 0) << c.name;
+  }
+  EXPECT_EQ(package::CheckEntryName("a\0b", 3), package::NAME_BAD_CHARACTER);
+  EXPECT_EQ(package::CheckEntryName(std::string(128, 'n').c_str(), 128), package::NAME_TOO_LONG);
+  // A tilde in a name too long for 8.3, or with two full stops, is no short
+  // name's; a full stop or space inside a name is kept by Windows.
+  for (const char* name : {"notes~v2.backup.txt", "SONDREL~1.EXE", "SONDRE~1.EXEC", "a~b.c.d",
+                           "setup~x64_tool.exe", ".hidden", "two words.txt", "x. y"}) {
+    EXPECT_EQ(package::CheckEntryName(name, static_cast<uint32_t>(std::strlen(name))),
+              package::NAME_OK)
+        << name;
+    EXPECT_EQ(package::EntryNameIsSafe(Named(name)), 1) << name;
+  }
+}
+
+// Entries naming one file (letter case aside) are all refused, whichever
+// comes first; unsafe names take no part.
+TEST(PackageFormat, EntriesSharingAFileMayNotBeWritten) {
+  PackageTable table{};
+  for (uint32_t i = 0; i < package::PACKAGE_ENTRY_COUNT; ++i) {
+    package::WriteEntry(table, i, Named("file" + std::to_string(i) + ".bin"));
+  }
+  package::WriteEntry(table, 13, Named("SONDREL_Setup_x64.exe"));
+  for (uint32_t i = 0; i < package::PACKAGE_ENTRY_COUNT; ++i) {
+    ASSERT_EQ(package::EntryMayBeWritten(table, i), 1) << i;
+    ASSERT_EQ(package::EntrySharingFile(table, i), package::NO_ENTRY) << i;
+  }
+
+  package::WriteEntry(table, 17, Named("sondrel_setup_X64.EXE"));
+  package::WriteEntry(table, 3, Named("SONDREL_Setup_x64.exe"));
+  EXPECT_EQ(package::EntrySharingFile(table, 17), 3u);
+  EXPECT_EQ(package::EntrySharingFile(table, 3), 13u);
+  for (const uint32_t i : {3u, 13u, 17u}) {
+    EXPECT_EQ(package::EntryMayBeWritten(table, i), 0) << i;
+  }
+  EXPECT_EQ(package::EntryMayBeWritten(table, 4), 1);
+
+  // The trailing-dot twin is refused on its own and leaves the tool alone.
+  package::WriteEntry(table, 3, Named("file3.bin"));
+  package::WriteEntry(table, 17, Named("SONDREL_Setup_x64.exe."));
+  EXPECT_EQ(package::EntryMayBeWritten(table, 17), 0);
+  EXPECT_EQ(package::EntryMayBeWritten(table, 13), 1);
+  EXPECT_EQ(package::EntrySharingFile(table, 13), package::NO_ENTRY);
+}
+
 TEST(PackageFormat, BoundTestHasNoWrapAround) {
   PackageEntry entry{};
   entry.offset = 3276;

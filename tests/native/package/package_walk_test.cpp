@@ -260,7 +260,8 @@ TEST(BuildPackage, RefusesWrongCountsAndUnsafeNames) {
   files = MakeFiles(std::vector<uint32_t>(21, 10));
   const std::string bad[] = {"",          std::string(128, 'x'), "sub/file", "sub\\file",
                              "c:file",    "..",                  ".",        "a..b",
-                             std::string("nul\0byte", 8)};
+                             std::string("nul\0byte", 8), "file14.bin.", "file14.bin ",
+                             "FILE~1.BIN", "FILE02.BIN"};
   for (const std::string& name : bad) {
     std::vector<PackFile> named = files;
     named[13].name = name;
