@@ -204,6 +204,46 @@ TEST_F(StartupTest, HiddenInstallFailureEndsWithTheResultAndShowsNothing) {
   EXPECT_EQ(fake::OpenLogFiles(), 0);
 }
 
+// A close or destroy request from outside (a polite end of the process, as
+// `taskkill` without /f sends) never turns a hidden run's result into another
+// exit code, whenever it arrives: queued behind the start command, during the
+// procedure, or after the run asked to end with the result.
+TEST_F(StartupTest, ARequestToEndFromOutsideNeverChangesAHiddenRunsResult) {
+  struct Point {
+    const char* name;
+    const char* seamText;  // the request is posted at the first log line holding this
+  };
+  const Point points[] = {
+      {"queued before the start command", "QueryNonClientMetrics"},
+      {"queued behind the start command", "RunMessageLoop"},
+      {"during the procedure, after its failure notification", " 180 127"},
+      {"after the end was asked for", "EndMessageLoop -1"},
+  };
+  for (const char* tail : {"-h -i", "-h -u"}) {
+    for (const Point& point : points) {
+      for (uint32_t message : {ui::WM_CLOSE, ui::WM_DESTROY}) {
+        SetUp();
+        // -h -u runs the uninstall only where the driver is present.
+        if (std::string(tail) == "-h -u") fake::SetDeviceOutcome(platform::DEVICE_OPEN_FAILED);
+        fake::SetEnvironmentText(app::LOG_REQUEST_VARIABLE, "C:\\logs\\setup.log");
+        bool posted = false;
+        fake::SetSeamObserver([&](const std::string& line) {
+          if (!posted && line.find(point.seamText) != std::string::npos) {
+            posted = true;
+            platform::PostWindowMessage(app::appState.mainWindow, message, 0, 0);
+          }
+        });
+        const std::string name = std::string(tail) + ", " + point.name + ", message " + std::to_string(message);
+        EXPECT_EQ(app::ApplicationMain(kInstance, tail), -1) << name;
+        EXPECT_TRUE(posted) << name;
+        const std::string log = fake::LogFileText("C:\\logs\\setup.log");
+        EXPECT_NE(log.find("  end  exit -1\r\n"), std::string::npos) << name << "\n" << log;
+        EXPECT_EQ(log.find("  end  exit 0"), std::string::npos) << name;
+      }
+    }
+  }
+}
+
 TEST_F(StartupTest, VisibleInstallFailureShowsItsBoxAndEndsWithTheResult) {
   PumpWhileBoxesShow();
   EXPECT_EQ(app::ApplicationMain(kInstance, "-i"), -1);
