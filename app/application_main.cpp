@@ -41,7 +41,28 @@ void FormatWindowTitle(char (&title)[WINDOW_TITLE_SIZE]) {
 struct StaleWindowSearch {
   const char* prefix;
   size_t prefixLength;
+  ProgramNames programs;
 };
+
+char FoldAsciiCase(char c) { return c >= 'a' && c <= 'z' ? static_cast<char>(c - 'a' + 'A') : c; }
+
+// File names as the file system compares them: A to Z match a to z, every
+// other byte only itself; no locale is consulted.
+bool SameFileName(const char* a, const char* b) {
+  for (; *a != '\0' && *b != '\0'; ++a, ++b) {
+    if (FoldAsciiCase(*a) != FoldAsciiCase(*b)) return false;
+  }
+  return *a == *b;
+}
+
+bool MadeByOneOf(platform::WindowHandle window, ProgramNames programs) {
+  char program[PROGRAM_NAME_READ_SIZE];
+  if (platform::ReadWindowProgramName(window, program, PROGRAM_NAME_READ_SIZE) != 1) return false;
+  for (size_t i = 0; i < programs.count; ++i) {
+    if (SameFileName(program, programs.names[i])) return true;
+  }
+  return false;
+}
 
 int CloseIfStale(platform::WindowHandle window, void* context) {
   // The enumeration is never cut short.
@@ -51,9 +72,10 @@ int CloseIfStale(platform::WindowHandle window, void* context) {
   char title[WINDOW_TITLE_READ_SIZE];
   const int32_t length = platform::ReadWindowTitle(window, title, WINDOW_TITLE_READ_SIZE);
   if (length < 0 || static_cast<size_t>(length) < search.prefixLength) return GO_ON;
-  if (std::memcmp(title, search.prefix, search.prefixLength) == 0) {
-    platform::PostWindowMessage(window, ui::WM_DESTROY, 0, 0);
-  }
+  if (std::memcmp(title, search.prefix, search.prefixLength) != 0) return GO_ON;
+  // The destroy request ends a window without asking: only the product's
+  // own programs get it.
+  if (MadeByOneOf(window, search.programs)) platform::PostWindowMessage(window, ui::WM_DESTROY, 0, 0);
   return GO_ON;
 }
 
@@ -71,9 +93,9 @@ void StartSetupLog(const AppState& state, const char* commandTail) {
 
 }  // namespace
 
-void CloseStaleWindows(const char* prefix) {
+void CloseStaleWindows(const char* prefix, ProgramNames programs) {
   if (prefix == nullptr) return;
-  StaleWindowSearch search{prefix, std::strlen(prefix)};
+  StaleWindowSearch search{prefix, std::strlen(prefix), programs};
   platform::EnumerateTopLevelWindows(CloseIfStale, &search);
 }
 
@@ -91,8 +113,15 @@ int32_t ApplicationMain(platform::ModuleHandle instance, const char* commandTail
   const int lockOutcome = platform::CreateOwnedMutex(SINGLE_INSTANCE_MUTEX, lock);
   if (lockOutcome == platform::MUTEX_FAILED) return EXIT_NO_LOCK;
   if (lockOutcome == platform::MUTEX_ALREADY_EXISTS) return EXIT_ALREADY_RUNNING;
+  // A machine lock this copy may not open (refused, or made by someone else
+  // with rights that shut us out) counts as held, like one that exists.
+  platform::UniqueNamedMutex machineLock;
+  if (platform::CreateOwnedMutex(MACHINE_INSTANCE_MUTEX, machineLock) != platform::MUTEX_CREATED) {
+    platform::ReleaseNamedMutex(lock.Get());
+    return EXIT_ALREADY_RUNNING;
+  }
 
-  CloseStaleWindows(STALE_WINDOW_PREFIX);
+  CloseStaleWindows(STALE_WINDOW_PREFIX, PRODUCT_PROGRAMS);
   probe::InitSpecialFolders();
   InitAppState(appState, instance);
   // Only now: a copy that ended at the lock must leave no trace.
@@ -102,6 +131,10 @@ int32_t ApplicationMain(platform::ModuleHandle instance, const char* commandTail
   FormatWindowTitle(title);
 
   const int comStarted = platform::InitializeThreadCom();
+  // The uninstall, and the waits of a command-line run, keep the window's
+  // thread from its queue for as long as they take; ending the program
+  // there would leave half a product.
+  platform::KeepWindowsFromGhosting();
   platform::WindowHandle window = ui::CreateMainWindow(instance, ui::MainWindowProc, nullptr, title);
   int32_t exitCode = EXIT_NO_WINDOW;
   if (window != nullptr) {
@@ -111,6 +144,8 @@ int32_t ApplicationMain(platform::ModuleHandle instance, const char* commandTail
     ui::FreeWindowResources(appState);
   }
 
+  platform::ReleaseNamedMutex(machineLock.Get());
+  machineLock.Reset();
   platform::ReleaseNamedMutex(lock.Get());
   lock.Reset();
   if (comStarted == 1) platform::UninitializeThreadCom();

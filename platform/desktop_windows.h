@@ -1,5 +1,5 @@
 // Platform seam: the desktop's top-level windows, other programs' included,
-// and their titles.
+// their titles and the programs that made them.
 #pragma once
 
 #include <cstdint>
@@ -18,5 +18,13 @@ void EnumerateTopLevelWindows(WindowVisitor visitor, void* context);
 // characters and a zero; answers the number of characters copied (0 also
 // when the window has no title or is gone). `capacity` must be at least 1.
 int32_t ReadWindowTitle(WindowHandle window, char* buffer, int32_t capacity);
+
+// Copies the file name, without its folder, of the program whose process
+// made `window` into `buffer`. 1 when read exactly: the name the system holds
+// has an exact form in the ANSI code page (no best-fit stand-ins) and fits
+// `capacity` characters with the zero. 0, with an empty text, when the
+// window or its process is gone or the name cannot be read exactly or does
+// not fit. `capacity` must be at least 1.
+int ReadWindowProgramName(WindowHandle window, char* buffer, int32_t capacity);
 
 }  // namespace platform

@@ -37,9 +37,11 @@ int32_t RunMessageLoop();
 // 1 while the calling thread is inside WaitForProcess or WaitForThread, else
 // 0. Those waits keep answering the messages that other threads and
 // processes send to the thread's windows (a program that sends to every
-// top-level window and waits for the answers must not wait for ever), and
-// handle nothing posted meanwhile; a window procedure that finds 1 here is
-// called in the middle of one of its own handlers.
+// top-level window and waits for the answers must not wait for ever), look
+// at the queue often enough that the system never counts the thread's
+// windows as not responding, and handle nothing posted meanwhile; a window
+// procedure that finds 1 here is called in the middle of one of its own
+// handlers.
 int InSentMessageWait();
 
 }  // namespace platform

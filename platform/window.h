@@ -66,6 +66,12 @@ struct WindowSettings {
 // before this returns. Null when the window could not be created.
 WindowHandle CreateAppWindow(const WindowSettings& settings);
 
+// Keeps the system from replacing this process's windows with a "Not
+// responding" ghost, which offers the user to end the program, while a
+// handler works without looking at the queue. For the rest of the process;
+// where the system has no such switch, nothing happens.
+void KeepWindowsFromGhosting();
+
 // Destroys a window at once (the destroy message is sent to its procedure).
 // The program never does this, its window ends with the process; for tests.
 void DestroyAppWindow(WindowHandle window);

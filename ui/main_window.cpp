@@ -117,6 +117,10 @@ void OnStart() {
     result = app::StartInstallWorker(state, app::WORKER_WAIT);
   }
   FreeWindowResources(state);
+  // From here on every end request carries the result: a close or destroy
+  // request queued meanwhile (a polite end of the process from outside, say)
+  // is handled after this one and must not replace it with 0.
+  windowEnding.quitCode = result;
   if (app::hiddenMode != 0) {
     platform::EndMessageLoop(result);
     return;
@@ -124,7 +128,6 @@ void OnStart() {
   // A visible run may still have the procedure's notification queued: ending
   // the loop now would take its box away at once. The end handler, which
   // comes after it, ends the loop with the result instead.
-  windowEnding.quitCode = result;
   PostDestroyToMainWindow();
 }
 

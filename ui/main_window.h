@@ -93,9 +93,11 @@ void PostDestroyToMainWindow();
 // while a box is up is therefore held back until the box is dismissed, so
 // that ending the loop never takes a box off the screen unread.
 struct WindowEnding {
-  // Quit code of the end handler: 0, except after the start command of a
-  // visible command-line run, which ends through the end handler with the
-  // procedure's result so that its notification box is still shown.
+  // Quit code of the end handler: 0 until the start command has run, then
+  // the procedure's result for the rest of the run. A visible command-line
+  // run ends through the end handler, so that its notification box is still
+  // shown; in any run, a close or destroy request handled after the start
+  // command (one queued while the procedure ran) ends with the result too.
   int32_t quitCode;
   // Message boxes of the window now on the screen.
   int32_t boxesShowing;

@@ -9,7 +9,7 @@
 #include <windows.h>
 
 #include "payload/setup_tool/mireline_device.h"
-#include "payload/setup_tool/tool_broadcast.h"
+#include "payload/setup_tool/tool_exit_switches.h"
 #include "payload/setup_tool/tool_codes.h"
 #include "payload/setup_tool/tool_options.h"
 
@@ -99,6 +99,7 @@ int RunTool(const char* commandLine) {
 
 int WINAPI WinMain(HINSTANCE, HINSTANCE, LPSTR, int) {
   const int code = payload::RunTool(GetCommandLineA());
+  payload::DelayExitIfAsked();
   payload::BroadcastSettingChangeIfAsked();
   return code;
 }

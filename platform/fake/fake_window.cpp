@@ -31,6 +31,7 @@ constexpr intptr_t CREATION_REFUSED = -1;
 struct TopLevelWindow {
   WindowHandle handle;
   std::string title;
+  std::string program;  // empty: the name cannot be read
 };
 
 struct WindowSeamState {
@@ -46,6 +47,7 @@ struct WindowSeamState {
   NonClientMetrics metrics{1, 20, 4};
   std::map<int32_t, int32_t> systemMetrics;
   int mutexOutcome = MUTEX_CREATED;
+  std::map<std::string, int> mutexOutcomeByName;
 
   std::map<std::string, WindowProcedure> classes;
   std::vector<FakeWindow> windows;
@@ -65,8 +67,8 @@ struct WindowSeamState {
   std::vector<WindowHandle> visited;
 
   uintptr_t nextMutex = 0x7000;
-  size_t openMutexes = 0;
-  bool mutexOwned = false;
+  // Open mutex handles and whether each is owned.
+  std::map<void*, bool> mutexes;
 
   std::vector<QueuedMessage> sentDuringNextWait;
   std::vector<intptr_t> answersDuringWait;
@@ -151,6 +153,7 @@ void ResetWindow() {
   state.metrics = NonClientMetrics{1, 20, 4};
   state.systemMetrics.clear();
   state.mutexOutcome = MUTEX_CREATED;
+  state.mutexOutcomeByName.clear();
   state.classes.clear();
   state.windows.clear();
   // Handles are never reused, so one left over from an earlier test never
@@ -167,8 +170,7 @@ void ResetWindow() {
   state.topLevel.clear();
   state.visited.clear();
   state.nextMutex = nextMutex;
-  state.openMutexes = 0;
-  state.mutexOwned = false;
+  state.mutexes.clear();
   state.sentDuringNextWait.clear();
   state.answersDuringWait.clear();
 }
@@ -215,9 +217,14 @@ void SetMutexOutcome(int outcome) {
   TheWindows().mutexOutcome = outcome;
 }
 
-void AddTopLevelWindow(WindowHandle window, const std::string& title) {
+void SetMutexOutcomeFor(const std::string& name, int outcome) {
   std::lock_guard<std::recursive_mutex> guard(TheWindows().lock);
-  TheWindows().topLevel.push_back(TopLevelWindow{window, title});
+  TheWindows().mutexOutcomeByName[name] = outcome;
+}
+
+void AddTopLevelWindow(WindowHandle window, const std::string& title, const std::string& program) {
+  std::lock_guard<std::recursive_mutex> guard(TheWindows().lock);
+  TheWindows().topLevel.push_back(TopLevelWindow{window, title, program});
 }
 
 std::vector<WindowHandle> VisitedWindows() {
@@ -275,12 +282,15 @@ CursorHandle LastPointer() {
 
 size_t OpenMutexHandles() {
   std::lock_guard<std::recursive_mutex> guard(TheWindows().lock);
-  return TheWindows().openMutexes;
+  return TheWindows().mutexes.size();
 }
 
 bool MutexOwned() {
   std::lock_guard<std::recursive_mutex> guard(TheWindows().lock);
-  return TheWindows().mutexOwned;
+  for (const auto& mutex : TheWindows().mutexes) {
+    if (mutex.second) return true;
+  }
+  return false;
 }
 
 size_t DispatchQueuedMessages() {
@@ -379,6 +389,8 @@ WindowHandle CreateAppWindow(const WindowSettings& settings) {
   }
   return handle;
 }
+
+void KeepWindowsFromGhosting() { LogSeamCall("KeepWindowsFromGhosting"); }
 
 void DestroyAppWindow(WindowHandle window) {
   LogSeamCall("DestroyAppWindow " + Number(window));
@@ -558,10 +570,30 @@ int32_t ReadWindowTitle(WindowHandle window, char* buffer, int32_t capacity) {
   return static_cast<int32_t>(copied);
 }
 
+int ReadWindowProgramName(WindowHandle window, char* buffer, int32_t capacity) {
+  LogSeamCall("ReadWindowProgramName " + Number(window));
+  if (capacity < 1) return 0;
+  buffer[0] = '\0';
+  std::string program;
+  {
+    std::lock_guard<std::recursive_mutex> guard(TheWindows().lock);
+    for (const fake::TopLevelWindow& entry : TheWindows().topLevel) {
+      if (entry.handle == window) {
+        program = entry.program;
+        break;
+      }
+    }
+  }
+  // As the system side: a name that does not fit is refused, not cut.
+  if (program.empty() || program.size() >= static_cast<size_t>(capacity)) return 0;
+  std::memcpy(buffer, program.c_str(), program.size() + 1);
+  return 1;
+}
+
 void CloseNamedMutex(void* mutex) {
   LogSeamCall("CloseNamedMutex");
   std::lock_guard<std::recursive_mutex> guard(TheWindows().lock);
-  if (mutex != nullptr && TheWindows().openMutexes > 0) --TheWindows().openMutexes;
+  TheWindows().mutexes.erase(mutex);
 }
 
 int CreateOwnedMutex(const char* name, UniqueNamedMutex& mutex) {
@@ -571,21 +603,22 @@ int CreateOwnedMutex(const char* name, UniqueNamedMutex& mutex) {
   void* handle = nullptr;
   {
     std::lock_guard<std::recursive_mutex> guard(state.lock);
-    outcome = state.mutexOutcome;
+    auto named = state.mutexOutcomeByName.find(name);
+    outcome = named != state.mutexOutcomeByName.end() ? named->second : state.mutexOutcome;
     if (outcome == MUTEX_FAILED) return MUTEX_FAILED;
     handle = reinterpret_cast<void*>(state.nextMutex);
     state.nextMutex += 4;
-    ++state.openMutexes;
-    if (outcome == MUTEX_CREATED) state.mutexOwned = true;
+    state.mutexes[handle] = outcome == MUTEX_CREATED;
   }
   mutex.Reset(handle);
   return outcome;
 }
 
-void ReleaseNamedMutex(void*) {
+void ReleaseNamedMutex(void* mutex) {
   LogSeamCall("ReleaseNamedMutex");
   std::lock_guard<std::recursive_mutex> guard(TheWindows().lock);
-  TheWindows().mutexOwned = false;
+  auto found = TheWindows().mutexes.find(mutex);
+  if (found != TheWindows().mutexes.end()) found->second = false;
 }
 
 int QueryNonClientMetrics(NonClientMetrics& metrics) {

@@ -16,7 +16,7 @@
 //   "RegisterWindowClass CLASS STYLE ICON CURSOR BRUSH MENU" (STYLE hex, MENU "-" for none),
 //   "UnregisterWindowClass CLASS",
 //   "CreateAppWindow CLASS | TITLE | EXSTYLE STYLE X Y WIDTH HEIGHT" (styles hex),
-//   "DestroyAppWindow W", "ShowAppWindow W CMD", "UpdateAppWindow W",
+//   "KeepWindowsFromGhosting", "DestroyAppWindow W", "ShowAppWindow W CMD", "UpdateAppWindow W",
 //   "PlaceWindow W AFTER X Y WIDTH HEIGHT FLAGS" (FLAGS hex),
 //   "StartWindowTimer W ID MS", "StopWindowTimer W ID", "ShowPointer C",
 //   "OpenWithShell W VERB TARGET SHOW",
@@ -25,7 +25,7 @@
 //   "RunMessageLoop", "RunMessageLoop ends CODE", "RunMessageLoop stalled",
 //   "Dispatch W MESSAGE FIRST SECOND" (a queued message handed to its procedure),
 //   "DefaultWindowProcedure W MESSAGE",
-//   "EnumerateTopLevelWindows", "ReadWindowTitle W",
+//   "EnumerateTopLevelWindows", "ReadWindowTitle W", "ReadWindowProgramName W",
 //   "CreateOwnedMutex NAME", "ReleaseNamedMutex", "CloseNamedMutex",
 //   "QueryNonClientMetrics", "GetSystemMetric INDEX"
 #pragma once
@@ -85,13 +85,17 @@ void FailShell(bool fail);
 void SetNonClientMetrics(NonClientMetrics metrics);
 void RefuseNonClientMetrics();
 void SetSystemMetric(int32_t index, int32_t value);
-// CreateOwnedMutex answers `outcome` (MUTEX_*) from now on.
+// CreateOwnedMutex answers `outcome` (MUTEX_*) from now on, for every name
+// not given an outcome of its own.
 void SetMutexOutcome(int outcome);
+// CreateOwnedMutex answers `outcome` for the mutex `name` from now on.
+void SetMutexOutcomeFor(const std::string& name, int outcome);
 
 // --- Top-level windows of other programs ------------------------------------------
 // Adds a window to the enumeration, in order; a null handle is handed to the
-// visitor as it is. Its title is answered by ReadWindowTitle.
-void AddTopLevelWindow(WindowHandle window, const std::string& title);
+// visitor as it is. Its title is answered by ReadWindowTitle, the file name
+// of its process's program by ReadWindowProgramName (empty: not readable).
+void AddTopLevelWindow(WindowHandle window, const std::string& title, const std::string& program = "");
 // The windows the enumeration visited, in order.
 std::vector<WindowHandle> VisitedWindows();
 
@@ -111,7 +115,7 @@ size_t OpenDrawContexts();
 // Releases of something that was not an open context of that window.
 size_t BadContextReleases();
 CursorHandle LastPointer();
-// Mutex handles created and not yet closed; 1 while one is owned.
+// Mutex handles created and not yet closed; true while one of them is owned.
 size_t OpenMutexHandles();
 bool MutexOwned();
 

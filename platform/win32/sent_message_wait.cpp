@@ -17,6 +17,13 @@ namespace {
 constexpr int MAX_WAITING_THREADS = 4;
 std::atomic<DWORD> waitingThreads[MAX_WAITING_THREADS];
 
+// A thread that has not looked at its queue for five seconds counts as hung:
+// the system marks its windows "Not responding", puts a ghost in their place
+// and offers the user to end the program, which in the middle of a removal
+// would leave half a product. The wait therefore looks well within that
+// time, even when nothing was sent.
+constexpr DWORD QUEUE_LOOK_PERIOD_MS = 1000;
+
 // Takes a free slot for the calling thread; -1 when none is free.
 int MarkWaiting(DWORD thread) {
   for (int i = 0; i < MAX_WAITING_THREADS; ++i) {
@@ -37,14 +44,16 @@ void WaitAnsweringSentMessages(HANDLE object) {
     return;
   }
   for (;;) {
-    const DWORD woken = ::MsgWaitForMultipleObjects(1, &object, FALSE, INFINITE, QS_SENDMESSAGE);
+    const DWORD woken = ::MsgWaitForMultipleObjects(1, &object, FALSE, QUEUE_LOOK_PERIOD_MS, QS_SENDMESSAGE);
     if (woken == WAIT_OBJECT_0) break;
-    if (woken != WAIT_OBJECT_0 + 1) {
+    if (woken != WAIT_OBJECT_0 + 1 && woken != WAIT_TIMEOUT) {
       ::WaitForSingleObject(object, INFINITE);
       break;
     }
-    // Peeking delivers the waiting sent messages to their procedures; the
-    // filter matches nothing posted, so nothing is taken from the queue.
+    // Peeking delivers the waiting sent messages to their procedures and, on
+    // a time-out, shows the system that the thread still looks at its queue.
+    // The filter matches nothing posted (nor input, paint or timer), so
+    // nothing is taken from the queue or handled before the wait ends.
     MSG message;
     ::PeekMessageA(&message, nullptr, 0, 0, PM_NOREMOVE | PM_QS_SENDMESSAGE);
   }

@@ -12,8 +12,11 @@ namespace platform::win32 {
 // other threads and processes send to the calling thread are answered
 // meanwhile (their window procedures run inside this call, with
 // InSentMessageWait answering 1); posted, input, paint and timer messages
-// stay queued. When the message-answering wait fails, or this thread cannot
-// be marked as waiting, the wait goes on as a plain WaitForSingleObject.
+// stay queued. The thread also looks at its queue every second without
+// taking anything from it, so that the system never counts its windows as
+// not responding during a long wait. When the message-answering wait fails,
+// or this thread cannot be marked as waiting, the wait goes on as a plain
+// WaitForSingleObject.
 void WaitAnsweringSentMessages(HANDLE object);
 
 }  // namespace platform::win32

@@ -141,4 +141,15 @@ intptr_t DefaultWindowProcedure(WindowHandle window, uint32_t message, uintptr_t
   return ::DefWindowProcA(static_cast<HWND>(window), message, first, second);
 }
 
+// DisableProcessWindowsGhosting came with XP's service packs, so it is
+// looked up rather than imported; user32 is loaded already.
+void KeepWindowsFromGhosting() {
+  using DisableGhostingFunction = void(WINAPI*)();
+  const HMODULE user = ::GetModuleHandleA("user32.dll");
+  if (user == nullptr) return;
+  const auto disable = reinterpret_cast<DisableGhostingFunction>(
+      reinterpret_cast<void*>(::GetProcAddress(user, "DisableProcessWindowsGhosting")));
+  if (disable != nullptr) disable();
+}
+
 }  // namespace platform

@@ -21,6 +21,9 @@
 #        did nothing at such an uninstall left it): -h -i and -h -u both
 #        uninstall and find no tool; the documented recovery (kvpack extract
 #        into the target folder, then -h -u) removes everything
+#   235  (-21) the same with a slow tool and, while it works, a polite end
+#        from outside (taskkill without /f): the close waits, and the run
+#        still ends with -21, as its log's last line says
 #   0    install and uninstall, each within a time limit, while the tool
 #        sends a setting change to every top-level window before it exits
 #        and waits for the answers (BroadcastBeforeExit), ours included
@@ -47,6 +50,14 @@ set_broadcast_switch() {
 clear_broadcast_switch() {
   wine reg delete "$E2E_MARKER_KEY" /v BroadcastBeforeExit /f /reg:32 >/dev/null 2>&1
 }
+# The tool's pause before it exits, in milliseconds (payload/README.md).
+set_delay_switch() {
+  wine reg add "$E2E_MARKER_KEY" /v DelayBeforeExit /t REG_DWORD /d "$1" /f /reg:32 >/dev/null 2>&1
+}
+clear_delay_switch() {
+  wine reg delete "$E2E_MARKER_KEY" /v DelayBeforeExit /f /reg:32 >/dev/null 2>&1
+}
+setup_window_open() { probe windows | grep -q '^window=KVBrevik0Installer0MainWindow0|'; }
 # Seconds a run with the broadcast may take: it ends in seconds, or never.
 BROADCAST_RUN_LIMIT=90
 
@@ -92,6 +103,22 @@ for arch in win64 win32; do
   check "restart pending: the log names the tool's run, exit code 1, result -21 and the exit code" \
     log_has "  tool  $TARGET_WIN\\$tool  command \"-h -i -H -n\"  started  exit 1  " \
     "  result  install  -21"$'\r' "  end  exit -21"$'\r'
+  # A slow tool (4 s) and, meanwhile, the polite end that a deployment tool
+  # sends at its time limit (taskkill without /f: WM_CLOSE to the hidden
+  # window, whose thread waits for the worker, which waits for the tool):
+  # the run still ends with the tool's -21, and the log says so last.
+  set_delay_switch 4000
+  e2e_background "$SETUP_EXE" -h -i
+  slow="$BG_PID"
+  check "slow tool: the hidden run's window is there" wait_until 30 setup_window_open
+  sleep 1
+  wine taskkill /im BrevikSetup.exe >/dev/null 2>&1
+  wait_pid_exit "$slow" 60
+  expect_eq "slow tool, restart pending, taskkill without /f meanwhile: exit code (-21)" 235 "$RC"
+  expect_eq "slow tool, taskkill meanwhile: the log's last line" "end  exit -21" \
+    "$(tail -n 1 "$SETUP_LOG" | tr -d '\r' | sed 's/^[^ ]*  //')"
+  check "no run in the log ended with 0" eval "! grep -qF '  end  exit 0' '$SETUP_LOG'"
+  clear_delay_switch
   # A host symbolic link at the log's path (Wine shows it as a plain file):
   # no log, and the file it leads to is untouched.
   elsewhere="$(dirname "$SETUP_LOG")/elsewhere.txt"

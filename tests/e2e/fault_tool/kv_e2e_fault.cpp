@@ -27,6 +27,20 @@
 //                               it. Prints "volatile=1", or "volatile=0" and
 //                               the error when the key existed already (as
 //                               an ordinary key) or could not be made
+//   kv_e2e_fault hold-mutex NAME
+//                               creates the mutex NAME, owned, prints
+//                               "held=1" and keeps it until it is killed: a
+//                               copy of the setup program in another session
+//                               holding that lock
+//   kv_e2e_fault deny-mutex NAME
+//                               the same with a mutex whose access list grants
+//                               nobody anything, so that no other program
+//                               may open it
+//   kv_e2e_fault window TITLE   opens a top-level window titled TITLE, as
+//                               another program's (an editor showing a file
+//                               named after the product), prints "window=1"
+//                               and runs until the window is destroyed or a
+//                               destroy request is posted to it
 //
 // Exit code 0 when the command did what it says, 1 when it failed, 2 for an
 // unknown command. The printed lines end in "\n" and are flushed at once, so
@@ -82,6 +96,52 @@ int MakeVolatileKey(const char* subKey) {
   return EXIT_OK;
 }
 
+// Holds the mutex `name` until killed; with `denyAll`, behind an access list
+// without entries.
+int HoldMutex(const char* name, bool denyAll) {
+  SECURITY_DESCRIPTOR descriptor;
+  SECURITY_ATTRIBUTES attributes{sizeof attributes, &descriptor, FALSE};
+  ACL emptyList;
+  if (denyAll && (!InitializeSecurityDescriptor(&descriptor, SECURITY_DESCRIPTOR_REVISION) ||
+                  !InitializeAcl(&emptyList, sizeof emptyList, ACL_REVISION) ||
+                  !SetSecurityDescriptorDacl(&descriptor, TRUE, &emptyList, FALSE))) {
+    std::printf("held=0 error=%lu\n", GetLastError());
+    return EXIT_FAILED;
+  }
+  HANDLE mutex = CreateMutexA(denyAll ? &attributes : nullptr, TRUE, name);
+  if (mutex == nullptr || GetLastError() == ERROR_ALREADY_EXISTS) {
+    std::printf("held=0 error=%lu\n", GetLastError());
+    return EXIT_FAILED;
+  }
+  Say("held=1");
+  WaitForever();
+}
+
+LRESULT CALLBACK ForeignWindowProcedure(HWND window, UINT message, WPARAM first, LPARAM second) {
+  if (message == WM_DESTROY) {
+    PostQuitMessage(0);
+    return 0;
+  }
+  return DefWindowProcA(window, message, first, second);
+}
+
+int RunForeignWindow(const char* title) {
+  WNDCLASSA windowClass{};
+  windowClass.lpfnWndProc = ForeignWindowProcedure;
+  windowClass.hInstance = GetModuleHandleA(nullptr);
+  windowClass.lpszClassName = "KvE2eForeignWindow";
+  if (RegisterClassA(&windowClass) == 0 ||
+      CreateWindowExA(0, windowClass.lpszClassName, title, WS_OVERLAPPEDWINDOW, 0, 0, 300, 200, nullptr, nullptr,
+                      windowClass.hInstance, nullptr) == nullptr) {
+    std::printf("window=0 error=%lu\n", GetLastError());
+    return EXIT_FAILED;
+  }
+  Say("window=1");
+  MSG message;
+  while (GetMessageA(&message, nullptr, 0, 0) > 0) DispatchMessageA(&message);
+  return EXIT_OK;
+}
+
 }  // namespace
 
 int main(int argc, char** argv) {
@@ -98,6 +158,11 @@ int main(int argc, char** argv) {
     WaitForever();
   }
   if (argc == 3 && std::strcmp(argv[1], "volatile-key") == 0) return MakeVolatileKey(argv[2]);
-  std::fprintf(stderr, "usage: kv_e2e_fault hold FILE | hold-shared FILE | idle | volatile-key SUBKEY\n");
+  if (argc == 3 && std::strcmp(argv[1], "hold-mutex") == 0) return HoldMutex(argv[2], false);
+  if (argc == 3 && std::strcmp(argv[1], "deny-mutex") == 0) return HoldMutex(argv[2], true);
+  if (argc == 3 && std::strcmp(argv[1], "window") == 0) return RunForeignWindow(argv[2]);
+  std::fprintf(stderr,
+               "usage: kv_e2e_fault hold FILE | hold-shared FILE | idle | volatile-key SUBKEY | hold-mutex NAME |"
+               " deny-mutex NAME | window TITLE\n");
   return EXIT_USAGE;
 }

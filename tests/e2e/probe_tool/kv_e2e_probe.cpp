@@ -5,6 +5,8 @@
 //
 //   kv_e2e_probe facts   the driver interface, the host kind and the folders
 //   kv_e2e_probe lock    whether the setup program's single-instance lock exists
+//   kv_e2e_probe machine-lock
+//                        whether its machine-wide lock exists
 //   kv_e2e_probe close   posts WM_CLOSE to every setup program window
 //   kv_e2e_probe windows lists the top-level windows whose title begins with
 //                        "Kelvane Brevik": class, title, visibility, client
@@ -27,6 +29,8 @@ namespace {
 // window class: the names the setup program is known by from outside.
 const GUID DRIVER_INTERFACE_CLASS = {0xBEEA29B0, 0xBBA7, 0x4A4B, {0x9D, 0xF1, 0x9D, 0x7B, 0x2C, 0x78, 0x9C, 0x46}};
 constexpr const char* SETUP_MUTEX_NAME = "Kelvane Brevik-Installation- Mutex-{12783DE4-C2B5-4698-9D26-EA7E355B50E9}";
+constexpr const char* SETUP_MACHINE_MUTEX_NAME =
+    "Global\\Kelvane Brevik-Installation- Mutex-{12783DE4-C2B5-4698-9D26-EA7E355B50E9}-Machine";
 constexpr const char* SETUP_WINDOW_CLASS = "KVBrevik0Installer0MainWindow0";
 constexpr const char* PRODUCT_TITLE_PREFIX = "Kelvane Brevik";
 
@@ -89,9 +93,9 @@ int PrintFacts() {
   return EXIT_OK;
 }
 
-int PrintLock() {
-  HANDLE mutex = OpenMutexA(SYNCHRONIZE, FALSE, SETUP_MUTEX_NAME);
-  std::printf("lock_held=%d\n", mutex != nullptr ? 1 : 0);
+int PrintLock(const char* name, const char* key) {
+  HANDLE mutex = OpenMutexA(SYNCHRONIZE, FALSE, name);
+  std::printf("%s=%d\n", key, mutex != nullptr ? 1 : 0);
   if (mutex != nullptr) CloseHandle(mutex);
   return EXIT_OK;
 }
@@ -155,10 +159,13 @@ int PrintProductWindows() {
 
 int main(int argc, char** argv) {
   if (argc == 2 && std::strcmp(argv[1], "facts") == 0) return PrintFacts();
-  if (argc == 2 && std::strcmp(argv[1], "lock") == 0) return PrintLock();
+  if (argc == 2 && std::strcmp(argv[1], "lock") == 0) return PrintLock(SETUP_MUTEX_NAME, "lock_held");
+  if (argc == 2 && std::strcmp(argv[1], "machine-lock") == 0) {
+    return PrintLock(SETUP_MACHINE_MUTEX_NAME, "machine_lock_held");
+  }
   if (argc == 2 && std::strcmp(argv[1], "close") == 0) return CloseSetupWindows();
   if (argc == 2 && std::strcmp(argv[1], "windows") == 0) return PrintProductWindows();
   if (argc == 2 && std::strcmp(argv[1], "metrics") == 0) return PrintNonClientMetrics();
-  std::fprintf(stderr, "usage: kv_e2e_probe facts|lock|close|windows|metrics\n");
+  std::fprintf(stderr, "usage: kv_e2e_probe facts|lock|machine-lock|close|windows|metrics\n");
   return EXIT_USAGE;
 }

@@ -36,8 +36,9 @@ TEST_F(StartupOrderTest, LockThenStaleWindowsThenFoldersThenStateThenComThenWind
   platform::ModuleHandle instance = reinterpret_cast<platform::ModuleHandle>(0x400000);
   EXPECT_EQ(app::ApplicationMain(instance, "-h -u"), 0);
 
-  EXPECT_EQ(IndexOf("CreateOwnedMutex"), 0);
-  EXPECT_EQ(IndexOf("EnumerateTopLevelWindows"), 1);
+  EXPECT_EQ(IndexOf("CreateOwnedMutex Kelvane"), 0);
+  EXPECT_EQ(IndexOf("CreateOwnedMutex Global\\"), 1);
+  EXPECT_EQ(IndexOf("EnumerateTopLevelWindows"), 2);
   EXPECT_EQ(foldersAtStaleWindows, -1);
   EXPECT_GE(foldersAtCom, 0);
   EXPECT_GT(wow64AtCom, foldersAtCom);  // the state is filled after the folders

@@ -80,31 +80,66 @@ class StartupTest : public WindowFixture {};
 platform::WindowHandle Handle(uintptr_t value) { return reinterpret_cast<platform::WindowHandle>(value); }
 
 TEST_F(StartupTest, StaleWindowsAreThoseWhoseTitleBeginsWithThePrefixExactly) {
-  fake::AddTopLevelWindow(Handle(1), "Kelvane Brevik");
-  fake::AddTopLevelWindow(Handle(2), "Kelvane Brevik Installation (Version 1.0.0.7)");
-  fake::AddTopLevelWindow(Handle(3), "kelvane brevik");
-  fake::AddTopLevelWindow(Handle(4), "Kelvane Brevi");
-  fake::AddTopLevelWindow(nullptr, "Kelvane Brevik");
-  fake::AddTopLevelWindow(Handle(5), "");
-  fake::AddTopLevelWindow(Handle(6), "The Kelvane Brevik");
-  fake::AddTopLevelWindow(Handle(7), "Kelvane Brevik companion");
-  app::CloseStaleWindows("Kelvane Brevik");
+  const std::string companion = "SONDREL_Brevik.exe";
+  fake::AddTopLevelWindow(Handle(1), "Kelvane Brevik", companion);
+  fake::AddTopLevelWindow(Handle(2), "Kelvane Brevik Installation (Version 1.0.0.7)", companion);
+  fake::AddTopLevelWindow(Handle(3), "kelvane brevik", companion);
+  fake::AddTopLevelWindow(Handle(4), "Kelvane Brevi", companion);
+  fake::AddTopLevelWindow(nullptr, "Kelvane Brevik", companion);
+  fake::AddTopLevelWindow(Handle(5), "", companion);
+  fake::AddTopLevelWindow(Handle(6), "The Kelvane Brevik", companion);
+  fake::AddTopLevelWindow(Handle(7), "Kelvane Brevik companion", companion);
+  app::CloseStaleWindows("Kelvane Brevik", app::PRODUCT_PROGRAMS);
 
   EXPECT_EQ(LinesOf("PostWindowMessage"),
             (std::vector<std::string>{"PostWindowMessage 1 2 0 0", "PostWindowMessage 2 2 0 0",
                                       "PostWindowMessage 7 2 0 0"}));
   EXPECT_EQ(fake::VisitedWindows().size(), 8u);     // never cut short
   EXPECT_EQ(LinesOf("ReadWindowTitle").size(), 7u);  // the empty handle is skipped
+  // Only a title that matches leads to the question which program made it.
+  EXPECT_EQ(LinesOf("ReadWindowProgramName").size(), 3u);
+}
+
+TEST_F(StartupTest, OnlyWindowsOfTheProductsOwnProgramsAreAskedToGo) {
+  struct Case {
+    const char* title;
+    const char* program;  // "" when the name cannot be read exactly
+    bool closed;
+  };
+  const Case cases[] = {
+      {"Kelvane Brevik", "SONDREL_Brevik.exe", true},
+      {"Kelvane Brevik", "sondrel_brevik.EXE", true},  // file names ignore letter case
+      {"Kelvane Brevik setup tool", "SONDREL_Setup.exe", true},
+      {"Kelvane Brevik setup tool", "SONDREL_Setup_x64.exe", true},
+      {"Kelvane Brevik notes.txt - Notepad", "notepad.exe", false},
+      {"Kelvane Brevik - Web Browser", "browser.exe", false},
+      {"Kelvane Brevik", "", false},
+      {"Kelvane Brevik", "SONDREL_Brevik.exe.exe", false},
+      {"Kelvane Brevik", "SONDREL_Brevik", false},
+      {"Kelvane Brevik", "BrevikSetup.exe", false},
+      {"Kelvane Brevik", "SONDREL_BREV\xDDK.EXE", false},  // a capital dotted I is no I
+  };
+  uintptr_t handle = 1;
+  for (const Case& c : cases) fake::AddTopLevelWindow(Handle(handle++), c.title, c.program);
+  app::CloseStaleWindows(app::STALE_WINDOW_PREFIX, app::PRODUCT_PROGRAMS);
+
+  std::vector<std::string> expected;
+  handle = 1;
+  for (const Case& c : cases) {
+    if (c.closed) expected.push_back("PostWindowMessage " + std::to_string(handle) + " 2 0 0");
+    ++handle;
+  }
+  EXPECT_EQ(LinesOf("PostWindowMessage"), expected);
 }
 
 TEST_F(StartupTest, StaleWindowTitlesAreReadToAtMost511Characters) {
   const std::string prefix511(511, 'K');
   const std::string prefix512(512, 'K');
-  fake::AddTopLevelWindow(Handle(1), prefix512);
-  fake::AddTopLevelWindow(Handle(2), prefix512 + "and more");
-  app::CloseStaleWindows(prefix512.c_str());
+  fake::AddTopLevelWindow(Handle(1), prefix512, "SONDREL_Brevik.exe");
+  fake::AddTopLevelWindow(Handle(2), prefix512 + "and more", "SONDREL_Brevik.exe");
+  app::CloseStaleWindows(prefix512.c_str(), app::PRODUCT_PROGRAMS);
   EXPECT_TRUE(LinesOf("PostWindowMessage").empty());
-  app::CloseStaleWindows(prefix511.c_str());
+  app::CloseStaleWindows(prefix511.c_str(), app::PRODUCT_PROGRAMS);
   EXPECT_EQ(LinesOf("PostWindowMessage").size(), 2u);
 }
 
@@ -112,6 +147,8 @@ TEST_F(StartupTest, StaleWindowTitlesAreReadToAtMost511Characters) {
 
 const std::string kLock =
     "CreateOwnedMutex Kelvane Brevik-Installation- Mutex-{12783DE4-C2B5-4698-9D26-EA7E355B50E9}";
+const std::string kMachineLock =
+    "CreateOwnedMutex Global\\Kelvane Brevik-Installation- Mutex-{12783DE4-C2B5-4698-9D26-EA7E355B50E9}-Machine";
 platform::ModuleHandle const kInstance = reinterpret_cast<platform::ModuleHandle>(0x400000);
 
 TEST_F(StartupTest, ASecondCopyEndsAtOnceWithMinusOneDoingNothing) {
@@ -134,6 +171,39 @@ TEST_F(StartupTest, ASecondCopyEndsAtOnceWithMinusOneDoingNothing) {
   }
 }
 
+// The machine-wide lock, taken after the session's: one that exists, or that
+// this copy may not create or open, ends the run like the session's own.
+TEST_F(StartupTest, AMachineLockHeldOrRefusedEndsAtOnceWithMinusOne) {
+  for (int outcome : {platform::MUTEX_ALREADY_EXISTS, platform::MUTEX_FAILED}) {
+    SetUp();
+    fake::SetEnvironmentText(app::LOG_REQUEST_VARIABLE, "C:\\logs\\setup.log");
+    fake::AddTopLevelWindow(Handle(1), "Kelvane Brevik", "SONDREL_Brevik.exe");
+    fake::SetMutexOutcomeFor(app::MACHINE_INSTANCE_MUTEX, outcome);
+    EXPECT_EQ(app::ApplicationMain(kInstance, "-h -i"), -1);
+    // The session's lock is given up; every handle is closed.
+    std::vector<std::string> expected = {kLock, kMachineLock, "ReleaseNamedMutex"};
+    if (outcome == platform::MUTEX_ALREADY_EXISTS) expected.push_back("CloseNamedMutex");
+    expected.push_back("CloseNamedMutex");
+    EXPECT_EQ(fake::SeamLog(), expected);
+    EXPECT_EQ(fake::OpenMutexHandles(), 0u);
+    EXPECT_FALSE(fake::MutexOwned());
+    EXPECT_TRUE(fake::LogFilePaths().empty());
+  }
+}
+
+TEST_F(StartupTest, BothLocksAreHeldWhileTheWindowRunsAndReleasedAtTheEnd) {
+  size_t heldInLoop = 0;
+  fake::SetSeamObserver([&](const std::string& line) {
+    if (line == "RunMessageLoop" && fake::MutexOwned()) heldInLoop = fake::OpenMutexHandles();
+  });
+  EXPECT_EQ(app::ApplicationMain(kInstance, "-h -u"), 0);
+  EXPECT_EQ(heldInLoop, 2u);
+  EXPECT_EQ(IndexOf(kMachineLock), IndexOf(kLock) + 1);
+  EXPECT_EQ(LinesOf("ReleaseNamedMutex").size(), 2u);
+  EXPECT_EQ(fake::OpenMutexHandles(), 0u);
+  EXPECT_FALSE(fake::MutexOwned());
+}
+
 TEST_F(StartupTest, HiddenRunWithoutDriverAndUninstallEndsWithZero) {
   fake::SetWow64(platform::WOW64_ANSWERED, 1);
   EXPECT_EQ(app::ApplicationMain(kInstance, "-h -u"), 0);
@@ -141,6 +211,7 @@ TEST_F(StartupTest, HiddenRunWithoutDriverAndUninstallEndsWithZero) {
   const std::vector<std::string> order = {kLock,
                                           "EnumerateTopLevelWindows",
                                           "InitializeThreadCom",
+                                          "KeepWindowsFromGhosting",
                                           "RegisterWindowClass",
                                           "CreateAppWindow KVBrevik0Installer0MainWindow0 | Kelvane Brevik "
                                           "Installation (Version 1.0.0.7) |",
@@ -202,6 +273,46 @@ TEST_F(StartupTest, HiddenInstallFailureEndsWithTheResultAndShowsNothing) {
   const std::string end = stamp + "end  exit -1\r\n";
   EXPECT_EQ(log.substr(log.size() - std::min(log.size(), end.size())), end);
   EXPECT_EQ(fake::OpenLogFiles(), 0);
+}
+
+// A close or destroy request from outside (a polite end of the process, as
+// `taskkill` without /f sends) never turns a hidden run's result into another
+// exit code, whenever it arrives: queued before or behind the start command,
+// during the procedure, or after the run asked to end with the result.
+TEST_F(StartupTest, ARequestToEndFromOutsideNeverChangesAHiddenRunsResult) {
+  struct Point {
+    const char* name;
+    const char* seamText;  // the request is posted at the first log line holding this
+  };
+  const Point points[] = {
+      {"queued before the start command", "QueryNonClientMetrics"},
+      {"queued behind the start command", "RunMessageLoop"},
+      {"during the procedure, after its failure notification", " 180 127"},
+      {"after the end was asked for", "EndMessageLoop -1"},
+  };
+  for (const char* tail : {"-h -i", "-h -u"}) {
+    for (const Point& point : points) {
+      for (uint32_t message : {ui::WM_CLOSE, ui::WM_DESTROY}) {
+        SetUp();
+        // -h -u runs the uninstall only where the driver is present.
+        if (std::string(tail) == "-h -u") fake::SetDeviceOutcome(platform::DEVICE_OPEN_FAILED);
+        fake::SetEnvironmentText(app::LOG_REQUEST_VARIABLE, "C:\\logs\\setup.log");
+        bool posted = false;
+        fake::SetSeamObserver([&](const std::string& line) {
+          if (!posted && line.find(point.seamText) != std::string::npos) {
+            posted = true;
+            platform::PostWindowMessage(app::appState.mainWindow, message, 0, 0);
+          }
+        });
+        const std::string name = std::string(tail) + ", " + point.name + ", message " + std::to_string(message);
+        EXPECT_EQ(app::ApplicationMain(kInstance, tail), -1) << name;
+        EXPECT_TRUE(posted) << name;
+        const std::string log = fake::LogFileText("C:\\logs\\setup.log");
+        EXPECT_NE(log.find("  end  exit -1\r\n"), std::string::npos) << name << "\n" << log;
+        EXPECT_EQ(log.find("  end  exit 0"), std::string::npos) << name;
+      }
+    }
+  }
 }
 
 TEST_F(StartupTest, VisibleInstallFailureShowsItsBoxAndEndsWithTheResult) {

@@ -7,6 +7,7 @@
 
 #include <algorithm>
 #include <cctype>
+#include <cstring>
 #include <string>
 #include <vector>
 
@@ -188,6 +189,33 @@ TEST_F(MainWindowWin32Test, WaitAnswersSentMessagesUnhandledAndLeavesPostedOnesQ
   EXPECT_EQ(app::appState.backgroundBitmap, nullptr);
 }
 
+uint32_t SleepPastTheQueueLook(void*) {
+  ::Sleep(2500);
+  return 0;
+}
+
+// A wait longer than its periodic look at the queue (which keeps the system
+// from counting the window as not responding) still takes nothing from the
+// queue: the close posted before it and the timer's ticks wait for the loop.
+TEST_F(MainWindowWin32Test, ALongWaitLooksAtTheQueueWithoutHandlingAnything) {
+  HWND window = Create();
+  ASSERT_NE(window, nullptr);
+  app::appState.busy = 1;  // the timer draws only while busy
+  const int32_t blinks = app::appState.blinkCount;
+  ASSERT_TRUE(::PostMessageA(window, WM_CLOSE, 0, 0));
+  uint32_t id = 0;
+  platform::ThreadHandle sleeper = platform::StartThread(SleepPastTheQueueLook, nullptr, id);
+  ASSERT_NE(sleeper, nullptr);
+  platform::WaitForThread(sleeper);
+  platform::CloseThread(sleeper);
+
+  EXPECT_EQ(app::appState.blinkCount, blinks);
+  MSG message;
+  EXPECT_TRUE(::PeekMessageA(&message, window, WM_CLOSE, WM_CLOSE, PM_NOREMOVE));
+  EXPECT_TRUE(::PeekMessageA(&message, window, WM_TIMER, WM_TIMER, PM_NOREMOVE));
+  app::appState.busy = 0;
+}
+
 TEST(FrameMetricsWin32Test, MatchTheSystemsNonClientMetrics) {
   NONCLIENTMETRICSA metrics{};
   metrics.cbSize = sizeof metrics;
@@ -200,23 +228,26 @@ TEST(FrameMetricsWin32Test, MatchTheSystemsNonClientMetrics) {
 }
 
 TEST(NamedMutexWin32Test, ASecondCreationReportsAlreadyExistsUntilAllHandlesClose) {
-  const std::string name = "Kelvane window test mutex " + std::to_string(::GetCurrentProcessId());
-  {
-    platform::UniqueNamedMutex first;
-    ASSERT_EQ(platform::CreateOwnedMutex(name.c_str(), first), platform::MUTEX_CREATED);
-    ASSERT_TRUE(first.IsValid());
-    // Owned by this thread: a wait from here succeeds at once, recursively.
-    EXPECT_EQ(::WaitForSingleObject(first.Get(), 0), WAIT_OBJECT_0);
-    ::ReleaseMutex(first.Get());
+  const std::string base = "Kelvane window test mutex " + std::to_string(::GetCurrentProcessId());
+  // The session's namespace and the global one alike.
+  for (const std::string& name : {base, "Global\\" + base}) {
+    {
+      platform::UniqueNamedMutex first;
+      ASSERT_EQ(platform::CreateOwnedMutex(name.c_str(), first), platform::MUTEX_CREATED) << name;
+      ASSERT_TRUE(first.IsValid());
+      // Owned by this thread: a wait from here succeeds at once, recursively.
+      EXPECT_EQ(::WaitForSingleObject(first.Get(), 0), WAIT_OBJECT_0);
+      ::ReleaseMutex(first.Get());
 
-    platform::UniqueNamedMutex second;
-    EXPECT_EQ(platform::CreateOwnedMutex(name.c_str(), second), platform::MUTEX_ALREADY_EXISTS);
-    EXPECT_TRUE(second.IsValid());
-    platform::ReleaseNamedMutex(first.Get());
+      platform::UniqueNamedMutex second;
+      EXPECT_EQ(platform::CreateOwnedMutex(name.c_str(), second), platform::MUTEX_ALREADY_EXISTS) << name;
+      EXPECT_TRUE(second.IsValid());
+      platform::ReleaseNamedMutex(first.Get());
+    }
+    platform::UniqueNamedMutex again;
+    EXPECT_EQ(platform::CreateOwnedMutex(name.c_str(), again), platform::MUTEX_CREATED) << name;
+    platform::ReleaseNamedMutex(again.Get());
   }
-  platform::UniqueNamedMutex again;
-  EXPECT_EQ(platform::CreateOwnedMutex(name.c_str(), again), platform::MUTEX_CREATED);
-  platform::ReleaseNamedMutex(again.Get());
 }
 
 // --- Stale windows ------------------------------------------------------------------
@@ -250,7 +281,20 @@ TEST(CloseStaleWindowsWin32Test, PostsDestroyToTitlesThatBeginWithThePrefixOnly)
   HWND shorter = make(prefix.substr(0, prefix.size() - 1));
   ASSERT_TRUE(alone && longer && otherCase && shorter);
 
-  app::CloseStaleWindows(prefix.c_str());
+  // The windows are this test program's: a list without its name closes
+  // none of them; its name, in other letter case, closes those whose title
+  // matches.
+  char path[MAX_PATH];
+  ASSERT_GT(::GetModuleFileNameA(nullptr, path, sizeof path), 0u);
+  std::string ownName = std::strrchr(path, '\\') != nullptr ? std::strrchr(path, '\\') + 1 : path;
+  const char* const others[] = {"SONDREL_Brevik.exe"};
+  app::CloseStaleWindows(prefix.c_str(), app::ProgramNames{others, 1});
+  DrainMessages();
+  EXPECT_TRUE(destroyed.empty());
+
+  for (char& c : ownName) c = static_cast<char>(::toupper(static_cast<unsigned char>(c)));
+  const char* const ours[] = {"SONDREL_Brevik.exe", ownName.c_str()};
+  app::CloseStaleWindows(prefix.c_str(), app::ProgramNames{ours, 2});
   DrainMessages();
 
   std::vector<HWND> expected = {alone, longer};
