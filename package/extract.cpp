@@ -8,6 +8,7 @@
 #include "package/package_format.h"
 #include "package/package_walk.h"
 #include "platform/files.h"
+#include "platform/held_folders.h"
 #include "platform/package_view.h"
 
 namespace package {
@@ -77,10 +78,21 @@ int WriteWholeFile(const char* path, const void* data, uint32_t length) {
 }
 
 int DeletePackageFiles(app::AppState& state) {
+  platform::UniqueHeldItem folder;
+  if (state.targetFolder[0] != '\0') platform::HoldFolder(state.targetFolder, folder);
+  return DeletePackageFiles(state, folder);
+}
+
+int DeletePackageFiles(app::AppState& state, const platform::UniqueHeldItem& folder) {
   for (uint32_t index = 0; index < PACKAGE_ENTRY_COUNT; ++index) {
     const PackageEntry entry = ReadEntry(state.packageTable, index);
     char path[ENTRY_PATH_SIZE];
-    if (BuildEntryPath(state.targetFolder, entry, path) && platform::RemoveFile(path) == 0) {
+    if (!BuildEntryPath(state.targetFolder, entry, path)) continue;
+    // The path is for the log alone: the file is opened relative to the
+    // held folder, never by the joined path.
+    platform::UniqueHeldItem file;
+    if (!folder.IsValid() || platform::OpenHeldFile(folder, entry.name, file) != platform::HELD_FILE ||
+        platform::DeleteHeldItem(file) == 0) {
       app::LogFileNotDeleted(path);
     }
   }

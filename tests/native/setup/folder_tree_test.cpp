@@ -105,13 +105,17 @@ TEST_F(DeleteFolderTreeTest, DeletesEverythingRestartingAfterEachDeletion) {
   EXPECT_EQ(setup::DeleteFolderTree("C:\\T"), 1);
   EXPECT_FALSE(fake::FolderExists("C:\\T"));
   EXPECT_EQ(fake::Paths(), (Calls{"C:\\Keep", "C:\\Keep\\k.txt"}));
-  EXPECT_EQ(fake::CallsOf("RemoveFile"),
-            (Calls{"C:\\T\\a.txt", "C:\\T\\b.txt", "C:\\T\\s\\x.bin"}));
-  EXPECT_EQ(fake::CallsOf("RemoveFolder"), (Calls{"C:\\T\\s", "C:\\T"}));
-  EXPECT_EQ(fake::CallsOf("OpenFolderListing"),
-            (Calls{"C:\\T\\*.*", "C:\\T\\*.*", "C:\\T\\*.*", "C:\\T\\s\\*.*", "C:\\T\\s\\*.*",
-                   "C:\\T\\*.*"}));
-  EXPECT_EQ(fake::OpenListings(), 0);
+  // Every deletion goes through the entry's own handle, every listing
+  // through the held folder's.
+  EXPECT_EQ(fake::CallsOf("DeleteHeld"),
+            (Calls{"C:\\T\\a.txt", "C:\\T\\b.txt", "C:\\T\\s\\x.bin", "C:\\T\\s", "C:\\T"}));
+  EXPECT_EQ(fake::CallsOf("ListHeld"),
+            (Calls{"C:\\T", "C:\\T", "C:\\T", "C:\\T\\s", "C:\\T\\s", "C:\\T"}));
+  EXPECT_EQ(fake::CallsOf("OpenHeldEntry"),
+            (Calls{"C:\\T | a.txt", "C:\\T | b.txt", "C:\\T | s", "C:\\T\\s | x.bin"}));
+  EXPECT_TRUE(fake::CallsOf("RemoveFile").empty());
+  EXPECT_TRUE(fake::CallsOf("OpenFolderListing").empty());
+  EXPECT_EQ(fake::OpenHeldItems(), 0);
 }
 
 TEST_F(DeleteFolderTreeTest, UndeletableFileEndsTheWalkOfItsFolder) {
@@ -119,7 +123,7 @@ TEST_F(DeleteFolderTreeTest, UndeletableFileEndsTheWalkOfItsFolder) {
   fake::AddFile("C:\\T\\b.txt", "b");
   fake::SetInUse("C:\\T\\a.exe");
   setup::DeleteFolderTree("C:\\T");
-  EXPECT_EQ(fake::CallsOf("RemoveFile"), (Calls{"C:\\T\\a.exe"}));
+  EXPECT_EQ(fake::CallsOf("DeleteHeld"), (Calls{"C:\\T\\a.exe", "C:\\T"}));
   EXPECT_TRUE(fake::FileExists("C:\\T\\b.txt"));
   EXPECT_TRUE(fake::FolderExists("C:\\T"));
 
@@ -141,7 +145,7 @@ TEST_F(DeleteFolderTreeTest, FileWhoseDeletionIsPendingEndsTheWalkInsteadOfLoopi
   fake::SetDeletePending("C:\\T\\a.dll");
   fake::SetDeletePending("C:\\T\\s\\held.txt");
   EXPECT_EQ(setup::DeleteFolderTree("C:\\T"), 1);
-  EXPECT_EQ(fake::CallsOf("RemoveFile"), (Calls{"C:\\T\\a.dll"}));
+  EXPECT_EQ(fake::CallsOf("DeleteHeld"), (Calls{"C:\\T\\a.dll", "C:\\T"}));
   EXPECT_TRUE(fake::FileExists("C:\\T\\b.txt"));
 
   fake::Reset();
@@ -149,7 +153,7 @@ TEST_F(DeleteFolderTreeTest, FileWhoseDeletionIsPendingEndsTheWalkInsteadOfLoopi
   fake::AddFile("C:\\T\\z.txt", "z");
   fake::SetDeletePending("C:\\T\\s\\held.txt");
   setup::DeleteFolderTree("C:\\T");
-  EXPECT_EQ(fake::CallsOf("RemoveFile"), (Calls{"C:\\T\\s\\held.txt"}));
+  EXPECT_EQ(fake::CallsOf("DeleteHeld"), (Calls{"C:\\T\\s\\held.txt", "C:\\T\\s", "C:\\T"}));
   EXPECT_TRUE(fake::FileExists("C:\\T\\z.txt"));
   EXPECT_EQ(fake::OpenListings(), 0);
 }
@@ -162,7 +166,7 @@ TEST_F(DeleteFolderTreeTest, SubFolderThatStaysEndsTheWalkInsteadOfLooping) {
   fake::AddFile("C:\\T\\z.txt", "z");
   setup::DeleteFolderTree("C:\\T");
   EXPECT_TRUE(fake::FileExists("C:\\T\\z.txt"));
-  EXPECT_EQ(fake::CallsOf("OpenFolderListing"), (Calls{"C:\\T\\*.*", "C:\\T\\a\\*.*"}));
+  EXPECT_EQ(fake::CallsOf("ListHeld"), (Calls{"C:\\T", "C:\\T\\a"}));
 
   fake::Reset();
   fake::AddFolder("C:\\T\\a");
@@ -193,12 +197,12 @@ TEST_F(DeleteFolderTreeTest, LinksAreRemovedAsLinksOrPassedOverNeverEntered) {
   fake::AddFile("C:\\T\\f.txt", "f");
   EXPECT_EQ(setup::DeleteFolderTree("C:\\T"), 1);
   EXPECT_TRUE(fake::FileExists("C:\\Other\\o.txt"));
-  EXPECT_EQ(fake::CallsOf("RemoveFile"), (Calls{"C:\\T\\a.txt", "C:\\T\\c.txt", "C:\\T\\f.txt"}));
-  EXPECT_EQ(fake::CallsOf("RemoveFolder"),
-            (Calls{"C:\\T\\b-stuck", "C:\\T\\d-stuck", "C:\\T\\e-goes", "C:\\T"}));
+  EXPECT_EQ(fake::CallsOf("DeleteHeld"),
+            (Calls{"C:\\T\\a.txt", "C:\\T\\b-stuck", "C:\\T\\c.txt", "C:\\T\\d-stuck",
+                   "C:\\T\\e-goes", "C:\\T\\f.txt", "C:\\T"}));
   EXPECT_TRUE(fake::LinkExists("C:\\T\\d-stuck"));
   EXPECT_FALSE(fake::LinkExists("C:\\T\\e-goes"));
-  EXPECT_EQ(fake::OpenGuards(), 0);
+  EXPECT_EQ(fake::OpenHeldItems(), 0);
   EXPECT_EQ(fake::OpenListings(), 0);
 
   // The folder given is itself a link: only the link can go.
@@ -219,7 +223,7 @@ TEST_F(DeleteFolderTreeTest, DotFoldersStayDotFilesGo) {
   fake::AddFile("C:\\T\\x.txt", "x");
   setup::DeleteFolderTree("C:\\T");
   EXPECT_EQ(fake::Paths(), (Calls{"C:\\T", "C:\\T\\.hidden", "C:\\T\\.hidden\\inside.txt"}));
-  EXPECT_EQ(fake::CallsOf("RemoveFile"), (Calls{"C:\\T\\.profile", "C:\\T\\x.txt"}));
+  EXPECT_EQ(fake::CallsOf("DeleteHeld"), (Calls{"C:\\T\\.profile", "C:\\T\\x.txt", "C:\\T"}));
 }
 
 TEST_F(DeleteFolderTreeTest, MissingUnlistableOrEmptyNameChangesNothing) {
