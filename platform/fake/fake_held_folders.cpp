@@ -279,8 +279,9 @@ int NextHeldEntry(const UniqueHeldItem& folder, int restart, HeldEntry& entry) {
 
 int DeleteHeldItem(UniqueHeldItem& item) {
   const fake::HeldItem* held = fake::ItemOf(item);
+  fake::Log("DeleteHeld " + fake::PathOfKey(held != nullptr && held->id != 0 ? fake::KeyOfId(held->id) : ""));
+  // Found again after the log line: a test may move things at that moment.
   const std::string key = held != nullptr && held->id != 0 ? fake::KeyOfId(held->id) : std::string();
-  fake::Log("DeleteHeld " + fake::PathOfKey(key));
   auto found = fake::Nodes().find(key);
   if (key.empty() || found == fake::Nodes().end()) return 0;
   const fake::Node& node = found->second;
