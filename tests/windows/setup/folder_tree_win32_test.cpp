@@ -122,7 +122,7 @@ TEST(FolderTreeWin32Test, HeldPairIsRemovedThroughItsHandles) {
 
   // A file where the folder's parent should be: left alone, and said so.
   ASSERT_TRUE(win_test::WriteFile(folder / "KV", "a file"));
-  EXPECT_EQ(setup::HoldFolderPair((folder / "KV\\Brevik").c_str(), 1, pair), setup::FOLDER_PAIR_MISSING);
+  EXPECT_EQ(setup::HoldFolderPair((folder / "KV\\Brevik").c_str(), 1, pair), setup::FOLDER_PAIR_FILE);
   EXPECT_EQ(setup::HoldFolderPair((folder / "KV\\Brevik").c_str(), 0, pair), setup::FOLDER_PAIR_FILE);
   ASSERT_TRUE(CreateDirectoryA((folder / "KW").c_str(), nullptr));
   ASSERT_TRUE(win_test::WriteFile(folder / "KW\\Brevik", "a file"));
