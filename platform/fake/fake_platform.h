@@ -71,8 +71,12 @@ void LimitWrite(const std::string& path, uint32_t bytes, bool reportSuccess);
 // Listings opened and not yet closed.
 int OpenListings();
 // A folder link at `path` naming the folder `target`: every path through it
-// reaches the target, as the system follows it. RemoveFolder of the link
+// reaches the target, as the system follows it; opens relative to a held
+// folder never follow it. RemoveFolder or DeleteHeldItem of the link
 // removes the link alone when `removable` (Windows), else fails (Wine).
+// SetDeletePending on a removable link makes its deletion succeed while it
+// stays,
+// as Wine's deletion through a handle does for a Unix symbolic link.
 void AddFolderLink(const std::string& path, const std::string& target, bool removable);
 bool LinkExists(const std::string& path);
 // Folders and items held through platform/held_folders.h and not yet
