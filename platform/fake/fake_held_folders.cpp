@@ -7,9 +7,11 @@
 //   FILE_OPEN_REPARSE_POINT a link is opened as itself, never followed.
 // - "NtQueryDirectoryFile function" (ntifs.h): the listing is read through
 //   the handle; RestartScan starts it over.
-// - "FILE_DISPOSITION_INFORMATION structure" (ntddk.h): deletion through the
-//   handle; a folder that is not empty is refused (STATUS_DIRECTORY_NOT_EMPTY),
-//   a link goes alone, an entry still open elsewhere stays until closed.
+// - "FILE_DISPOSITION_INFORMATION structure" (ntddk.h) and [MS-FSA]
+//   2.1.5.15.3 "FileDispositionInformation": deletion through the handle; a
+//   read-only file is refused (STATUS_CANNOT_DELETE), a folder that is not
+//   empty too (STATUS_DIRECTORY_NOT_EMPTY); a link goes alone; an entry still
+//   open elsewhere stays until closed.
 // - "FILE_RENAME_INFORMATION structure" (ntifs.h): renamed within the root
 //   folder; ReplaceIfExists FALSE refuses an existing name.
 // - "CreateFileA function" (fileapi.h), dwShareMode: an open that does not
@@ -300,8 +302,8 @@ int RenameHeldItem(const UniqueHeldItem& item, const UniqueHeldItem& folder, con
   const bool inFolder = fake::FolderKey(folder, parent);
   fake::Log("RenameHeld " + fake::PathOfKey(key) + " | " + name);
   auto found = fake::Nodes().find(key);
-  if (!inFolder || key.empty() || found == fake::Nodes().end() || found->second.isFolder || fake::RenameFails(key) ||
-      !fake::IsPlainName(name)) {
+  if (!inFolder || key.empty() || found == fake::Nodes().end() || found->second.isFolder ||
+      fake::RenameFails(key) || !fake::IsPlainName(name)) {
     return 0;
   }
   const std::string newKey = parent + "\\" + fake::Upper(name);

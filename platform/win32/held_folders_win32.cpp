@@ -44,7 +44,8 @@ constexpr ULONG HOLD_SHARE = FILE_SHARE_READ | FILE_SHARE_WRITE;
 constexpr ACCESS_MASK DELETE_ACCESS = DELETE | FILE_READ_ATTRIBUTES | SYNCHRONIZE;
 constexpr ULONG DELETE_SHARE = FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE;
 
-constexpr ULONG OPEN_OPTIONS = FILE_SYNCHRONOUS_IO_NONALERT | FILE_OPEN_REPARSE_POINT | FILE_OPEN_FOR_BACKUP_INTENT;
+constexpr ULONG OPEN_OPTIONS =
+    FILE_SYNCHRONOUS_IO_NONALERT | FILE_OPEN_REPARSE_POINT | FILE_OPEN_FOR_BACKUP_INTENT;
 constexpr ULONG FOLDER_OPTIONS = OPEN_OPTIONS | FILE_DIRECTORY_FILE;
 constexpr ULONG FILE_ONLY_OPTIONS = OPEN_OPTIONS | FILE_NON_DIRECTORY_FILE;
 
@@ -151,7 +152,8 @@ bool Keep(HANDLE handle, UniqueHeldItem& item) {
 
 // A name in the held folder: one component, no separator, not "." or "..".
 bool IsPlainName(const wchar_t* name, uint32_t length) {
-  if (length == 0 || (length == 1 && name[0] == L'.') || (length == 2 && name[0] == L'.' && name[1] == L'.')) {
+  const bool dots = (length == 1 && name[0] == L'.') || (length == 2 && name[0] == L'.' && name[1] == L'.');
+  if (length == 0 || dots) {
     return false;
   }
   for (uint32_t at = 0; at < length; ++at) {
@@ -215,8 +217,8 @@ int HoldRelative(HANDLE root, const wchar_t* name, uint32_t length, ULONG dispos
   NTSTATUS status = OpenRelative(root, name, length, HOLD_ACCESS, HOLD_SHARE, disposition, FOLDER_OPTIONS,
                                  opened, &information);
   if (status == NT_SHARING_VIOLATION) {
-    status = OpenRelative(root, name, length, HOLD_ACCESS_WITHOUT_DELETE, HOLD_SHARE, FILE_OPEN, FOLDER_OPTIONS,
-                          opened, &information);
+    status = OpenRelative(root, name, length, HOLD_ACCESS_WITHOUT_DELETE, HOLD_SHARE, FILE_OPEN,
+                          FOLDER_OPTIONS, opened, &information);
   }
   if (status == NT_NOT_A_DIRECTORY) {
     // A file, or a link to one, is in the way.
@@ -243,7 +245,8 @@ int OpenForDeletion(HANDLE root, const wchar_t* name, uint32_t length, ULONG opt
                     UniqueHeldItem& item) {
   item.Reset();
   HANDLE opened = nullptr;
-  const NTSTATUS status = OpenRelative(root, name, length, DELETE_ACCESS, DELETE_SHARE, FILE_OPEN, options, opened);
+  const NTSTATUS status =
+      OpenRelative(root, name, length, DELETE_ACCESS, DELETE_SHARE, FILE_OPEN, options, opened);
   if (status != NT_SUCCESS_STATUS) return MissingOrUnavailable(status);
   return Keep(opened, item) ? kind : HELD_UNAVAILABLE;
 }
@@ -291,7 +294,8 @@ bool ReadListing(Item& item, bool restart) {
   IO_STATUS_BLOCK status{};
   const NTSTATUS result =
       Native().queryDirectory(item.handle.Get(), nullptr, nullptr, nullptr, &status, item.listing,
-                              LISTING_BUFFER_SIZE, FileDirectoryInformation, FALSE, nullptr, restart ? TRUE : FALSE);
+                              LISTING_BUFFER_SIZE, FileDirectoryInformation, FALSE, nullptr,
+                              restart ? TRUE : FALSE);
   item.next = 0;
   item.filled = 0;
   item.more = false;
@@ -313,7 +317,8 @@ int HoldFolder(const char* path, UniqueHeldItem& item) {
   constexpr DWORD flags = FILE_FLAG_BACKUP_SEMANTICS | FILE_FLAG_OPEN_REPARSE_POINT;
   HANDLE opened = CreateFileA(path, HOLD_ACCESS, HOLD_SHARE, nullptr, OPEN_EXISTING, flags, nullptr);
   if (opened == INVALID_HANDLE_VALUE && GetLastError() == ERROR_SHARING_VIOLATION) {
-    opened = CreateFileA(path, HOLD_ACCESS_WITHOUT_DELETE, HOLD_SHARE, nullptr, OPEN_EXISTING, flags, nullptr);
+    opened =
+        CreateFileA(path, HOLD_ACCESS_WITHOUT_DELETE, HOLD_SHARE, nullptr, OPEN_EXISTING, flags, nullptr);
   }
   win32::UniqueFile handle(opened);
   // Wine may answer from the object a link names: the path's own

@@ -277,7 +277,9 @@ class HeldWalkTest : public ::testing::Test {
  protected:
   void SetUp() override {
     fake::Reset();
-    for (const char* name : {"v1.txt", "v2.txt", "v3.txt"}) fake::AddFile(std::string(kVictim) + "\\" + name, "v");
+    for (const char* name : {"v1.txt", "v2.txt", "v3.txt"}) {
+      fake::AddFile(std::string(kVictim) + "\\" + name, "v");
+    }
   }
   void TearDown() override {
     fake::SetCallObserver(nullptr);
@@ -301,7 +303,9 @@ class HeldWalkTest : public ::testing::Test {
 };
 
 TEST_F(HeldWalkTest, FolderSwappedForALinkAfterItWasHeldRedirectsNothing) {
-  for (const char* name : {"a.txt", "b.txt", "c\\d.txt", "e.txt"}) fake::AddFile(std::string("C:\\M\\Brevik\\") + name, "x");
+  for (const char* name : {"a.txt", "b.txt", "c\\d.txt", "e.txt"}) {
+    fake::AddFile(std::string("C:\\M\\Brevik\\") + name, "x");
+  }
   SwapAfterDeletion(1, "C:\\M\\Brevik");
   EXPECT_EQ(setup::DeleteFolderTree("C:\\M\\Brevik"), 1);
   // The walk went on in the folder it held, wherever that now is, and took

@@ -96,8 +96,10 @@ TEST(FolderTreeWin32Test, EntriesWithoutAnExactAnsiNameGoWithTheTreeAndNothingBe
   const std::wstring wideTree(tree.begin(), tree.end());
   const std::wstring bait = L"x\xFF3C..\xFF3C..\xFF3CVictim";
   ASSERT_TRUE(CreateDirectoryW((wideTree + L"\\" + bait).c_str(), nullptr));
-  for (const std::wstring& name : {wideTree + L"\\" + bait + L"\\keep.txt", wideTree + L"\\y\xFF3C..\xFF3CVictim\xFF3Ckeep.txt"}) {
-    HANDLE file = CreateFileW(name.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_NEW, FILE_ATTRIBUTE_NORMAL, nullptr);
+  for (const std::wstring& name :
+       {wideTree + L"\\" + bait + L"\\keep.txt", wideTree + L"\\y\xFF3C..\xFF3CVictim\xFF3Ckeep.txt"}) {
+    HANDLE file =
+        CreateFileW(name.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_NEW, FILE_ATTRIBUTE_NORMAL, nullptr);
     ASSERT_NE(file, INVALID_HANDLE_VALUE);
     CloseHandle(file);
   }
