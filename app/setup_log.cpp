@@ -340,12 +340,12 @@ void LogFolderRemoved(const char* path) {
   WriteLogLine(setupLog, line);
 }
 
-void LogFolderLink(const char* path) {
+void LogFolderLink(const char* path, int isLink) {
   if (!Open()) return;
   LogLine line;
   StartLogLine(line, "folder");
   AddLogField(line, path);
-  AddLogField(line, "a link: left alone");
+  AddLogField(line, isLink != 0 ? "a link: left alone" : "a file: left alone");
   WriteLogLine(setupLog, line);
 }
 

@@ -113,8 +113,10 @@ int LogFolderCreated(const char* path, int created);
 // After a removal: "folder  PATH  removed" or "folder  PATH  left" (it is
 // still there).
 void LogFolderRemoved(const char* path);
-// "folder  PATH  a link: left alone": nothing is made or deleted below it.
-void LogFolderLink(const char* path);
+// "folder  PATH  a link: left alone", or with `isLink` 0 "folder  PATH  a
+// file: left alone": something other than a real folder is in the way, and
+// nothing is made or deleted below it.
+void LogFolderLink(const char* path, int isLink);
 // One failed package entry (`index` from 0) and why.
 void LogEntryFailure(uint32_t index, const char* name, const char* reason, int withSystemError);
 // A package file that could not be deleted.

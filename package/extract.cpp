@@ -8,6 +8,7 @@
 #include "package/package_format.h"
 #include "package/package_walk.h"
 #include "platform/files.h"
+#include "platform/held_folders.h"
 #include "platform/package_view.h"
 
 namespace package {
@@ -79,10 +80,21 @@ int WriteWholeFile(const char* path, const void* data, uint32_t length) {
 }
 
 int DeletePackageFiles(app::AppState& state) {
+  platform::UniqueHeldItem folder;
+  if (state.targetFolder[0] != '\0') platform::HoldFolder(state.targetFolder, folder);
+  return DeletePackageFiles(state, folder);
+}
+
+int DeletePackageFiles(app::AppState& state, const platform::UniqueHeldItem& folder) {
   for (uint32_t index = 0; index < PACKAGE_ENTRY_COUNT; ++index) {
     char path[ENTRY_PATH_SIZE];
-    if (BuildEntryPath(state.targetFolder, state.packageTable, index, path) &&
-        platform::RemoveFile(path) == 0) {
+    if (!BuildEntryPath(state.targetFolder, state.packageTable, index, path)) continue;
+    const PackageEntry entry = ReadEntry(state.packageTable, index);
+    // The path is for the log alone: the file is opened relative to the
+    // held folder, never by the joined path.
+    platform::UniqueHeldItem file;
+    if (!folder.IsValid() || platform::OpenHeldFile(folder, entry.name, file) != platform::HELD_FILE ||
+        platform::DeleteHeldItem(file) == 0) {
       app::LogFileNotDeleted(path);
     }
   }

@@ -6,6 +6,7 @@
 
 #include "app/app_state.h"
 #include "package/extract_result.h"
+#include "platform/held_folders.h"
 
 namespace package {
 
@@ -33,7 +34,15 @@ int WriteWholeFile(const char* path, const void* data, uint32_t length);
 // Deletes the files of the 21 entries of state.packageTable from
 // state.targetFolder, passing over failures. Entries whose names are refused
 // (EntryMayBeWritten), or whose paths would not fit, are passed over without
-// touching anything. Always 0.
+// touching anything. Always 0. Holds the target folder itself (a link there
+// is not held, and nothing is deleted) and deletes as the overload below.
 int DeletePackageFiles(app::AppState& state);
+
+// As above, for the held target folder `folder`: each file is opened
+// relative to the folder's handle without following a link and deleted
+// through its own handle (a link goes as a link); a folder of an entry's
+// name is left, as deletion by name leaves one. With no folder held, every
+// entry counts as not deleted.
+int DeletePackageFiles(app::AppState& state, const platform::UniqueHeldItem& folder);
 
 }  // namespace package

@@ -1,6 +1,7 @@
-// Platform operations on files and folders: create and remove folders, list
-// a folder, hold a folder open, delete, rename or schedule a file for deletion
-// at the next restart, and write a whole file in one piece.
+// Platform operations on files and folders by path: create and remove
+// folders, list a folder, delete, rename or schedule a file for deletion at
+// the next restart, and write a whole file in one piece. Work below a folder
+// that must not be redirected goes through platform/held_folders.h.
 #pragma once
 
 #include <cstdint>
@@ -36,30 +37,16 @@ int DeleteAtRestart(const char* path);
 // One entry of a folder listing: its name (no folder part), whether it is a
 // folder (the directory attribute) and whether it is a link (the
 // reparse-point attribute: a junction, a symbolic link or a mount point,
-// which a walk must never enter).
+// which a walk must never enter). The name is the system's name exactly in
+// the ANSI code page, or empty with `nameExact` 0 when it has no such form
+// (no best-fit neighbour is ever given).
 inline constexpr uint32_t ENTRY_NAME_SIZE = 260;
 struct FolderEntry {
   char name[ENTRY_NAME_SIZE];
+  int nameExact;
   int isFolder;
   int isLink;
 };
-
-// A folder held open without following a link, sharing reading and writing
-// but not deletion: while it is held nobody can rename, delete or replace
-// it, so it cannot be swapped for a link between a check and the work below
-// it. The holder's own RemoveFolder of it fails too: release it first.
-void CloseFolderGuard(void* guard);
-
-using UniqueFolderGuard = UniqueHandle<NullableHandleTraits<void*, CloseFolderGuard>>;
-
-// Results of OpenFolderGuard.
-inline constexpr int GUARD_HELD = 0;         // a real folder, now held
-inline constexpr int GUARD_LINK = 1;         // a link (or not a folder): not held
-inline constexpr int GUARD_UNAVAILABLE = 2;  // missing or cannot be opened
-
-// Opens `path` itself, a link included, and reads its attributes from the
-// opened handle; holds it in `guard` only when it is a folder and not a link.
-int OpenFolderGuard(const char* path, UniqueFolderGuard& guard);
 
 void CloseFolderListing(void* listing);
 

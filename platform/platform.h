@@ -15,6 +15,7 @@
 #include "platform/files.h"
 #include "platform/folders.h"
 #include "platform/handles.h"
+#include "platform/held_folders.h"
 #include "platform/log_file.h"
 #include "platform/message_box.h"
 #include "platform/messages.h"

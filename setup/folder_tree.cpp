@@ -3,16 +3,15 @@
 
 #include <cstring>
 
-#include "app/bounded_text.h"
 #include "app/setup_log.h"
 #include "platform/files.h"
+#include "platform/held_folders.h"
 
 namespace setup {
 
 namespace {
 
 constexpr uint32_t MIN_TREE_PATH_LENGTH = 5;
-constexpr const char* ALL_ENTRIES = "*.*";
 
 // Copies `folder` cut at its last backslash into `parent`; false when there
 // is no parent part or it does not fit.
@@ -26,106 +25,52 @@ bool CopyParent(const char* folder, char (&parent)[CREATE_TREE_PATH_SIZE]) {
   return parent[0] != '\0' && std::strcmp(parent, folder) != 0;
 }
 
-// The first entry of a listing that the walk would delete next.
-enum class Next { Nothing, File, Folder, FileLink, FolderLink };
+// The length of an entry's name in the path text it would have: its exact
+// ANSI text, or, for a name without one, its length in the system's units.
+uint32_t NameLength(const platform::HeldEntry& entry) {
+  return entry.nameExact != 0 ? static_cast<uint32_t>(strnlen(entry.name, sizeof entry.name))
+                              : entry.systemName.length;
+}
 
-// Lists `folder` and finds its first entry other than a sub-folder whose name
-// begins with a full stop and other than the first `linksPassed` links, with
-// its path in `path`. Nothing when the folder cannot be listed, holds no such
-// entry, or the entry's path would not fit. The listing is closed on return,
-// before anything is deleted: the walk starts a fresh one after every
-// deletion.
-Next FindFirstDeletable(const char* folder, uint32_t linksPassed,
-                        char (&path)[DELETE_TREE_PATH_SIZE]) {
-  char pattern[DELETE_TREE_PATH_SIZE];
-  if (app::JoinPath(pattern, sizeof pattern, folder, ALL_ENTRIES) != 1) {
-    return Next::Nothing;
-  }
-  platform::UniqueFolderListing listing;
-  platform::FolderEntry entry;
-  if (platform::OpenFolderListing(pattern, listing, entry) == 0) {
-    return Next::Nothing;
-  }
+bool SameSystemName(const platform::SystemName& a, const platform::SystemName& b) {
+  return a.length == b.length && std::memcmp(a.units, b.units, a.length * sizeof a.units[0]) == 0;
+}
+
+// Lists the held `folder` from its start and finds its first entry other
+// than a sub-folder whose name begins with a full stop and other than the
+// first `linksPassed` links. False when the folder cannot be listed or holds
+// no such entry. The walk starts a fresh listing after every deletion.
+bool FindFirstDeletable(const platform::UniqueHeldItem& folder, uint32_t linksPassed,
+                        platform::HeldEntry& entry) {
   uint32_t links = 0;
-  do {
-    if (entry.isFolder != 0 && entry.name[0] == '.') {
+  for (int more = platform::NextHeldEntry(folder, 1, entry); more != 0;
+       more = platform::NextHeldEntry(folder, 0, entry)) {
+    const bool fullStop = entry.systemName.length > 0 && entry.systemName.units[0] == '.';
+    if (entry.isFolder != 0 && fullStop) {
       continue;
     }
     if (entry.isLink != 0 && links++ < linksPassed) {
       continue;
     }
-    if (app::JoinPath(path, sizeof path, folder, entry.name) != 1) {
-      return Next::Nothing;
-    }
-    if (entry.isLink != 0) {
-      return entry.isFolder != 0 ? Next::FolderLink : Next::FileLink;
-    }
-    return entry.isFolder != 0 ? Next::Folder : Next::File;
-  } while (platform::NextFolderEntry(listing, entry) != 0);
-  return Next::Nothing;
+    return true;
+  }
+  return false;
 }
 
-// Deletes the tree below `folder`, then `folder` itself; true when it is gone.
-// The folder is held open while its entries go, so that it cannot be swapped
-// for a link meanwhile; a folder that is a link is removed as a link only.
-bool DeleteTree(const char* folder) {
-  platform::UniqueFolderGuard guard;
-  if (platform::OpenFolderGuard(folder, guard) == platform::GUARD_LINK) {
-    return platform::RemoveFolder(folder) != 0;
+// A pair's result for what a hold found: FOLDER_PAIR_HELD for a real
+// folder, else what is there instead; missing or not holdable is no pair.
+int PairResult(int kind) {
+  switch (kind) {
+    case platform::HELD_FOLDER:
+    case platform::HELD_CREATED:
+      return FOLDER_PAIR_HELD;
+    case platform::HELD_LINK:
+      return FOLDER_PAIR_LINKED;
+    case platform::HELD_FILE:
+      return FOLDER_PAIR_FILE;
+    default:
+      return FOLDER_PAIR_MISSING;
   }
-  char path[DELETE_TREE_PATH_SIZE];
-  char lastDeleted[DELETE_TREE_PATH_SIZE];
-  lastDeleted[0] = '\0';
-  // Links that could not be removed stay listed in the same order ahead of
-  // anything not yet visited, so counting them is enough to pass over them.
-  uint32_t linksPassed = 0;
-  // A folder that cannot be opened is still walked, unheld: it is no link.
-  for (;;) {
-    const Next next = FindFirstDeletable(folder, linksPassed, path);
-    if (next == Next::Nothing) {
-      break;
-    }
-    // An entry whose deletion was reported but is still pending (a file held
-    // open with delete sharing, say) is listed first again: deleting it once
-    // more could succeed for ever, so it ends the walk like an entry that
-    // cannot be deleted.
-    if (std::strcmp(path, lastDeleted) == 0) {
-      break;
-    }
-    if (next == Next::FolderLink || next == Next::FileLink) {
-      // A link goes as a link, never what it names. Wine refuses to remove a
-      // Unix symbolic link to a folder: it stays, is passed over from now on,
-      // and the walk goes on with the rest.
-      const int removed = next == Next::FolderLink ? platform::RemoveFolder(path)
-                                                   : platform::RemoveFile(path);
-      if (removed == 0) {
-        ++linksPassed;
-      } else {
-        std::strcpy(lastDeleted, path);
-      }
-      continue;
-    }
-    // A sub-folder that stays would be listed first again on every restart,
-    // so it ends the walk just as a file that cannot be deleted does.
-    const bool deleted =
-        next == Next::Folder ? DeleteTree(path) : platform::RemoveFile(path) != 0;
-    if (!deleted) {
-      break;
-    }
-    std::strcpy(lastDeleted, path);
-  }
-  // The holder's own removal would fail while it holds the folder.
-  guard.Reset();
-  return platform::RemoveFolder(folder) != 0;
-}
-
-// Opens `path` into `guard`: FOLDER_PAIR_LINKED for a link, else
-// FOLDER_PAIR_HELD. A folder that is missing or cannot be opened is no link
-// and is worked on unheld, as it was before folders were held: the
-// deletions below a missing one fail harmlessly.
-int Hold(const char* path, platform::UniqueFolderGuard& guard) {
-  return platform::OpenFolderGuard(path, guard) == platform::GUARD_LINK ? FOLDER_PAIR_LINKED
-                                                                        : FOLDER_PAIR_HELD;
 }
 
 }  // namespace
@@ -174,12 +119,64 @@ int CreateFolderTree(const char* path) {
   return platform::CreateFolder(copy) != platform::FOLDER_NOT_CREATED ? 1 : 0;
 }
 
+bool DeleteHeldTree(platform::UniqueHeldItem& folder, uint32_t pathLength) {
+  // The system name of the entry deleted last: one whose deletion was
+  // reported but is still pending (a file held open with delete sharing,
+  // say) is listed first again, and deleting it once more could succeed for
+  // ever, so it ends the walk like an entry that cannot be deleted.
+  platform::SystemName lastDeleted{};
+  // Links that could not be removed stay listed in the same order ahead of
+  // anything not yet visited, so counting them is enough to pass over them.
+  uint32_t linksPassed = 0;
+  platform::HeldEntry entry;
+  while (FindFirstDeletable(folder, linksPassed, entry)) {
+    const uint32_t entryLength = pathLength + 1 + NameLength(entry);
+    if (entryLength >= DELETE_TREE_PATH_SIZE) {
+      break;
+    }
+    const bool again = lastDeleted.length != 0 && SameSystemName(entry.systemName, lastDeleted);
+    platform::UniqueHeldItem item;
+    const int kind = again ? platform::HELD_UNAVAILABLE : platform::OpenHeldEntry(folder, entry, item);
+    if (entry.isLink != 0 || kind == platform::HELD_LINK) {
+      // A link goes as a link, never what it names. One the system will not
+      // remove (Wine keeps a Unix symbolic link to a folder) stays, is passed
+      // over from now on, and the walk goes on with the rest.
+      if (kind == platform::HELD_LINK && platform::DeleteHeldItem(item) != 0) {
+        lastDeleted = entry.systemName;
+      } else {
+        ++linksPassed;
+        lastDeleted.length = 0;
+      }
+      continue;
+    }
+    // A sub-folder that stays would be listed first again on every restart,
+    // so it ends the walk just as a file that cannot be deleted does.
+    bool deleted = false;
+    if (kind == platform::HELD_FOLDER) {
+      deleted = DeleteHeldTree(item, entryLength);
+    } else if (kind == platform::HELD_FILE) {
+      deleted = platform::DeleteHeldItem(item) != 0;
+    }
+    if (!deleted) {
+      break;
+    }
+    lastDeleted = entry.systemName;
+  }
+  return platform::DeleteHeldItem(folder) != 0;
+}
+
 int DeleteFolderTree(const char* folder) {
   // An empty text would name the root of the current drive.
   if (folder == nullptr || folder[0] == '\0') {
     return 1;
   }
-  DeleteTree(folder);
+  platform::UniqueHeldItem held;
+  const int kind = platform::HoldFolder(folder, held);
+  if (kind == platform::HELD_LINK) {
+    platform::DeleteHeldItem(held);
+  } else if (kind == platform::HELD_FOLDER) {
+    DeleteHeldTree(held, static_cast<uint32_t>(strnlen(folder, DELETE_TREE_PATH_SIZE)));
+  }
   return 1;
 }
 
@@ -210,21 +207,24 @@ int HoldFolderPair(const char* folder, int create, FolderPair& pair) {
   if (folder == nullptr || !CopyParent(folder, pair.parentPath)) {
     return FOLDER_PAIR_MISSING;
   }
-  // Each folder is created only once the one above it is held and known not
-  // to be a link, so nothing is ever made at a link's target.
+  const char* name = folder + std::strlen(pair.parentPath) + 1;
+  // The folder is created only once the one above it is held and known not
+  // to be a link, and relative to it, so nothing is ever made at a link's
+  // target.
   if (create != 0 && CreateFolderTree(pair.parentPath) != 1) {
     return FOLDER_PAIR_MISSING;
   }
-  const int parent = Hold(pair.parentPath, pair.parent);
+  const int parent = PairResult(platform::HoldFolder(pair.parentPath, pair.parent));
   if (parent != FOLDER_PAIR_HELD) {
+    pair.parent.Reset();
     return parent;
   }
-  if (create != 0 && platform::CreateFolder(folder) == platform::FOLDER_NOT_CREATED) {
-    pair.parent.Reset();
-    return FOLDER_PAIR_MISSING;
-  }
-  const int held = Hold(folder, pair.folder);
+  const int kind = create != 0 ? platform::CreateHeldFolder(pair.parent, name, pair.folder)
+                               : platform::OpenHeldName(pair.parent, name, pair.folder);
+  // On removal a missing folder leaves the parent to go when empty.
+  const int held = create == 0 && kind == platform::HELD_MISSING ? FOLDER_PAIR_HELD : PairResult(kind);
   if (held != FOLDER_PAIR_HELD) {
+    pair.folder.Reset();
     pair.parent.Reset();
     return held;
   }
@@ -233,8 +233,8 @@ int HoldFolderPair(const char* folder, int create, FolderPair& pair) {
 }
 
 int LogFolderHeld(const char* folder, int create, int held) {
-  if (held == FOLDER_PAIR_LINKED) {
-    app::LogFolderLink(folder);
+  if (held == FOLDER_PAIR_LINKED || held == FOLDER_PAIR_FILE) {
+    app::LogFolderLink(folder, held == FOLDER_PAIR_LINKED ? 1 : 0);
   } else if (create != 0) {
     app::LogFolderCreated(folder, held == FOLDER_PAIR_HELD ? 1 : 0);
   }
@@ -245,8 +245,9 @@ void RemoveFolderPair(const char* folder, FolderPair& pair) {
   if (pair.usable == 0) {
     return;
   }
-  pair.folder.Reset();
-  DeleteFolderTree(folder);
+  if (pair.folder.IsValid()) {
+    DeleteHeldTree(pair.folder, static_cast<uint32_t>(strnlen(folder, DELETE_TREE_PATH_SIZE)));
+  }
   RemoveEmptyParent(pair);
 }
 
@@ -256,10 +257,10 @@ void RemoveEmptyParent(FolderPair& pair) {
   }
   pair.usable = 0;
   pair.folder.Reset();
+  // Refused while anything is in it; through its handle, so it is the
+  // parent held all along whatever its path names now.
+  platform::DeleteHeldItem(pair.parent);
   pair.parent.Reset();
-  // Fails harmlessly while anything else is in it. Were it swapped for a
-  // link since the release, only the link would go.
-  platform::RemoveFolder(pair.parentPath);
 }
 
 }  // namespace setup

@@ -5,7 +5,7 @@
 
 #include <cstdint>
 
-#include "platform/files.h"
+#include "platform/held_folders.h"
 
 namespace setup {
 
@@ -28,46 +28,62 @@ int CreateFolderTree(const char* path);
 // sub-folder that cannot be removed, or an entry whose path would not fit
 // 2047 characters ends the walk of its folder there; that folder then stays.
 // A missing folder or an empty text changes nothing. Always 1.
+// The walk works relative to the folders it holds: each folder is held
+// without following a link and listed through its handle, each entry is
+// opened relative to it without following a link and deleted through its
+// own handle, and a sub-folder is entered only through a handle opened
+// relative to its parent; no name is joined into a path and resolved again.
 // No link is ever entered: a link met is removed as a link, or, when the
-// system refuses, left and passed over while the walk goes on. Each folder
-// is held open while its entries go. A `folder` that is itself a link is
-// removed as a link only, or left.
+// system refuses, left and passed over while the walk goes on. An entry
+// whose name has no exact ANSI form goes like any other, opened by its
+// system name. A `folder` that is itself a link is removed as a link only,
+// or left; one that cannot be held is not walked.
 int DeleteFolderTree(const char* folder);
 
+// The walk of DeleteFolderTree below the held `folder`, whose path text is
+// `pathLength` characters long (for the 2047-character rule), then the
+// folder itself through its handle. True when the folder went (the handle
+// is then released); false when it stays, still held.
+bool DeleteHeldTree(platform::UniqueHeldItem& folder, uint32_t pathLength);
+
 // Results of HoldFolderPair.
-inline constexpr int FOLDER_PAIR_HELD = 1;     // no link: held open where they could be opened
-inline constexpr int FOLDER_PAIR_MISSING = 0;  // could not be created
-inline constexpr int FOLDER_PAIR_LINKED = -1;  // one is a link (or a file): leave both alone
+inline constexpr int FOLDER_PAIR_HELD = 1;     // both real folders, held (the folder unless missing)
+inline constexpr int FOLDER_PAIR_MISSING = 0;  // not created, or one cannot be held
+inline constexpr int FOLDER_PAIR_LINKED = -1;  // one is a link: leave both alone
+inline constexpr int FOLDER_PAIR_FILE = -2;    // one is a file: leave both alone
 
 // A product folder such as ...\Kelvane\Brevik or ...\KV\Brevik and its
-// parent, each held open while the work below them goes on: a link at the
-// parent could make the folder name a real folder elsewhere.
+// parent, each held open while the work below them goes on; the folder is
+// opened relative to the held parent, so a link or a swap at the parent
+// cannot make the folder name a real folder elsewhere.
 struct FolderPair {
   int usable = 0;  // 1 after FOLDER_PAIR_HELD until removed
   char parentPath[CREATE_TREE_PATH_SIZE] = {};
-  platform::UniqueFolderGuard parent;
-  platform::UniqueFolderGuard folder;
+  platform::UniqueHeldItem parent;
+  platform::UniqueHeldItem folder;  // empty when the folder is missing
 };
 
-// Holds `folder` and its parent (`folder` cut at its last backslash). With
-// `create` set, first makes the parent with CreateFolderTree and, once the
-// parent is held and no link, the folder itself, so that the folders made are
-// those CreateFolderTree(folder) would make. FOLDER_PAIR_HELD when neither is
-// a link, each then held unless it is missing or cannot be opened;
-// otherwise nothing is held and the pair is not usable.
+// Holds the parent of `folder` (`folder` cut at its last backslash) by its
+// path, then `folder` relative to it. With `create` set, first makes the
+// parent with CreateFolderTree and, once it is held and no link, creates the
+// folder relative to it, so that the folders made are those
+// CreateFolderTree(folder) would make. FOLDER_PAIR_HELD when both are real
+// folders (on removal the folder may be missing); otherwise nothing is held
+// and the pair is not usable: a folder that cannot be held is never worked on.
 int HoldFolderPair(const char* folder, int create, FolderPair& pair);
 
 // Reports the outcome of HoldFolderPair (`held`) for `folder` in the setup
-// log, when one was asked for: a link always, a creation when `create` is 1.
-// Returns `held`.
+// log, when one was asked for: a link or a file in the way always, a
+// creation when `create` is 1. Returns `held`.
 int LogFolderHeld(const char* folder, int create, int held);
 
-// For a held pair: deletes `folder` with DeleteFolderTree, then removes the
-// parent when it is empty. Each is released just before its removal, since
-// a held folder cannot be removed. A pair not held is left alone.
+// For a held pair: deletes the folder (`folder` is its path text) with
+// everything in it as DeleteFolderTree does, through the pair's handles,
+// then the parent when it is empty. A pair not held is left alone.
 void RemoveFolderPair(const char* folder, FolderPair& pair);
 
-// Releases a held pair and removes its parent when it is empty.
+// Releases a held pair and deletes its parent, through its handle, when it
+// is empty.
 void RemoveEmptyParent(FolderPair& pair);
 
 // Ends `path` at its last backslash: C:\Dir\Setup.exe gives C:\Dir, a

@@ -3,6 +3,7 @@
 
 #include "app/bounded_text.h"
 #include "platform/files.h"
+#include "platform/held_folders.h"
 #include "setup/folder_tree.h"
 
 namespace setup {
@@ -70,7 +71,24 @@ int DeleteShortcut(const char* folder, const char* name) {
   if (BuildShortcutPath(folder, name, linkPath) != 1) {
     return 0;
   }
-  return platform::RemoveFile(linkPath);
+  platform::UniqueHeldItem held;
+  if (platform::HoldFolder(folder, held) != platform::HELD_FOLDER) {
+    return 0;
+  }
+  return DeleteShortcut(held, name);
+}
+
+int DeleteShortcut(const platform::UniqueHeldItem& folder, const char* name) {
+  char fileName[SHORTCUT_PATH_AREA];
+  if (!folder.IsValid() || name == nullptr || app::CopyText(fileName, sizeof fileName, name) != 1 ||
+      app::AppendText(fileName, sizeof fileName, SHORTCUT_EXTENSION) != 1) {
+    return 0;
+  }
+  platform::UniqueHeldItem file;
+  if (platform::OpenHeldFile(folder, fileName, file) != platform::HELD_FILE) {
+    return 0;
+  }
+  return platform::DeleteHeldItem(file);
 }
 
 }  // namespace setup

@@ -4,6 +4,7 @@
 
 #include <cstddef>
 
+#include "platform/held_folders.h"
 #include "platform/shell_link.h"
 
 namespace setup {
@@ -34,5 +35,11 @@ platform::ComResult CreateShortcut(const char* targetPath, const char* folder, c
 // names it. Returns nonzero when a file was deleted, 0 otherwise (also when
 // the path does not fit SHORTCUT_PATH_AREA).
 int DeleteShortcut(const char* folder, const char* name);
+
+// Deletes the shortcut file of `name` from the held `folder`: opened
+// relative to the folder's handle without following a link and deleted
+// through its own handle. Returns nonzero when a file was deleted, 0
+// otherwise (also when no folder is held or the file name does not fit).
+int DeleteShortcut(const platform::UniqueHeldItem& folder, const char* name);
 
 }  // namespace setup

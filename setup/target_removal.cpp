@@ -7,6 +7,7 @@
 #include "app/bounded_text.h"
 #include "package/package_format.h"
 #include "platform/files.h"
+#include "platform/held_folders.h"
 
 namespace setup {
 
@@ -38,60 +39,66 @@ void CollectProductNames(const app::AppState& state, ProductNames& product) {
   }
 }
 
-// Marks in `present` which product names are files (not links, not folders)
-// listed in `folder`. False when the folder cannot be listed.
-bool FindProductFiles(const char* folder, const ProductNames& product,
+// Marks in `present` which product names are files (not links, not
+// folders) listed in the held `folder`. A name without an exact ANSI form is
+// no product name.
+void FindProductFiles(const platform::UniqueHeldItem& folder, const ProductNames& product,
                       bool (&present)[PRODUCT_FILE_COUNT]) {
-  char pattern[PRODUCT_PATH_SIZE];
-  if (app::JoinPath(pattern, sizeof pattern, folder, "*.*") == 0) return false;
-  platform::UniqueFolderListing listing;
-  platform::FolderEntry entry;
-  if (platform::OpenFolderListing(pattern, listing, entry) == 0) return false;
-  do {
-    if (entry.isFolder != 0 || entry.isLink != 0) continue;
+  platform::HeldEntry entry;
+  for (int more = platform::NextHeldEntry(folder, 1, entry); more != 0;
+       more = platform::NextHeldEntry(folder, 0, entry)) {
+    if (entry.isFolder != 0 || entry.isLink != 0 || entry.nameExact == 0) continue;
     for (uint32_t index = 0; index < product.count; ++index) {
       if (package::SameFileName(entry.name, product.names[index]) == 1) present[index] = true;
     }
-  } while (platform::NextFolderEntry(listing, entry) != 0);
-  return true;
+  }
 }
 
-// Renames `path` to a free name beside it and schedules that name for
-// deletion at the restart; gives the file its name back when the scheduling
-// fails. True when scheduled.
-bool RenameAndSchedule(const char* path) {
-  char renamed[PRODUCT_PATH_SIZE + RESTART_SUFFIX_SIZE];
-  const size_t length = std::strlen(path);
+// Renames the file `name` of the held `folder` (whose path is `folderPath`)
+// to a free name beside it, through its own handle, and schedules that name
+// for deletion at the restart; gives the file its name back when the
+// scheduling fails. True when scheduled. The scheduling takes a path: the
+// restart resolves it again.
+bool RenameAndSchedule(const platform::UniqueHeldItem& folder, const char* folderPath, const char* name) {
+  platform::UniqueHeldItem file;
+  if (platform::OpenHeldFile(folder, name, file) != platform::HELD_FILE) return false;
+  char renamed[app::MODULE_PATH_SIZE + RESTART_SUFFIX_SIZE];
+  const size_t length = strnlen(name, app::MODULE_PATH_SIZE);
+  if (length >= app::MODULE_PATH_SIZE) return false;
   for (uint32_t attempt = 0; attempt < RESTART_NAME_ATTEMPTS; ++attempt) {
-    // path + "." + one or two digits + ".del"
+    // name + "." + one or two digits + ".del"
     char* at = renamed + length;
-    std::memcpy(renamed, path, length);
+    std::memcpy(renamed, name, length);
     *at++ = '.';
     if (attempt >= 10) *at++ = static_cast<char>('0' + attempt / 10);
     *at++ = static_cast<char>('0' + attempt % 10);
     std::memcpy(at, ".del", sizeof ".del");
-    if (platform::RenameFile(path, renamed) == 0) continue;  // the name is taken, say
-    if (platform::DeleteAtRestart(renamed) == 1) return true;
-    platform::RenameFile(renamed, path);
+    if (platform::RenameHeldItem(file, folder, renamed) == 0) continue;  // the name is taken, say
+    char path[PRODUCT_PATH_SIZE + RESTART_SUFFIX_SIZE];
+    if (app::JoinPath(path, sizeof path, folderPath, renamed) == 1 && platform::DeleteAtRestart(path) == 1) {
+      return true;
+    }
+    platform::RenameHeldItem(file, folder, name);
     return false;
   }
   return false;
 }
 
-// True when `parent` lists nothing but the sub-folder `name` (a real folder).
-bool HoldsOnly(const char* parent, const char* name) {
-  char pattern[PRODUCT_PATH_SIZE];
-  if (app::JoinPath(pattern, sizeof pattern, parent, "*.*") == 0) return false;
-  platform::UniqueFolderListing listing;
-  platform::FolderEntry entry;
-  if (platform::OpenFolderListing(pattern, listing, entry) == 0) return false;
+// True when the held `parent` lists nothing but the sub-folder `name` (a
+// real folder).
+bool HoldsOnly(const platform::UniqueHeldItem& parent, const char* name) {
+  platform::HeldEntry entry;
   bool found = false;
-  do {
+  for (int more = platform::NextHeldEntry(parent, 1, entry); more != 0;
+       more = platform::NextHeldEntry(parent, 0, entry)) {
     const bool self = std::strcmp(entry.name, ".") == 0 || std::strcmp(entry.name, "..") == 0;
     if (entry.isFolder != 0 && self) continue;
-    if (entry.isFolder == 0 || entry.isLink != 0 || package::SameFileName(entry.name, name) == 0) return false;
+    if (entry.isFolder == 0 || entry.isLink != 0 || entry.nameExact == 0 ||
+        package::SameFileName(entry.name, name) == 0) {
+      return false;
+    }
     found = true;
-  } while (platform::NextFolderEntry(listing, entry) != 0);
+  }
   return found;
 }
 
@@ -99,33 +106,28 @@ bool HoldsOnly(const char* parent, const char* name) {
 
 void RemoveTargetFolder(const app::AppState& state, const char* targetFolder, FolderPair& pair) {
   if (pair.usable == 0) return;
-  pair.folder.Reset();
-  DeleteFolderTree(targetFolder);
-
-  // Still there when it can be listed: the program runs from its copy in
-  // it, or a file is in use. It is held again while its files are renamed;
-  // one swapped for a link meanwhile is left alone.
-  ProductNames product;
-  CollectProductNames(state, product);
-  bool present[PRODUCT_FILE_COUNT] = {};
-  if (platform::OpenFolderGuard(targetFolder, pair.folder) == platform::GUARD_LINK ||
-      !FindProductFiles(targetFolder, product, present)) {
+  // Gone (or missing from the start): the parent goes too when empty.
+  if (!pair.folder.IsValid() ||
+      DeleteHeldTree(pair.folder, static_cast<uint32_t>(strnlen(targetFolder, app::TARGET_FOLDER_SIZE)))) {
     RemoveEmptyParent(pair);
     return;
   }
+
+  // Still there, still held: the program runs from its copy in it, or a
+  // file is in use.
+  ProductNames product;
+  CollectProductNames(state, product);
+  bool present[PRODUCT_FILE_COUNT] = {};
+  FindProductFiles(pair.folder, product, present);
   uint32_t scheduled = 0;
   for (uint32_t index = 0; index < product.count; ++index) {
-    char path[PRODUCT_PATH_SIZE];
-    if (present[index] && app::JoinPath(path, sizeof path, targetFolder, product.names[index]) == 1 &&
-        RenameAndSchedule(path)) {
-      ++scheduled;
-    }
+    if (present[index] && RenameAndSchedule(pair.folder, targetFolder, product.names[index])) ++scheduled;
   }
   if (scheduled > 0 && platform::DeleteAtRestart(targetFolder) == 1) {
     char folderName[app::TARGET_FOLDER_SIZE];
     app::CopyText(folderName, sizeof folderName, targetFolder);
     KeepLastComponent(folderName);
-    if (HoldsOnly(pair.parentPath, folderName)) platform::DeleteAtRestart(pair.parentPath);
+    if (HoldsOnly(pair.parent, folderName)) platform::DeleteAtRestart(pair.parentPath);
   }
   pair.usable = 0;
   pair.folder.Reset();

@@ -17,10 +17,12 @@ inline constexpr uint32_t RESTART_SUFFIX_SIZE = 8;
 inline constexpr uint32_t RESTART_NAME_ATTEMPTS = 100;
 
 // For the held pair of `targetFolder` (...\\KV\\Brevik): deletes the folder
-// with DeleteFolderTree. When it stays, each product file still in it (a
-// package entry of `state.packageTable`, or the uninstaller copy, named as the
-// running program) is renamed to a unique name in the folder and that name is
-// scheduled for deletion at the next restart, so that a reinstall made before
+// as DeleteFolderTree does, through the pair's handles. When it stays, each
+// product file still in it (a package entry of `state.packageTable`, or the
+// uninstaller copy, named as the running program), found through the held
+// folder's listing, is renamed through its own handle to a unique name in
+// the folder and that name is scheduled for deletion at the next restart
+// (by path: the restart looks it up again), so that a reinstall made before
 // the restart keeps its files; then the folder, and its parent when it holds
 // nothing but the folder, are scheduled too. A file whose scheduling fails
 // gets its name back. Nothing a user added is renamed or scheduled. When the

@@ -30,8 +30,8 @@ void RemoveMenuShortcuts(const char* programsFolder) {
   if (!BuildMenuFolder(programsFolder, menuFolder)) return;
   FolderPair menu;
   if (LogFolderHeld(menuFolder, 0, HoldFolderPair(menuFolder, 0, menu)) != FOLDER_PAIR_HELD) return;
-  app::LogShortcutDeleted(menuFolder, APP_SHORTCUT, DeleteShortcut(menuFolder, APP_SHORTCUT));
-  app::LogShortcutDeleted(menuFolder, README_SHORTCUT, DeleteShortcut(menuFolder, README_SHORTCUT));
+  app::LogShortcutDeleted(menuFolder, APP_SHORTCUT, DeleteShortcut(menu.folder, APP_SHORTCUT));
+  app::LogShortcutDeleted(menuFolder, README_SHORTCUT, DeleteShortcut(menu.folder, README_SHORTCUT));
   RemoveFolderPair(menuFolder, menu);
   app::LogFolderRemoved(menuFolder);
 }
@@ -54,7 +54,7 @@ int32_t RunUninstall(app::AppState& state) {
   FolderPair target;
   if (LogFolderHeld(state.targetFolder, 0, HoldFolderPair(state.targetFolder, 0, target)) ==
       FOLDER_PAIR_HELD) {
-    package::DeletePackageFiles(state);
+    package::DeletePackageFiles(state, target.folder);
   }
 
   char userPrograms[MENU_FOLDER_SIZE];

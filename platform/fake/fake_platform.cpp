@@ -6,25 +6,16 @@
 #include <cctype>
 #include <cstdio>
 #include <cstring>
+#include <functional>
 #include <map>
 #include <set>
 #include <utility>
 
+#include "platform/fake/fake_file_system.h"
+
 namespace platform::fake {
 
 namespace {
-
-struct Node {
-  std::string path;  // as first given, without a trailing backslash
-  bool isFolder = false;
-  std::string content;
-  bool readOnly = false;
-  bool inUse = false;
-  bool deletePending = false;  // a delete succeeds but the file stays listed
-  bool isLink = false;         // a folder link; paths through it reach linkTarget
-  std::string linkTarget;      // key of the folder the link names
-  bool linkRemovable = false;  // RemoveFolder removes the link (Windows), or fails (Wine)
-};
 
 struct WriteLimit {
   uint32_t bytes;
@@ -60,7 +51,8 @@ struct State {
   std::set<std::string> failListing;
   std::map<std::string, WriteLimit> writeLimits;
   int openListings = 0;
-  std::multiset<std::string> guarded;  // keys of the folders held open
+  uint64_t nextNodeId = 1;
+  std::function<void(const std::string&)> callObserver;
   std::set<std::string> failRename;
   bool failDeleteAtRestart = false;
   std::vector<std::string> pendingDeletes;
@@ -85,8 +77,6 @@ State& TheState() {
   return state;
 }
 
-void Log(const std::string& line) { TheState().calls.push_back(line); }
-
 std::string Trimmed(const std::string& path) {
   std::string result = path;
   while (result.size() > 1 && result.back() == '\\') {
@@ -94,6 +84,31 @@ std::string Trimmed(const std::string& path) {
   }
   return result;
 }
+
+}  // namespace
+
+std::map<std::string, Node>& Nodes() { return TheState().nodes; }
+
+Node& NewNode(const std::string& key) {
+  Node& node = TheState().nodes[key];
+  node = Node();
+  node.id = TheState().nextNodeId++;
+  return node;
+}
+
+void Log(const std::string& line) {
+  TheState().calls.push_back(line);
+  if (TheState().callObserver) {
+    TheState().callObserver(line);
+  }
+}
+
+bool CreateFails(const std::string& key) { return TheState().failCreate.count(key) != 0; }
+bool RemoveFails(const std::string& key) { return TheState().failRemove.count(key) != 0; }
+bool ListingFails(const std::string& key) { return TheState().failListing.count(key) != 0; }
+bool RenameFails(const std::string& key) { return TheState().failRename.count(key) != 0; }
+
+std::string LastComponent(const std::string& path) { return path.substr(path.rfind('\\') + 1); }
 
 std::string Key(const std::string& path) {
   std::string key = Trimmed(path);
@@ -150,9 +165,20 @@ std::string Resolve(std::string key, bool followLast) {
   return key;
 }
 
-std::string Real(const std::string& path, bool followLast = true) {
+std::string Real(const std::string& path, bool followLast) {
   return Resolve(Key(path), followLast);
 }
+
+bool HasChildren(const std::string& key) {
+  for (const auto& [other, node] : TheState().nodes) {
+    if (ParentKey(other) == key) {
+      return true;
+    }
+  }
+  return false;
+}
+
+namespace {
 
 bool FolderKeyExists(const std::string& key) {
   const std::string real = Resolve(key, true);
@@ -176,15 +202,6 @@ std::string PathFor(const std::string& given, const std::string& key) {
   return parentPath + "\\" + trimmed.substr(trimmed.rfind('\\') + 1);
 }
 
-bool HasChildren(const std::string& key) {
-  for (const auto& [other, node] : TheState().nodes) {
-    if (ParentKey(other) == key) {
-      return true;
-    }
-  }
-  return false;
-}
-
 Node* FindNode(const std::string& path, bool followLast = true) {
   auto found = TheState().nodes.find(Real(path, followLast));
   return found == TheState().nodes.end() ? nullptr : &found->second;
@@ -196,16 +213,21 @@ Node& AddNode(const std::string& path, bool isFolder, const std::string& content
   if (!IsRoot(parent) && !FolderKeyExists(parent)) {
     AddFolder(key == Key(path) ? Trimmed(path).substr(0, parent.size()) : parent);
   }
-  Node& node = TheState().nodes[key];
+  Node& node = TheState().nodes.count(key) != 0 ? TheState().nodes[key] : NewNode(key);
   node.path = PathFor(path, key);
   node.isFolder = isFolder;
   node.content = content;
   return node;
 }
 
+// A name with no exact ANSI form is listed without one, as the Win32 layer
+// lists it.
 FolderEntry MakeEntry(const std::string& name, const Node* node) {
   FolderEntry entry{};
-  std::strncpy(entry.name, name.c_str(), sizeof entry.name - 1);
+  entry.nameExact = node == nullptr || !node->nameInexact ? 1 : 0;
+  if (entry.nameExact != 0) {
+    std::strncpy(entry.name, name.c_str(), sizeof entry.name - 1);
+  }
   entry.isFolder = node == nullptr || node->isFolder ? 1 : 0;
   entry.isLink = node != nullptr && node->isLink ? 1 : 0;
   return entry;
@@ -217,6 +239,7 @@ FolderEntry MakeEntry(const std::string& name, const Node* node) {
 
 void Reset() {
   TheState() = State();
+  ResetHeld();
   TheState().windowsFolder = "C:\\WINDOWS";
   TheState().modulePath = "C:\\Setup\\BrevikSetup.exe";
 }
@@ -269,7 +292,9 @@ bool LinkExists(const std::string& path) {
   const Node* node = FindNode(path, false);
   return node != nullptr && node->isLink;
 }
-int OpenGuards() { return static_cast<int>(TheState().guarded.size()); }
+void SetCallObserver(std::function<void(const std::string& line)> observer) {
+  TheState().callObserver = std::move(observer);
+}
 void FailRename(const std::string& path) { TheState().failRename.insert(Real(path, false)); }
 void FailDeleteAtRestart() { TheState().failDeleteAtRestart = true; }
 const std::vector<std::string>& PendingDeletes() { return TheState().pendingDeletes; }
@@ -283,7 +308,6 @@ void Restart() {
     }
   }
   state.pendingDeletes.clear();
-  state.guarded.clear();
   for (auto& [key, node] : state.nodes) {
     node.inUse = false;
     node.deletePending = false;
@@ -319,7 +343,7 @@ void SetInUse(const std::string& path) {
   }
 }
 void SetDeletePending(const std::string& path) {
-  if (Node* node = FindNode(path)) {
+  if (Node* node = FindNode(path, false)) {
     node->deletePending = true;
   }
 }
@@ -450,7 +474,7 @@ int CreateFolder(const char* path) {
   if (!fake::FolderKeyExists(fake::ParentKey(key))) {
     return FOLDER_NOT_CREATED;
   }
-  fake::Node& node = TheState().nodes[key];
+  fake::Node& node = fake::NewNode(key);
   node.path = fake::PathFor(path, key);
   node.isFolder = true;
   return FOLDER_CREATED;
@@ -478,7 +502,7 @@ int RemoveFolder(const char* path) {
   }
   // A link goes alone, never what it names; a held folder cannot go.
   if (node->isLink ? !node->linkRemovable
-                   : fake::HasChildren(key) || TheState().guarded.count(key) != 0) {
+                   : fake::HasChildren(key) || fake::IsHeld(node->id)) {
     return 0;
   }
   TheState().nodes.erase(key);
@@ -509,32 +533,6 @@ int DeleteAtRestart(const char* path) {
   }
   TheState().pendingDeletes.push_back(path);
   return 1;
-}
-
-void CloseFolderGuard(void* guard) {
-  auto* key = static_cast<std::string*>(guard);
-  fake::Log("CloseFolderGuard " + *key);
-  auto found = TheState().guarded.find(*key);
-  if (found != TheState().guarded.end()) {
-    TheState().guarded.erase(found);
-  }
-  delete key;
-}
-
-int OpenFolderGuard(const char* path, UniqueFolderGuard& guard) {
-  guard.Reset();
-  fake::Log(std::string("OpenFolderGuard ") + path);
-  const std::string key = fake::Real(path, false);
-  const fake::Node* node = fake::FindNode(path, false);
-  if (node == nullptr) {
-    return GUARD_UNAVAILABLE;
-  }
-  if (node->isLink || !node->isFolder) {
-    return GUARD_LINK;
-  }
-  TheState().guarded.insert(key);
-  guard.Reset(new std::string(key));
-  return GUARD_HELD;
 }
 
 void CloseFolderListing(void* listing) {
@@ -595,7 +593,7 @@ BlockWrite WriteFileBlock(const char* path, const void* data, uint32_t length) {
     return result;
   }
   if (node == nullptr) {
-    node = &TheState().nodes[key];
+    node = &fake::NewNode(key);
     node->path = fake::PathFor(path, key);
   }
   result.opened = 1;

@@ -5,6 +5,7 @@
 #pragma once
 
 #include <cstdint>
+#include <functional>
 #include <string>
 #include <vector>
 
@@ -24,6 +25,9 @@ void Reset();
 // "QuerySpecialFolder 1 38 0" (source, folder, create flag), "CreateFolder
 // C:\A", "WriteFileBlock C:\A\x 12", "OpenFolderListing C:\A\*.*".
 const std::vector<std::string>& Calls();
+// Called with each line right after it was logged (empty: nobody), so that a
+// test can change the file system at an exact point of a walk.
+void SetCallObserver(std::function<void(const std::string& line)> observer);
 // The argument parts of the lines of one operation, in order.
 std::vector<std::string> CallsOf(const std::string& operation);
 void ClearCalls();
@@ -67,12 +71,26 @@ void LimitWrite(const std::string& path, uint32_t bytes, bool reportSuccess);
 // Listings opened and not yet closed.
 int OpenListings();
 // A folder link at `path` naming the folder `target`: every path through it
-// reaches the target, as the system follows it. RemoveFolder of the link
+// reaches the target, as the system follows it; opens relative to a held
+// folder never follow it. RemoveFolder or DeleteHeldItem of the link
 // removes the link alone when `removable` (Windows), else fails (Wine).
+// SetDeletePending on a removable link makes its deletion succeed while it
+// stays,
+// as Wine's deletion through a handle does for a Unix symbolic link.
 void AddFolderLink(const std::string& path, const std::string& target, bool removable);
 bool LinkExists(const std::string& path);
-// Folders held by OpenFolderGuard and not yet released.
-int OpenGuards();
+// Folders and items held through platform/held_folders.h and not yet
+// released.
+int OpenHeldItems();
+// `path` cannot be held: another program has it open without sharing it.
+void FailHold(const std::string& path);
+// The name of the entry at `path` has no exact form in the ANSI code page:
+// listings give it without a name (its system name still opens it).
+void SetNameWithoutAnsiForm(const std::string& path);
+// Swaps the entries at `first` and `second`, with everything below them, in
+// one step, as a rename that exchanges two names does (renameat2 with
+// RENAME_EXCHANGE on Linux): handles already open keep their objects.
+void ExchangeEntries(const std::string& first, const std::string& second);
 // RenameFile of `path` fails.
 void FailRename(const std::string& path);
 // DeleteAtRestart fails.

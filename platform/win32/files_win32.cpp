@@ -6,6 +6,7 @@
 #include <utility>
 
 #include "platform/files.h"
+#include "platform/win32/exact_ansi.h"
 #include "platform/win32/win32_handles.h"
 
 namespace platform {
@@ -17,18 +18,14 @@ struct Listing {
   win32::UniqueFind find;
 };
 
-void CopyEntry(const WIN32_FIND_DATAA& data, FolderEntry& entry) {
-  static_assert(sizeof entry.name == sizeof data.cFileName);
-  std::memcpy(entry.name, data.cFileName, sizeof entry.name);
-  entry.name[sizeof entry.name - 1] = '\0';
+// The wide listing gives the exact name; the ANSI text is taken only when it
+// is that name exactly.
+void CopyEntry(const WIN32_FIND_DATAW& data, FolderEntry& entry) {
+  const uint32_t length = static_cast<uint32_t>(wcsnlen(data.cFileName, MAX_PATH));
+  entry.nameExact = win32::ExactAnsiName(data.cFileName, length, entry.name, sizeof entry.name) ? 1 : 0;
   entry.isFolder = (data.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) != 0 ? 1 : 0;
   entry.isLink = (data.dwFileAttributes & FILE_ATTRIBUTE_REPARSE_POINT) != 0 ? 1 : 0;
 }
-
-// A held folder: the handle of the folder itself.
-struct Guard {
-  win32::UniqueFile folder;
-};
 
 }  // namespace
 
@@ -49,52 +46,17 @@ int DeleteAtRestart(const char* path) {
   return MoveFileExA(path, nullptr, MOVEFILE_DELAY_UNTIL_REBOOT) ? 1 : 0;
 }
 
-void CloseFolderGuard(void* guard) { delete static_cast<Guard*>(guard); }
-
-int OpenFolderGuard(const char* path, UniqueFolderGuard& guard) {
-  guard.Reset();
-  // Listing access, not attributes alone: an open that asks only for
-  // attributes takes no part in sharing, so it would not keep others from
-  // deleting or renaming the folder.
-  win32::UniqueFile folder(CreateFileA(path, FILE_LIST_DIRECTORY | FILE_READ_ATTRIBUTES,
-                                       FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr, OPEN_EXISTING,
-                                       FILE_FLAG_BACKUP_SEMANTICS | FILE_FLAG_OPEN_REPARSE_POINT,
-                                       nullptr));
-  if (!folder.IsValid()) {
-    const DWORD byPath = GetFileAttributesA(path);
-    if (byPath != INVALID_FILE_ATTRIBUTES &&
-        ((byPath & FILE_ATTRIBUTE_DIRECTORY) == 0 || (byPath & FILE_ATTRIBUTE_REPARSE_POINT) != 0)) {
-      return GUARD_LINK;
-    }
-    return GUARD_UNAVAILABLE;
-  }
-  BY_HANDLE_FILE_INFORMATION information;
-  if (!GetFileInformationByHandle(folder.Get(), &information)) {
-    return GUARD_UNAVAILABLE;
-  }
-  // Wine may answer from the object the link names: the path's own
-  // attributes, read while the handle keeps it from being replaced, count
-  // as well.
-  const DWORD byPath = GetFileAttributesA(path);
-  const DWORD attributes =
-      information.dwFileAttributes | (byPath != INVALID_FILE_ATTRIBUTES ? byPath : 0);
-  if ((attributes & FILE_ATTRIBUTE_DIRECTORY) == 0 || (attributes & FILE_ATTRIBUTE_REPARSE_POINT) != 0) {
-    return GUARD_LINK;
-  }
-  auto* held = new (std::nothrow) Guard{std::move(folder)};
-  if (held == nullptr) {
-    return GUARD_UNAVAILABLE;
-  }
-  guard.Reset(held);
-  return GUARD_HELD;
-}
-
 void CloseFolderListing(void* listing) { delete static_cast<Listing*>(listing); }
 
 int OpenFolderListing(const char* pattern, UniqueFolderListing& listing, FolderEntry& first) {
   listing.Reset();
-  WIN32_FIND_DATAA data;
-  win32::UniqueFind find(FindFirstFileA(pattern, &data));
+  wchar_t widePattern[MAX_PATH * 4];
+  uint32_t patternLength = 0;
+  if (!win32::WideFromAnsi(pattern, widePattern, MAX_PATH * 4, patternLength)) {
+    return 0;
+  }
+  WIN32_FIND_DATAW data;
+  win32::UniqueFind find(FindFirstFileW(widePattern, &data));
   if (!find.IsValid()) {
     return 0;
   }
@@ -112,8 +74,8 @@ int NextFolderEntry(const UniqueFolderListing& listing, FolderEntry& entry) {
   if (opened == nullptr) {
     return 0;
   }
-  WIN32_FIND_DATAA data;
-  if (!FindNextFileA(opened->find.Get(), &data)) {
+  WIN32_FIND_DATAW data;
+  if (!FindNextFileW(opened->find.Get(), &data)) {
     return 0;
   }
   CopyEntry(data, entry);

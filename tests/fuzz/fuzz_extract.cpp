@@ -104,9 +104,16 @@ void CheckCalls() {
     Require(space != std::string::npos && DirectlyInTarget(call.substr(0, space)),
             "every write names a file directly inside the target folder");
   }
-  for (const std::string& call : fake::CallsOf("RemoveFile")) {
+  // Removals go through handles opened relative to the held target folder.
+  for (const std::string& call : fake::CallsOf("DeleteHeld")) {
     Require(DirectlyInTarget(call), "every removal names a file directly inside the target folder");
   }
+  for (const std::string& call : fake::CallsOf("OpenHeldFile")) {
+    const size_t bar = call.find(" | ");
+    Require(bar != std::string::npos && DirectlyInTarget(call.substr(0, bar) + "\\" + call.substr(bar + 3)),
+            "every file opened for removal is a name directly inside the target folder");
+  }
+  Require(fake::CallsOf("RemoveFile").empty(), "nothing is removed by path");
   Require(fake::CallsOf("CreateFolder").empty() && fake::CallsOf("RemoveFolder").empty(),
           "extraction neither creates nor removes folders");
 }

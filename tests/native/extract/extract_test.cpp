@@ -190,7 +190,10 @@ TEST_F(ExtractTest, UnsafeNamesAreNeverTouchedAndCountAsFailed) {
 
   fake::ClearCalls();
   package::DeletePackageFiles(*state);
-  EXPECT_EQ(fake::CallsOf("RemoveFile").size(), 15u);
+  EXPECT_EQ(fake::CallsOf("OpenHeldFile").size(), 15u);
+  for (const std::string& open : fake::CallsOf("OpenHeldFile")) {
+    EXPECT_EQ(open.find("evil"), std::string::npos) << open;
+  }
 }
 
 // Names Windows would resolve to another entry's file: a final full stop
@@ -285,10 +288,18 @@ TEST_F(ExtractTest, DeletePackageFilesDeletesTheTableFilesOnly) {
   fake::ClearCalls();
 
   EXPECT_EQ(package::DeletePackageFiles(*state), 0);
-  const Calls removes = fake::CallsOf("RemoveFile");
-  ASSERT_EQ(removes.size(), package::PACKAGE_ENTRY_COUNT);
-  EXPECT_EQ(removes[0], PathOf(0));
-  EXPECT_EQ(removes[20], PathOf(20));
+  // Each file is opened relative to the held target folder and deleted
+  // through its own handle; no path is resolved again.
+  const auto relative = [](const std::string& path) {
+    return path.substr(0, path.rfind('\\')) + " | " + path.substr(path.rfind('\\') + 1);
+  };
+  const Calls opens = fake::CallsOf("OpenHeldFile");
+  ASSERT_EQ(opens.size(), package::PACKAGE_ENTRY_COUNT);
+  EXPECT_EQ(opens[0], relative(PathOf(0)));
+  EXPECT_EQ(opens[20], relative(PathOf(20)));
+  EXPECT_EQ(fake::CallsOf("DeleteHeld").size(), package::PACKAGE_ENTRY_COUNT);
+  EXPECT_TRUE(fake::CallsOf("RemoveFile").empty());
+  EXPECT_EQ(fake::OpenHeldItems(), 0);
   const Calls left = fake::Paths();
   EXPECT_EQ(left, (Calls{"C:\\Program Files", "C:\\Program Files\\KV", TARGET,
                          std::string(TARGET) + "\\BrevikSetup.exe", PathOf(6)}));

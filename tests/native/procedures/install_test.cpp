@@ -346,7 +346,7 @@ TEST_F(InstallTest, MenuSetWhereKelvaneOrBrevikIsALinkIsSkipped) {
     EXPECT_EQ(elsewhere, (std::vector<std::string>{"C:\\Elsewhere", "C:\\Elsewhere\\Brevik"}));
     EXPECT_EQ(ShortcutSaves(), (std::vector<std::string>{kCommonPrograms + "\\Kelvane\\Brevik\\Readme.LNK",
                                                          kCommonPrograms + "\\Kelvane\\Brevik\\Brevik.LNK"}));
-    EXPECT_EQ(fake::OpenGuards(), 0);
+    EXPECT_EQ(fake::OpenHeldItems(), 0);
   }
 }
 

@@ -275,6 +275,18 @@ TEST_F(SetupLogTest, AFailedInstallNamesTheFailedEntryTheToolRunAndTheSystemErro
   OpenLog();
   EXPECT_EQ(setup::RunInstall(state), -3);
   HasLine("folder  " + kTarget + "  not created  error 5: Access is denied.");
+
+  // KV a file, or a link: the line says which is in the way.
+  SetUp();
+  fake::AddFile(kProgramFiles + "\\KV", "a file");
+  OpenLog();
+  EXPECT_EQ(setup::RunInstall(state), -3);
+  HasLine("folder  " + kTarget + "  a file: left alone");
+  SetUp();
+  fake::AddFolderLink(kProgramFiles + "\\KV", "C:\\Elsewhere", true);
+  OpenLog();
+  EXPECT_EQ(setup::RunInstall(state), -3);
+  HasLine("folder  " + kTarget + "  a link: left alone");
 }
 
 TEST_F(SetupLogTest, AnUninstallNamesWhatItRemovedAndWhatStayed) {

@@ -40,7 +40,7 @@ class UninstallTest : public ProcedureTest {
            fake::FileExists(kUserPrograms + "\\Kelvane\\Brevik\\Brevik.LNK") &&
            fake::FileExists(kCommonPrograms + "\\Kelvane\\Brevik\\Readme.LNK") &&
            fake::RegistryKeyExists(kEntryKey) && fake::RegistryKeyExists(kUserKey) &&
-           FileCalls("RemoveFile").empty() && RegistryChanges().empty();
+           FileCalls("RemoveFile").empty() && FileCalls("DeleteHeld").empty() && RegistryChanges().empty();
   }
 
   bool EverythingRemoved() const {
@@ -80,26 +80,26 @@ TEST_F(UninstallTest, RemovalOrderFollowsTheProcedure) {
   ASSERT_EQ(setup::RunUninstall(state), 0);
 
   // Files: the 21 package files in table order, then the per-user and the
-  // all-users shortcuts ("Brevik" before "Readme") with their folders, then
-  // what is left in the target folder.
-  std::vector<std::string> removed = FileCalls("RemoveFile");
-  ASSERT_GE(removed.size(), 21u + 4u + 1u);
+  // all-users shortcuts ("Brevik" before "Readme"), each menu folder followed
+  // by its Kelvane, then what is left in the target folder, the folder and
+  // KV: every one deleted through its own handle, opened relative to the
+  // held folder.
+  std::vector<std::string> removed = FileCalls("DeleteHeld");
+  ASSERT_EQ(removed.size(), 21u + 4u + 4u + 3u);
   for (size_t i = 0; i < 21; ++i) EXPECT_EQ(removed[i], kTarget + "\\" + EntryNames()[i]);
   const std::string userMenu = kUserPrograms + "\\Kelvane\\Brevik";
   const std::string commonMenu = kCommonPrograms + "\\Kelvane\\Brevik";
-  EXPECT_EQ(removed[21], userMenu + "\\Brevik.LNK");
-  EXPECT_EQ(removed[22], userMenu + "\\Readme.LNK");
-  EXPECT_EQ(removed[23], commonMenu + "\\Brevik.LNK");
-  EXPECT_EQ(removed[24], commonMenu + "\\Readme.LNK");
-  EXPECT_EQ(removed.back(), kUninstaller);
-  // Each menu folder is followed by its Kelvane, the target folder by KV.
-  EXPECT_EQ(FileCalls("RemoveFolder"),
-            (std::vector<std::string>{userMenu, kUserPrograms + "\\Kelvane", commonMenu,
-                                      kCommonPrograms + "\\Kelvane", kTarget, kProgramFiles + "\\KV"}));
+  EXPECT_EQ(std::vector<std::string>(removed.begin() + 21, removed.end()),
+            (std::vector<std::string>{userMenu + "\\Brevik.LNK", userMenu + "\\Readme.LNK", userMenu,
+                                      kUserPrograms + "\\Kelvane", commonMenu + "\\Brevik.LNK",
+                                      commonMenu + "\\Readme.LNK", commonMenu, kCommonPrograms + "\\Kelvane",
+                                      kUninstaller, kTarget, kProgramFiles + "\\KV"}));
+  EXPECT_TRUE(FileCalls("RemoveFile").empty());
+  EXPECT_TRUE(FileCalls("RemoveFolder").empty());
   EXPECT_FALSE(fake::FolderExists(kProgramFiles + "\\KV"));
   EXPECT_FALSE(fake::FolderExists(kUserPrograms + "\\Kelvane"));
   EXPECT_TRUE(fake::PendingDeletes().empty());
-  EXPECT_EQ(fake::OpenGuards(), 0);
+  EXPECT_EQ(fake::OpenHeldItems(), 0);
   // Registry: the uninstall entry, then the per-user key tree.
   EXPECT_EQ(RegistryChanges(), (std::vector<std::string>{"DeleteRegistryKey " + kEntryKey, "DeleteRegistryKey " + kUserKey + "\\Settings",
                                                          "DeleteRegistryKey " + kUserKey}));
@@ -232,7 +232,7 @@ TEST_F(UninstallTest, WhatStaysOfTheProductGoesAtTheRestartAndNothingElse) {
   EXPECT_EQ(fake::FileContent(kUninstaller + ".1.del"), "the setup program");
   EXPECT_EQ(fake::PendingDeletes(),
             (std::vector<std::string>{kUninstaller + ".1.del", kTarget, kProgramFiles + "\\KV"}));
-  EXPECT_EQ(fake::OpenGuards(), 0);
+  EXPECT_EQ(fake::OpenHeldItems(), 0);
   fake::Restart();
   EXPECT_FALSE(fake::FileExists(kUninstaller + ".1.del"));
   EXPECT_TRUE(fake::FileExists(kTarget + "\\zz-mine.txt"));  // not empty: the folders stay
@@ -286,7 +286,7 @@ TEST_F(UninstallTest, LinksInTheMenuOrTargetFoldersAreNeverFollowed) {
   EXPECT_TRUE(fake::LinkExists(kUserPrograms + "\\Kelvane\\Brevik\\a-planted"));
   EXPECT_FALSE(fake::FileExists(kUserPrograms + "\\Kelvane\\Brevik\\z-notes.txt"));
   EXPECT_FALSE(fake::FolderExists(kTarget));
-  EXPECT_EQ(fake::OpenGuards(), 0);
+  EXPECT_EQ(fake::OpenHeldItems(), 0);
 
   // KV itself a link: nothing below it is deleted.
   SetUp();

@@ -105,13 +105,17 @@ TEST_F(DeleteFolderTreeTest, DeletesEverythingRestartingAfterEachDeletion) {
   EXPECT_EQ(setup::DeleteFolderTree("C:\\T"), 1);
   EXPECT_FALSE(fake::FolderExists("C:\\T"));
   EXPECT_EQ(fake::Paths(), (Calls{"C:\\Keep", "C:\\Keep\\k.txt"}));
-  EXPECT_EQ(fake::CallsOf("RemoveFile"),
-            (Calls{"C:\\T\\a.txt", "C:\\T\\b.txt", "C:\\T\\s\\x.bin"}));
-  EXPECT_EQ(fake::CallsOf("RemoveFolder"), (Calls{"C:\\T\\s", "C:\\T"}));
-  EXPECT_EQ(fake::CallsOf("OpenFolderListing"),
-            (Calls{"C:\\T\\*.*", "C:\\T\\*.*", "C:\\T\\*.*", "C:\\T\\s\\*.*", "C:\\T\\s\\*.*",
-                   "C:\\T\\*.*"}));
-  EXPECT_EQ(fake::OpenListings(), 0);
+  // Every deletion goes through the entry's own handle, every listing
+  // through the held folder's.
+  EXPECT_EQ(fake::CallsOf("DeleteHeld"),
+            (Calls{"C:\\T\\a.txt", "C:\\T\\b.txt", "C:\\T\\s\\x.bin", "C:\\T\\s", "C:\\T"}));
+  EXPECT_EQ(fake::CallsOf("ListHeld"),
+            (Calls{"C:\\T", "C:\\T", "C:\\T", "C:\\T\\s", "C:\\T\\s", "C:\\T"}));
+  EXPECT_EQ(fake::CallsOf("OpenHeldEntry"),
+            (Calls{"C:\\T | a.txt", "C:\\T | b.txt", "C:\\T | s", "C:\\T\\s | x.bin"}));
+  EXPECT_TRUE(fake::CallsOf("RemoveFile").empty());
+  EXPECT_TRUE(fake::CallsOf("OpenFolderListing").empty());
+  EXPECT_EQ(fake::OpenHeldItems(), 0);
 }
 
 TEST_F(DeleteFolderTreeTest, UndeletableFileEndsTheWalkOfItsFolder) {
@@ -119,7 +123,7 @@ TEST_F(DeleteFolderTreeTest, UndeletableFileEndsTheWalkOfItsFolder) {
   fake::AddFile("C:\\T\\b.txt", "b");
   fake::SetInUse("C:\\T\\a.exe");
   setup::DeleteFolderTree("C:\\T");
-  EXPECT_EQ(fake::CallsOf("RemoveFile"), (Calls{"C:\\T\\a.exe"}));
+  EXPECT_EQ(fake::CallsOf("DeleteHeld"), (Calls{"C:\\T\\a.exe", "C:\\T"}));
   EXPECT_TRUE(fake::FileExists("C:\\T\\b.txt"));
   EXPECT_TRUE(fake::FolderExists("C:\\T"));
 
@@ -141,7 +145,7 @@ TEST_F(DeleteFolderTreeTest, FileWhoseDeletionIsPendingEndsTheWalkInsteadOfLoopi
   fake::SetDeletePending("C:\\T\\a.dll");
   fake::SetDeletePending("C:\\T\\s\\held.txt");
   EXPECT_EQ(setup::DeleteFolderTree("C:\\T"), 1);
-  EXPECT_EQ(fake::CallsOf("RemoveFile"), (Calls{"C:\\T\\a.dll"}));
+  EXPECT_EQ(fake::CallsOf("DeleteHeld"), (Calls{"C:\\T\\a.dll", "C:\\T"}));
   EXPECT_TRUE(fake::FileExists("C:\\T\\b.txt"));
 
   fake::Reset();
@@ -149,7 +153,7 @@ TEST_F(DeleteFolderTreeTest, FileWhoseDeletionIsPendingEndsTheWalkInsteadOfLoopi
   fake::AddFile("C:\\T\\z.txt", "z");
   fake::SetDeletePending("C:\\T\\s\\held.txt");
   setup::DeleteFolderTree("C:\\T");
-  EXPECT_EQ(fake::CallsOf("RemoveFile"), (Calls{"C:\\T\\s\\held.txt"}));
+  EXPECT_EQ(fake::CallsOf("DeleteHeld"), (Calls{"C:\\T\\s\\held.txt", "C:\\T\\s", "C:\\T"}));
   EXPECT_TRUE(fake::FileExists("C:\\T\\z.txt"));
   EXPECT_EQ(fake::OpenListings(), 0);
 }
@@ -162,7 +166,7 @@ TEST_F(DeleteFolderTreeTest, SubFolderThatStaysEndsTheWalkInsteadOfLooping) {
   fake::AddFile("C:\\T\\z.txt", "z");
   setup::DeleteFolderTree("C:\\T");
   EXPECT_TRUE(fake::FileExists("C:\\T\\z.txt"));
-  EXPECT_EQ(fake::CallsOf("OpenFolderListing"), (Calls{"C:\\T\\*.*", "C:\\T\\a\\*.*"}));
+  EXPECT_EQ(fake::CallsOf("ListHeld"), (Calls{"C:\\T", "C:\\T\\a"}));
 
   fake::Reset();
   fake::AddFolder("C:\\T\\a");
@@ -193,13 +197,25 @@ TEST_F(DeleteFolderTreeTest, LinksAreRemovedAsLinksOrPassedOverNeverEntered) {
   fake::AddFile("C:\\T\\f.txt", "f");
   EXPECT_EQ(setup::DeleteFolderTree("C:\\T"), 1);
   EXPECT_TRUE(fake::FileExists("C:\\Other\\o.txt"));
-  EXPECT_EQ(fake::CallsOf("RemoveFile"), (Calls{"C:\\T\\a.txt", "C:\\T\\c.txt", "C:\\T\\f.txt"}));
-  EXPECT_EQ(fake::CallsOf("RemoveFolder"),
-            (Calls{"C:\\T\\b-stuck", "C:\\T\\d-stuck", "C:\\T\\e-goes", "C:\\T"}));
+  EXPECT_EQ(fake::CallsOf("DeleteHeld"),
+            (Calls{"C:\\T\\a.txt", "C:\\T\\b-stuck", "C:\\T\\c.txt", "C:\\T\\d-stuck",
+                   "C:\\T\\e-goes", "C:\\T\\f.txt", "C:\\T"}));
   EXPECT_TRUE(fake::LinkExists("C:\\T\\d-stuck"));
   EXPECT_FALSE(fake::LinkExists("C:\\T\\e-goes"));
-  EXPECT_EQ(fake::OpenGuards(), 0);
+  EXPECT_EQ(fake::OpenHeldItems(), 0);
   EXPECT_EQ(fake::OpenListings(), 0);
+
+  // A link whose deletion is taken but carried out never (Wine, through a
+  // handle) is listed again: passed over, and the walk goes on.
+  fake::Reset();
+  fake::AddFile("C:\\Other\\o.txt", "o");
+  fake::AddFolderLink("C:\\T\\a-kept", "C:\\Other", true);
+  fake::SetDeletePending("C:\\T\\a-kept");
+  fake::AddFile("C:\\T\\b.txt", "b");
+  setup::DeleteFolderTree("C:\\T");
+  EXPECT_TRUE(fake::LinkExists("C:\\T\\a-kept"));
+  EXPECT_FALSE(fake::FileExists("C:\\T\\b.txt"));
+  EXPECT_TRUE(fake::FileExists("C:\\Other\\o.txt"));
 
   // The folder given is itself a link: only the link can go.
   for (bool removable : {false, true}) {
@@ -219,7 +235,7 @@ TEST_F(DeleteFolderTreeTest, DotFoldersStayDotFilesGo) {
   fake::AddFile("C:\\T\\x.txt", "x");
   setup::DeleteFolderTree("C:\\T");
   EXPECT_EQ(fake::Paths(), (Calls{"C:\\T", "C:\\T\\.hidden", "C:\\T\\.hidden\\inside.txt"}));
-  EXPECT_EQ(fake::CallsOf("RemoveFile"), (Calls{"C:\\T\\.profile", "C:\\T\\x.txt"}));
+  EXPECT_EQ(fake::CallsOf("DeleteHeld"), (Calls{"C:\\T\\.profile", "C:\\T\\x.txt", "C:\\T"}));
 }
 
 TEST_F(DeleteFolderTreeTest, MissingUnlistableOrEmptyNameChangesNothing) {
@@ -252,6 +268,112 @@ TEST_F(DeleteFolderTreeTest, EntryPathThatDoesNotFitIsNotTouched) {
   setup::DeleteFolderTree(folder.c_str());
   EXPECT_TRUE(fake::FileExists(folder + "\\abcdefg"));
   EXPECT_TRUE(fake::CallsOf("RemoveFile").empty());
+}
+
+// What a user of the same machine can do to a folder the walk holds: swap
+// it for a link, hold it without sharing, name an entry so that its best-fit
+// ANSI form reads as a path elsewhere.
+class HeldWalkTest : public ::testing::Test {
+ protected:
+  void SetUp() override {
+    fake::Reset();
+    for (const char* name : {"v1.txt", "v2.txt", "v3.txt"}) {
+      fake::AddFile(std::string(kVictim) + "\\" + name, "v");
+    }
+  }
+  void TearDown() override {
+    fake::SetCallObserver(nullptr);
+    for (const char* name : {"v1.txt", "v2.txt", "v3.txt"}) {
+      EXPECT_TRUE(fake::FileExists(std::string(kVictim) + "\\" + name)) << name;
+    }
+    for (const std::string& deleted : fake::CallsOf("DeleteHeld")) {
+      EXPECT_NE(deleted.rfind(kVictim, 0), 0u) << deleted;
+    }
+    EXPECT_EQ(fake::OpenHeldItems(), 0);
+  }
+  // Exchanges `folder` with a link to the victim folder right after the
+  // `count`-th deletion, as an outside process watching the folder could.
+  static void SwapAfterDeletion(int count, const std::string& folder) {
+    fake::AddFolderLink("C:\\Swap", kVictim, true);
+    fake::SetCallObserver([count, folder, seen = 0](const std::string& line) mutable {
+      if (line.rfind("DeleteHeld ", 0) == 0 && ++seen == count) fake::ExchangeEntries(folder, "C:\\Swap");
+    });
+  }
+  static constexpr const char* kVictim = "C:\\Victim";
+};
+
+TEST_F(HeldWalkTest, FolderSwappedForALinkAfterItWasHeldRedirectsNothing) {
+  for (const char* name : {"a.txt", "b.txt", "c\\d.txt", "e.txt"}) {
+    fake::AddFile(std::string("C:\\M\\Brevik\\") + name, "x");
+  }
+  SwapAfterDeletion(1, "C:\\M\\Brevik");
+  EXPECT_EQ(setup::DeleteFolderTree("C:\\M\\Brevik"), 1);
+  // The walk went on in the folder it held, wherever that now is, and took
+  // it; the link put in its place stays.
+  EXPECT_FALSE(fake::FolderExists("C:\\Swap"));
+  EXPECT_TRUE(fake::LinkExists("C:\\M\\Brevik"));
+
+  // The parent of a held pair swapped between the hold and the removal.
+  SetUp();
+  fake::AddFile("C:\\M\\Kelvane\\Brevik\\Readme.LNK", "x");
+  fake::AddFile(std::string(kVictim) + "\\Brevik\\Readme.LNK", "v");
+  setup::FolderPair pair;
+  ASSERT_EQ(setup::HoldFolderPair("C:\\M\\Kelvane\\Brevik", 0, pair), setup::FOLDER_PAIR_HELD);
+  fake::AddFolderLink("C:\\Swap", kVictim, true);
+  fake::ExchangeEntries("C:\\M\\Kelvane", "C:\\Swap");
+  setup::RemoveFolderPair("C:\\M\\Kelvane\\Brevik", pair);
+  EXPECT_TRUE(fake::FileExists(std::string(kVictim) + "\\Brevik\\Readme.LNK"));
+  EXPECT_FALSE(fake::FolderExists("C:\\Swap"));
+}
+
+TEST_F(HeldWalkTest, FolderThatCannotBeHeldIsNeverWalked) {
+  fake::AddFile("C:\\T\\a.txt", "a");
+  fake::AddFile("C:\\T\\s\\b.txt", "b");
+  fake::AddFile("C:\\T\\z.txt", "z");
+  fake::FailHold("C:\\T\\s");
+  setup::DeleteFolderTree("C:\\T");
+  EXPECT_FALSE(fake::FileExists("C:\\T\\a.txt"));
+  EXPECT_TRUE(fake::FileExists("C:\\T\\s\\b.txt"));
+  EXPECT_TRUE(fake::FileExists("C:\\T\\z.txt"));  // the sub-folder that stays ends the walk
+
+  fake::FailHold("C:\\T");
+  fake::ClearCalls();
+  setup::DeleteFolderTree("C:\\T");
+  EXPECT_TRUE(fake::FileExists("C:\\T\\z.txt"));
+  EXPECT_TRUE(fake::CallsOf("ListHeld").empty());
+  EXPECT_TRUE(fake::CallsOf("OpenFolderListing").empty());
+
+  // Neither half of a pair is worked on unheld.
+  setup::FolderPair pair;
+  EXPECT_EQ(setup::HoldFolderPair("C:\\T\\s", 0, pair), setup::FOLDER_PAIR_MISSING);
+  EXPECT_EQ(setup::HoldFolderPair("C:\\T\\s", 1, pair), setup::FOLDER_PAIR_MISSING);
+  EXPECT_EQ(pair.usable, 0);
+  setup::RemoveFolderPair("C:\\T\\s", pair);
+  EXPECT_TRUE(fake::FileExists("C:\\T\\s\\b.txt"));
+}
+
+TEST_F(HeldWalkTest, NameWithoutAnExactAnsiFormGoesByItsSystemNameNeverAsAPath) {
+  // U+FF3C, whose best fit is a backslash: "x\..\..\Victim" in ANSI.
+  const std::string bestFitBait = "x\xEF\xBC\xBC..\xEF\xBC\xBC..\xEF\xBC\xBCVictim";
+  fake::AddFile("C:\\M\\Brevik\\" + bestFitBait + "\\inner.txt", "planted");
+  fake::AddFile("C:\\M\\Brevik\\" + bestFitBait + ".txt", "planted");
+  fake::SetNameWithoutAnsiForm("C:\\M\\Brevik\\" + bestFitBait);
+  fake::SetNameWithoutAnsiForm("C:\\M\\Brevik\\" + bestFitBait + ".txt");
+  setup::DeleteFolderTree("C:\\M\\Brevik");
+  // The folder goes with everything in it, these entries too.
+  EXPECT_FALSE(fake::FolderExists("C:\\M\\Brevik"));
+  EXPECT_TRUE(fake::CallsOf("RemoveFile").empty());
+
+  // A listing by path gives such a name as no name at all.
+  fake::AddFile("C:\\L\\" + bestFitBait, "planted");
+  fake::SetNameWithoutAnsiForm("C:\\L\\" + bestFitBait);
+  platform::UniqueFolderListing listing;
+  platform::FolderEntry entry;
+  ASSERT_EQ(platform::OpenFolderListing("C:\\L\\*.*", listing, entry), 1);
+  while (entry.name[0] == '.' && platform::NextFolderEntry(listing, entry) != 0) {
+  }
+  EXPECT_EQ(entry.nameExact, 0);
+  EXPECT_STREQ(entry.name, "");
 }
 
 struct CutCase {

@@ -144,7 +144,8 @@ TEST_F(ShortcutsTest, DeleteRemovesExactlyTheShortcutFile) {
   fake::AddFile("C:\\Menu\\Brevik.LNK", "link");
 
   EXPECT_NE(setup::DeleteShortcut("C:\\Menu\\", "Readme"), 0);
-  EXPECT_EQ(fake::CallsOf("RemoveFile"), (Log{"C:\\Menu\\Readme.LNK"}));
+  EXPECT_EQ(fake::CallsOf("OpenHeldFile"), (Log{"C:\\Menu | Readme.LNK"}));
+  EXPECT_EQ(fake::CallsOf("DeleteHeld"), (Log{"C:\\Menu\\Readme.LNK"}));
   EXPECT_FALSE(fake::FileExists("C:\\Menu\\Readme.LNK"));
   EXPECT_TRUE(fake::FileExists("C:\\Menu\\Readme.txt"));
   EXPECT_TRUE(fake::FileExists("C:\\Menu\\Brevik.LNK"));

@@ -140,26 +140,87 @@ TEST(FilesTest, ListingHoldsEveryEntryWithItsKind) {
   EXPECT_FALSE(missing.IsValid());
 }
 
-TEST(FilesTest, FolderGuardHoldsAFolderAndRefusesLinksAndFiles) {
+TEST(FilesTest, ListingsGiveANameOnlyWhenItsAnsiFormIsExact) {
+  // U+FF3C has the backslash as its best fit; U+0141 has no ANSI form in the
+  // Western code page but best-fits to L.
+  win_test::TempFolder folder;
+  const std::wstring wideFolder(folder.Path().begin(), folder.Path().end());
+  for (const wchar_t* name : {L"x\xFF3C..\xFF3Cy.txt", L"\x0141ukasz.txt"}) {
+    HANDLE file = CreateFileW((wideFolder + L"\\" + name).c_str(), GENERIC_WRITE, 0, nullptr, CREATE_NEW,
+                              FILE_ATTRIBUTE_NORMAL, nullptr);
+    ASSERT_NE(file, INVALID_HANDLE_VALUE);
+    CloseHandle(file);
+  }
+  ASSERT_TRUE(win_test::WriteFile(folder / "plain.txt", "p"));
+
+  std::vector<std::string> exact;
+  int inexact = 0;
+  platform::UniqueFolderListing listing;
+  platform::FolderEntry entry;
+  ASSERT_EQ(platform::OpenFolderListing((folder / "*.*").c_str(), listing, entry), 1);
+  do {
+    if (entry.nameExact != 0) {
+      exact.push_back(entry.name);
+    } else {
+      EXPECT_STREQ(entry.name, "");
+      ++inexact;
+    }
+  } while (platform::NextFolderEntry(listing, entry) != 0);
+  std::sort(exact.begin(), exact.end());
+  EXPECT_EQ(exact, (std::vector<std::string>{".", "..", "plain.txt"}));
+  EXPECT_EQ(inexact, 2);
+
+  // The held listing says the same, and its system name still opens them.
+  platform::UniqueHeldItem held;
+  ASSERT_EQ(platform::HoldFolder(folder.Path().c_str(), held), platform::HELD_FOLDER);
+  platform::HeldEntry heldEntry;
+  int deleted = 0;
+  for (int more = platform::NextHeldEntry(held, 1, heldEntry); more != 0;
+       more = platform::NextHeldEntry(held, 0, heldEntry)) {
+    if (heldEntry.nameExact != 0) continue;
+    EXPECT_STREQ(heldEntry.name, "");
+    platform::UniqueHeldItem file;
+    ASSERT_EQ(platform::OpenHeldEntry(held, heldEntry, file), platform::HELD_FILE);
+    deleted += platform::DeleteHeldItem(file);
+  }
+  EXPECT_EQ(deleted, 2);
+  EXPECT_TRUE(win_test::Exists(folder / "plain.txt"));
+}
+
+TEST(FilesTest, HeldFolderCannotBeRenamedAndIsWorkedOnThroughItsHandle) {
   win_test::TempFolder folder;
   const std::string held = folder / "held";
   ASSERT_TRUE(CreateDirectoryA(held.c_str(), nullptr));
   ASSERT_TRUE(win_test::WriteFile(folder / "file.txt", "f"));
 
-  platform::UniqueFolderGuard guard;
-  ASSERT_EQ(platform::OpenFolderGuard(held.c_str(), guard), platform::GUARD_HELD);
-  // Held, it can be neither renamed nor removed (so not swapped for a link),
-  // by others or by the holder; work below it goes on.
+  platform::UniqueHeldItem item;
+  ASSERT_EQ(platform::HoldFolder(held.c_str(), item), platform::HELD_FOLDER);
+  // Held, it can be neither renamed nor removed by path (so not swapped for
+  // a link); work below it goes on relative to it.
   EXPECT_FALSE(MoveFileA(held.c_str(), (folder / "moved").c_str()));
   EXPECT_EQ(platform::RemoveFolder(held.c_str()), 0);
-  EXPECT_EQ(platform::CreateFolder((held + "\\sub").c_str()), platform::FOLDER_CREATED);
-  EXPECT_EQ(platform::RemoveFolder((held + "\\sub").c_str()), 1);
-  guard.Reset();
-  EXPECT_EQ(platform::RemoveFolder(held.c_str()), 1);
+  platform::UniqueHeldItem sub;
+  EXPECT_EQ(platform::CreateHeldFolder(item, "sub", sub), platform::HELD_CREATED);
+  EXPECT_TRUE(win_test::IsFolder(held + "\\sub"));
+  ASSERT_TRUE(win_test::WriteFile(held + "\\sub\\x.txt", "x"));
+  // Not empty: its deletion is refused and it stays held.
+  EXPECT_EQ(platform::DeleteHeldItem(sub), 0);
+  EXPECT_TRUE(sub.IsValid());
+  platform::UniqueHeldItem file;
+  ASSERT_EQ(platform::OpenHeldFile(sub, "x.txt", file), platform::HELD_FILE);
+  EXPECT_EQ(platform::RenameHeldItem(file, sub, "y.txt"), 1);
+  EXPECT_TRUE(win_test::Exists(held + "\\sub\\y.txt"));
+  EXPECT_EQ(platform::DeleteHeldItem(file), 1);
+  EXPECT_FALSE(win_test::Exists(held + "\\sub\\y.txt"));
+  EXPECT_EQ(platform::DeleteHeldItem(sub), 1);
+  EXPECT_FALSE(win_test::Exists(held + "\\sub"));
+  EXPECT_EQ(platform::OpenHeldName(item, "sub", sub), platform::HELD_MISSING);
+  EXPECT_EQ(platform::DeleteHeldItem(item), 1);
+  EXPECT_FALSE(win_test::Exists(held));
 
-  EXPECT_EQ(platform::OpenFolderGuard((folder / "file.txt").c_str(), guard), platform::GUARD_LINK);
-  EXPECT_EQ(platform::OpenFolderGuard((folder / "none").c_str(), guard), platform::GUARD_UNAVAILABLE);
-  EXPECT_FALSE(guard.IsValid());
+  EXPECT_EQ(platform::HoldFolder((folder / "file.txt").c_str(), item), platform::HELD_FILE);
+  EXPECT_EQ(platform::HoldFolder((folder / "none").c_str(), item), platform::HELD_MISSING);
+  EXPECT_FALSE(item.IsValid());
 
   // A renamed file never replaces another.
   ASSERT_TRUE(win_test::WriteFile(folder / "other.txt", "o"));
