@@ -9,11 +9,21 @@
 
 namespace platform::win32 {
 
-// Writes the ANSI form of the zero-terminated `wide` into `buffer` only when
-// it is exact: no best-fit neighbour, no default character, and converted
-// back it gives `wide` again. 1 with the text; 0 with an empty text when
-// there is no exact form or it does not fit `capacity` bytes.
+// Converts the `length` wide characters at `wide` to the ANSI code page into
+// `out` (`capacity` bytes, terminating zero included). True only when the
+// text is exactly that name: no best-fit neighbour, no default character,
+// and converted back it gives the same wide characters; false also when it
+// does not fit (`out` is then empty, never a shortened text).
+bool ExactAnsiName(const wchar_t* wide, uint32_t length, char* out, uint32_t capacity);
+
+// The same for the zero-terminated `wide`: 1 with the text, 0 with an empty
+// text.
 int ExactAnsiName(const wchar_t* wide, char* buffer, uint32_t capacity);
+
+// Converts the ANSI text `text` into `out` (`capacity` wide characters,
+// terminating zero included); false when it is not valid in the ANSI code
+// page or does not fit. The length written (without the zero) is in `length`.
+bool WideFromAnsi(const char* text, wchar_t* out, uint32_t capacity, uint32_t& length);
 
 // The full path of `module`'s file as the loader holds it, in UTF-16.
 // False when it cannot be had.

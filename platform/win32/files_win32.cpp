@@ -6,7 +6,7 @@
 #include <utility>
 
 #include "platform/files.h"
-#include "platform/win32/exact_ansi.h"
+#include "platform/win32/exact_names.h"
 #include "platform/win32/win32_handles.h"
 
 namespace platform {

@@ -13,7 +13,7 @@
 #include <utility>
 
 #include "platform/held_folders.h"
-#include "platform/win32/exact_ansi.h"
+#include "platform/win32/exact_names.h"
 #include "platform/win32/win32_handles.h"
 
 namespace platform {
