@@ -223,7 +223,7 @@ TEST_F(ExtractTest, NamesWindowsWouldMergeAreNeverWritten) {
 
   fake::ClearCalls();
   package::DeletePackageFiles(*state);
-  EXPECT_EQ(fake::CallsOf("RemoveFile").size(), 17u);
+  EXPECT_EQ(fake::CallsOf("OpenHeldFile").size(), 17u);
 }
 
 TEST_F(ExtractTest, EntryPathLongerThan1023IsAFailedEntry) {
