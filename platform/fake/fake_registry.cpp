@@ -149,7 +149,9 @@ std::shared_ptr<Node> Walk(std::shared_ptr<Node> node, const std::vector<std::st
   return openLink ? node : Follow(node, depth);
 }
 
-std::shared_ptr<Node> WalkPath(const std::string& path, bool create, int depth) {
+// The key at `path` (its first part HKLM or HKCU); with `openLink` a link at
+// its last part is the key itself, not what it names.
+std::shared_ptr<Node> WalkFromRoot(const std::string& path, bool create, bool openLink, int depth) {
   std::vector<std::string> parts = Components(path.c_str());
   if (parts.empty()) return nullptr;
   std::shared_ptr<Node> root;
@@ -161,24 +163,15 @@ std::shared_ptr<Node> WalkPath(const std::string& path, bool create, int depth) 
     return nullptr;
   }
   parts.erase(parts.begin());
-  return Walk(root, parts, create, false, depth);
+  return Walk(root, parts, create, openLink, depth);
+}
+
+std::shared_ptr<Node> WalkPath(const std::string& path, bool create, int depth) {
+  return WalkFromRoot(path, create, false, depth);
 }
 
 // The key at `path` itself, a link not followed at its last part.
-std::shared_ptr<Node> LinkAt(const std::string& path, bool create) {
-  std::vector<std::string> parts = Components(path.c_str());
-  if (parts.empty()) return nullptr;
-  std::shared_ptr<Node> root;
-  if (SameText(parts[0], "HKLM")) {
-    root = TheState().hklm;
-  } else if (SameText(parts[0], "HKCU")) {
-    root = TheState().hkcu;
-  } else {
-    return nullptr;
-  }
-  parts.erase(parts.begin());
-  return Walk(root, parts, create, true);
-}
+std::shared_ptr<Node> LinkAt(const std::string& path, bool create) { return WalkFromRoot(path, create, true, 0); }
 
 // Counts a seam call and logs it; false once the call limit is passed.
 bool Enter(const std::string& line) {

@@ -3,16 +3,8 @@
 
 #include <cstring>
 #include <cwchar>
-#include <vector>
 
 namespace platform::win32 {
-
-namespace {
-
-// The longest path the wide calls are asked for, terminator included.
-constexpr DWORD WIDE_PATH_LIMIT = 32768;
-
-}  // namespace
 
 bool ExactAnsiName(const wchar_t* wide, uint32_t length, char* out, uint32_t capacity) {
   if (capacity == 0) return false;
@@ -34,10 +26,11 @@ bool ExactAnsiName(const wchar_t* wide, uint32_t length, char* out, uint32_t cap
   out[written] = '\0';
   // A text that reads back as more wide characters than the name does not
   // fit `back` and fails the conversion: no exact form either.
-  std::vector<wchar_t> back(length, L'\0');
-  const int returned =
-      MultiByteToWideChar(CP_ACP, MB_ERR_INVALID_CHARS, out, written, back.data(), static_cast<int>(length));
-  if (returned != static_cast<int>(length) || std::memcmp(back.data(), wide, length * sizeof(wchar_t)) != 0) {
+  WideArea back(length);
+  const int returned = back.capacity == 0 ? 0
+                                          : MultiByteToWideChar(CP_ACP, MB_ERR_INVALID_CHARS, out, written,
+                                                                back.data, static_cast<int>(length));
+  if (returned != static_cast<int>(length) || std::memcmp(back.data, wide, length * sizeof(wchar_t)) != 0) {
     out[0] = '\0';
     return false;
   }
@@ -65,34 +58,38 @@ bool WideFromAnsi(const char* text, wchar_t* out, uint32_t capacity, uint32_t& l
   return true;
 }
 
-bool ModuleFileWide(HMODULE module, std::wstring& path) {
-  for (DWORD size = MAX_PATH; size <= WIDE_PATH_LIMIT; size *= 2) {
-    std::vector<wchar_t> buffer(size, L'\0');
-    const DWORD length = GetModuleFileNameW(module, buffer.data(), size);
-    if (length == 0) return false;
-    if (length < size) {
-      path.assign(buffer.data(), length);
-      return true;
-    }
-  }
-  return false;
-}
-
-std::wstring LongPathWide(const std::wstring& path) {
-  std::vector<wchar_t> buffer(WIDE_PATH_LIMIT, L'\0');
-  const DWORD length = GetLongPathNameW(path.c_str(), buffer.data(), WIDE_PATH_LIMIT);
-  if (length == 0 || length >= WIDE_PATH_LIMIT) return path;
-  return std::wstring(buffer.data(), length);
-}
-
-bool AnsiToWide(const char* text, std::wstring& wide) {
-  const int needed = MultiByteToWideChar(CP_ACP, MB_ERR_INVALID_CHARS, text, -1, nullptr, 0);
-  if (needed <= 0) return false;
-  std::vector<wchar_t> buffer(static_cast<size_t>(needed), L'\0');
-  if (MultiByteToWideChar(CP_ACP, MB_ERR_INVALID_CHARS, text, -1, buffer.data(), needed) != needed) {
+bool ModuleFileWide(HMODULE module, WideArea& path) {
+  if (path.capacity == 0) return false;
+  const DWORD length = GetModuleFileNameW(module, path.data, path.capacity);
+  // A length equal to the capacity means the path was cut.
+  if (length == 0 || length >= path.capacity) {
+    path.data[0] = L'\0';
     return false;
   }
-  wide.assign(buffer.data());
+  return true;
+}
+
+bool LongPathWide(const wchar_t* path, WideArea& out) {
+  if (out.capacity == 0) return false;
+  const DWORD length = GetLongPathNameW(path, out.data, out.capacity);
+  if (length != 0 && length < out.capacity) return true;
+  const size_t size = std::wcslen(path);
+  if (size >= out.capacity) {
+    out.data[0] = L'\0';
+    return false;
+  }
+  std::memcpy(out.data, path, (size + 1) * sizeof(wchar_t));
+  return true;
+}
+
+bool AnsiToWide(const char* text, WideArea& wide) {
+  if (wide.capacity == 0) return false;
+  const int written = MultiByteToWideChar(CP_ACP, MB_ERR_INVALID_CHARS, text, -1, wide.data,
+                                          static_cast<int>(wide.capacity));
+  if (written <= 0) {
+    wide.data[0] = L'\0';
+    return false;
+  }
   return true;
 }
 

@@ -5,7 +5,7 @@
 #include <windows.h>
 
 #include <cstdint>
-#include <string>
+#include <new>
 
 namespace platform::win32 {
 
@@ -25,16 +25,37 @@ int ExactAnsiName(const wchar_t* wide, char* buffer, uint32_t capacity);
 // page or does not fit. The length written (without the zero) is in `length`.
 bool WideFromAnsi(const char* text, wchar_t* out, uint32_t capacity, uint32_t& length);
 
-// The full path of `module`'s file as the loader holds it, in UTF-16.
-// False when it cannot be had.
-bool ModuleFileWide(HMODULE module, std::wstring& path);
+// Capacity, in characters, of the wide paths the wide calls are asked for.
+inline constexpr uint32_t WIDE_PATH_CHARS = 32768;
 
-// `path` in its long form (every 8.3 component spelled out); `path` itself
-// when the system cannot tell.
-std::wstring LongPathWide(const std::wstring& path);
+// A text area on the heap, freed when it goes: the wide answers of the
+// system are too large for the stack, and the program's code does without
+// the standard containers (they would bring in the exception machinery it
+// is built without). `data` is null, and `capacity` 0, when the heap refused.
+template <typename Char>
+struct TextArea {
+  explicit TextArea(uint32_t size) : data(new (std::nothrow) Char[size]), capacity(data != nullptr ? size : 0) {
+    if (data != nullptr) data[0] = Char{};
+  }
+  ~TextArea() { delete[] data; }
+  TextArea(const TextArea&) = delete;
+  TextArea& operator=(const TextArea&) = delete;
+  Char* data;
+  uint32_t capacity;
+};
+using WideArea = TextArea<wchar_t>;
+using AnsiArea = TextArea<char>;
 
-// The ANSI `text` in UTF-16 as the code page reads it; false when a byte
-// sequence is not valid in it.
-bool AnsiToWide(const char* text, std::wstring& wide);
+// The full path of `module`'s file as the loader holds it, in UTF-16, into
+// `path`. False when it cannot be had or does not fit.
+bool ModuleFileWide(HMODULE module, WideArea& path);
+
+// `path` in its long form (every 8.3 component spelled out) into `out`;
+// `path` itself when the system cannot tell. False when neither fits.
+bool LongPathWide(const wchar_t* path, WideArea& out);
+
+// The ANSI `text` in UTF-16 as the code page reads it, into `wide`; false
+// when a byte sequence is not valid in it or it does not fit.
+bool AnsiToWide(const char* text, WideArea& wide);
 
 }  // namespace platform::win32

@@ -39,13 +39,13 @@ int CopyFileReplacing(const char* source, const char* destination) {
 }
 
 int CopyModuleFile(ModuleHandle module, const char* destination) {
-  std::wstring source;
-  std::wstring target;
+  win32::WideArea source(win32::WIDE_PATH_CHARS);
+  win32::WideArea target(win32::WIDE_PATH_CHARS);
   if (!win32::ModuleFileWide(static_cast<HMODULE>(module), source) ||
       !win32::AnsiToWide(destination, target)) {
     return 0;
   }
-  if (!::CopyFileW(source.c_str(), target.c_str(), FALSE)) return 0;
+  if (!::CopyFileW(source.data, target.data, FALSE)) return 0;
   RemoveZoneMark(destination);
   return 1;
 }

@@ -114,9 +114,22 @@ NativeCalls LoadNativeCalls() {
   return calls;
 }
 
+// Looked up once, by whichever thread comes first. Not a function-local
+// static with an initialiser: its thread-safe guard would bring the C++
+// library's exception machinery into the program.
+NativeCalls nativeCalls;
+volatile LONG nativeState = 0;  // 0 not looked up, 1 being looked up, 2 ready
+constexpr LONG NATIVE_LOOKING_UP = 1;
+constexpr LONG NATIVE_READY = 2;
+
 const NativeCalls& Native() {
-  static const NativeCalls calls = LoadNativeCalls();
-  return calls;
+  if (InterlockedCompareExchange(&nativeState, NATIVE_LOOKING_UP, 0) == 0) {
+    nativeCalls = LoadNativeCalls();
+    InterlockedExchange(&nativeState, NATIVE_READY);
+  } else {
+    while (nativeState != NATIVE_READY) Sleep(0);
+  }
+  return nativeCalls;
 }
 
 // Sets the thread's last error from a native status.
@@ -162,17 +175,24 @@ bool IsPlainName(const wchar_t* name, uint32_t length) {
   return true;
 }
 
+// `name` (`length` wide characters) relative to the folder `root`, compared
+// without regard to case as Windows names are; `attributes` points at `text`.
+void NameRelative(HANDLE root, const wchar_t* name, uint32_t length, UNICODE_STRING& text,
+                  OBJECT_ATTRIBUTES& attributes) {
+  text.Buffer = const_cast<PWSTR>(name);
+  text.Length = static_cast<USHORT>(length * sizeof(wchar_t));
+  text.MaximumLength = text.Length;
+  InitializeObjectAttributes(&attributes, &text, OBJ_CASE_INSENSITIVE, root, nullptr);
+}
+
 NTSTATUS OpenRelative(HANDLE root, const wchar_t* name, uint32_t length, ACCESS_MASK access, ULONG share,
                       ULONG disposition, ULONG options, HANDLE& opened, ULONG_PTR* information = nullptr) {
   opened = nullptr;
   if (Native().createFile == nullptr) return NT_PROCEDURE_NOT_FOUND;
   if (root == nullptr || !IsPlainName(name, length)) return NT_INVALID_PARAMETER;
   UNICODE_STRING text;
-  text.Buffer = const_cast<PWSTR>(name);
-  text.Length = static_cast<USHORT>(length * sizeof(wchar_t));
-  text.MaximumLength = text.Length;
   OBJECT_ATTRIBUTES attributes;
-  InitializeObjectAttributes(&attributes, &text, OBJ_CASE_INSENSITIVE, root, nullptr);
+  NameRelative(root, name, length, text, attributes);
   IO_STATUS_BLOCK status{};
   const NTSTATUS result = Native().createFile(&opened, access, &attributes, &status, nullptr, 0, share,
                                               disposition, options, nullptr, 0);
@@ -187,11 +207,8 @@ NTSTATUS OpenRelative(HANDLE root, const wchar_t* name, uint32_t length, ACCESS_
 DWORD AttributesByName(HANDLE root, const wchar_t* name, uint32_t length) {
   if (Native().queryAttributes == nullptr) return 0;
   UNICODE_STRING text;
-  text.Buffer = const_cast<PWSTR>(name);
-  text.Length = static_cast<USHORT>(length * sizeof(wchar_t));
-  text.MaximumLength = text.Length;
   OBJECT_ATTRIBUTES attributes;
-  InitializeObjectAttributes(&attributes, &text, OBJ_CASE_INSENSITIVE, root, nullptr);
+  NameRelative(root, name, length, text, attributes);
   FILE_BASIC_INFORMATION basic{};
   return Native().queryAttributes(&attributes, &basic) == NT_SUCCESS_STATUS ? basic.FileAttributes : 0;
 }

@@ -5,7 +5,6 @@
 #include <windows.h>
 
 #include <cstring>
-#include <vector>
 
 #include "platform/win32/exact_names.h"
 #include "platform/win32/win32_handles.h"
@@ -103,20 +102,22 @@ RegistryResult QueryRegistryTextExact(RegistryKeyId key, const char* valueName, 
                                       uint32_t capacity) {
   if (capacity == 0) return REGISTRY_MORE_DATA;
   text[0] = '\0';
-  std::wstring name;
+  win32::WideArea name(win32::WIDE_PATH_CHARS);
   if (valueName != nullptr && !win32::AnsiToWide(valueName, name)) return REGISTRY_NO_EXACT_FORM;
   // One character more than asked for, so that the text always ends.
-  std::vector<wchar_t> area(WIDE_TEXT_AREA_BYTES / sizeof(wchar_t) + 1, L'\0');
+  win32::WideArea area(WIDE_TEXT_AREA_BYTES / sizeof(wchar_t) + 1);
+  if (area.capacity == 0) return REGISTRY_MORE_DATA;
+  std::memset(area.data, 0, area.capacity * sizeof(wchar_t));
   DWORD type = 0;
   DWORD size = WIDE_TEXT_AREA_BYTES;
   const LONG result =
-      RegQueryValueExW(ToHkey(key), valueName != nullptr ? name.c_str() : nullptr, nullptr, &type,
-                       reinterpret_cast<BYTE*>(area.data()), &size);
+      RegQueryValueExW(ToHkey(key), valueName != nullptr ? name.data : nullptr, nullptr, &type,
+                       reinterpret_cast<BYTE*>(area.data), &size);
   if (result != ERROR_SUCCESS) return result;
   if (type != REG_SZ) return REGISTRY_FILE_NOT_FOUND;
-  if (win32::ExactAnsiName(area.data(), text, capacity) == 1) return REGISTRY_OK;
+  if (win32::ExactAnsiName(area.data, text, capacity) == 1) return REGISTRY_OK;
   // Tell a text that does not fit from one that has no exact form.
-  const int needed = WideCharToMultiByte(CP_ACP, 0, area.data(), -1, nullptr, 0, nullptr, nullptr);
+  const int needed = WideCharToMultiByte(CP_ACP, 0, area.data, -1, nullptr, 0, nullptr, nullptr);
   return needed > 0 && static_cast<uint32_t>(needed) > capacity ? REGISTRY_MORE_DATA
                                                                  : REGISTRY_NO_EXACT_FORM;
 }
@@ -134,11 +135,11 @@ RegistryResult EnumRegistrySubKey(RegistryKeyId key, uint32_t index, char* name,
   // system lists at the same place.
   wchar_t wide[WIDE_KEY_NAME_AREA] = {};
   DWORD wideCapacity = WIDE_KEY_NAME_AREA;
-  std::vector<char> exact(nameCapacity, '\0');
+  win32::AnsiArea exact(nameCapacity);
   if (RegEnumKeyExW(ToHkey(key), index, wide, &wideCapacity, nullptr, nullptr, nullptr, nullptr) !=
           ERROR_SUCCESS ||
-      win32::ExactAnsiName(wide, exact.data(), nameCapacity) == 0 ||
-      std::strcmp(exact.data(), name) != 0) {
+      exact.capacity == 0 || win32::ExactAnsiName(wide, exact.data, nameCapacity) == 0 ||
+      std::strcmp(exact.data, name) != 0) {
     name[0] = '\0';
     return REGISTRY_NO_EXACT_FORM;
   }

@@ -3,7 +3,6 @@
 
 #include <cstring>
 #include <string>
-#include <vector>
 
 #include "platform/system.h"
 #include "platform/win32/exact_names.h"
@@ -102,27 +101,32 @@ int GetModulePath(ModuleHandle module, char* buffer, uint32_t capacity) {
   }
   // The ANSI answer stands only when it is the exact spelling of the name
   // the loader holds; then the long form of that name replaces it.
-  std::wstring wide;
-  std::vector<char> exact(capacity, '\0');
-  if (!win32::ModuleFileWide(handle, wide) ||
-      win32::ExactAnsiName(wide.c_str(), exact.data(), capacity) == 0 ||
-      std::strcmp(exact.data(), buffer) != 0) {
+  win32::WideArea wide(win32::WIDE_PATH_CHARS);
+  win32::WideArea longPath(win32::WIDE_PATH_CHARS);
+  win32::AnsiArea exact(capacity);
+  if (!win32::ModuleFileWide(handle, wide) || exact.capacity == 0 ||
+      win32::ExactAnsiName(wide.data, exact.data, capacity) == 0 || std::strcmp(exact.data, buffer) != 0 ||
+      !win32::LongPathWide(wide.data, longPath)) {
     buffer[0] = '\0';
     return 0;
   }
-  return win32::ExactAnsiName(win32::LongPathWide(wide).c_str(), buffer, capacity);
+  return win32::ExactAnsiName(longPath.data, buffer, capacity);
 }
 
 int GetModuleName(ModuleHandle module, char* buffer, uint32_t capacity) {
   if (capacity == 0) return 0;
   buffer[0] = '\0';
-  std::wstring wide;
-  if (!win32::ModuleFileWide(static_cast<HMODULE>(module), wide)) return 0;
-  const std::wstring path = win32::LongPathWide(wide);
-  const size_t slash = path.find_last_of(L"\\/");
-  const std::wstring name = slash == std::wstring::npos ? path : path.substr(slash + 1);
-  if (name.empty()) return 0;
-  return win32::ExactAnsiName(name.c_str(), buffer, capacity);
+  win32::WideArea wide(win32::WIDE_PATH_CHARS);
+  win32::WideArea path(win32::WIDE_PATH_CHARS);
+  if (!win32::ModuleFileWide(static_cast<HMODULE>(module), wide) || !win32::LongPathWide(wide.data, path)) {
+    return 0;
+  }
+  const wchar_t* name = path.data;
+  for (const wchar_t* at = path.data; *at != L'\0'; ++at) {
+    if (*at == L'\\' || *at == L'/') name = at + 1;
+  }
+  if (*name == L'\0') return 0;
+  return win32::ExactAnsiName(name, buffer, capacity);
 }
 
 }  // namespace platform
