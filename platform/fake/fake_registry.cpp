@@ -212,32 +212,34 @@ void CloseRegistryKey(RegistryKeyId key) {
   state.handles.erase(found);
 }
 
-RegistryResult OpenRegistryKey(RegistryKeyId parent, const char* subKey, uint32_t /*access*/,
-                               RegistryKey& key) {
+namespace {
+
+// Both opens: `operation` names the call in the log; with `openLink` a link
+// at the last part is opened itself.
+RegistryResult OpenKey(const char* operation, RegistryKeyId parent, const char* subKey, bool openLink,
+                       RegistryKey& key) {
   std::shared_ptr<Node> base = Resolve(parent);
   std::string path = Join(NameOf(parent), subKey);
-  if (!Enter("OpenRegistryKey " + path)) return REGISTRY_ACCESS_DENIED;
+  if (!Enter(std::string(operation) + " " + path)) return REGISTRY_ACCESS_DENIED;
   if (base == nullptr) return INVALID_HANDLE;
   if (base->deleted) return REGISTRY_KEY_DELETED;
   if (auto code = InjectedFailure(fake::RegistryOp::Open, path)) return *code;
-  std::shared_ptr<Node> node = Walk(base, Components(subKey), false);
+  std::shared_ptr<Node> node = Walk(base, Components(subKey), false, openLink);
   if (node == nullptr) return REGISTRY_FILE_NOT_FOUND;
   key.Reset(NewHandle(node));
   return REGISTRY_OK;
 }
 
+}  // namespace
+
+RegistryResult OpenRegistryKey(RegistryKeyId parent, const char* subKey, uint32_t /*access*/,
+                               RegistryKey& key) {
+  return OpenKey("OpenRegistryKey", parent, subKey, false, key);
+}
+
 RegistryResult OpenRegistryKeyItself(RegistryKeyId parent, const char* subKey, uint32_t /*access*/,
                                      RegistryKey& key) {
-  std::shared_ptr<Node> base = Resolve(parent);
-  std::string path = Join(NameOf(parent), subKey);
-  if (!Enter("OpenRegistryKeyItself " + path)) return REGISTRY_ACCESS_DENIED;
-  if (base == nullptr) return INVALID_HANDLE;
-  if (base->deleted) return REGISTRY_KEY_DELETED;
-  if (auto code = InjectedFailure(fake::RegistryOp::Open, path)) return *code;
-  std::shared_ptr<Node> node = Walk(base, Components(subKey), false, true);
-  if (node == nullptr) return REGISTRY_FILE_NOT_FOUND;
-  key.Reset(NewHandle(node));
-  return REGISTRY_OK;
+  return OpenKey("OpenRegistryKeyItself", parent, subKey, true, key);
 }
 
 int IsRegistryLink(RegistryKeyId key) {

@@ -14,26 +14,7 @@ e2e_init kvpack_program "${1:-}"
 KVPACK="$(cd "$E2E_BUILD/.." && pwd)/native/bin/kvpack"
 if [ ! -x "$KVPACK" ]; then
   fail "no host kvpack at $KVPACK (build the native preset first)"
-  # A copy carrying the package resource in a second language as well, whose
-# package differs in entry 14 (the 64-bit driver-setup tool). The first is
-# the sound one, yet the system's loader gives French users the other, so
-# no command reads either.
-two="$work/two-languages.exe"
-languages="$(python3 "$E2E_LIB_DIR/second_language.py" "$SETUP_EXE" 0x040C 14 "$two")"
-first="$(sed -n 's/^package: RCDATA 100 (language \(0x[0-9A-F]*\)).*/\1/p' <<<"$origin")"
-expect_eq "the copy holds RCDATA 100 in two languages" "$first 0x040C" "$languages"
-for command in list verify; do
-  kv "$command" "$two"
-  expect_eq "two package languages: $command exit code" 5 "$RC"
-  check "two package languages: $command names both and checks neither" \
-    eval '[ "$(wc -l <"$work/err")" -eq 1 ] && [ ! -s "$work/out" ] &&
-          grep -qF "in 2 languages (language $first, language 0x040C); the program installs whichever one" "$work/err"'
-done
-kv extract "$two" "$work/two-extracted"
-expect_eq "two package languages: extract exit code" 5 "$RC"
-check "two package languages: extract writes nothing" test ! -e "$work/two-extracted"
-
-e2e_finish
+  e2e_finish
   exit
 fi
 work="$E2E_WORK/kvpack_program"
