@@ -7,6 +7,7 @@
 #include "app/bounded_text.h"
 #include "app/parse_options.h"
 #include "app/setup_log.h"
+#include "package/package_format.h"
 #include "platform/desktop_windows.h"
 #include "platform/log_file.h"
 #include "platform/messages.h"
@@ -44,22 +45,11 @@ struct StaleWindowSearch {
   ProgramNames programs;
 };
 
-char FoldAsciiCase(char c) { return c >= 'a' && c <= 'z' ? static_cast<char>(c - 'a' + 'A') : c; }
-
-// File names as the file system compares them: A to Z match a to z, every
-// other byte only itself; no locale is consulted.
-bool SameFileName(const char* a, const char* b) {
-  for (; *a != '\0' && *b != '\0'; ++a, ++b) {
-    if (FoldAsciiCase(*a) != FoldAsciiCase(*b)) return false;
-  }
-  return *a == *b;
-}
-
 bool MadeByOneOf(platform::WindowHandle window, ProgramNames programs) {
   char program[PROGRAM_NAME_READ_SIZE];
   if (platform::ReadWindowProgramName(window, program, PROGRAM_NAME_READ_SIZE) != 1) return false;
   for (size_t i = 0; i < programs.count; ++i) {
-    if (SameFileName(program, programs.names[i])) return true;
+    if (package::SameFileName(program, programs.names[i]) == 1) return true;
   }
   return false;
 }

@@ -8,6 +8,7 @@
 
 #include <cwchar>
 
+#include "platform/win32/exact_names.h"
 #include "platform/win32/win32_handles.h"
 
 namespace platform {
@@ -22,20 +23,6 @@ struct EnumerationContext {
 BOOL CALLBACK EnumerationTrampoline(HWND window, LPARAM parameter) {
   const EnumerationContext* enumeration = reinterpret_cast<const EnumerationContext*>(parameter);
   return enumeration->visitor(window, enumeration->context) != 0 ? TRUE : FALSE;
-}
-
-// The exact ANSI form of `name` in `buffer`: 1, or 0 with an empty text when
-// a character has no exact form (the system would put a best-fit stand-in or
-// the default character in its place) or the text does not fit.
-int ExactAnsiName(const wchar_t* name, char* buffer, int32_t capacity) {
-  BOOL usedDefault = FALSE;
-  const int written =
-      ::WideCharToMultiByte(CP_ACP, WC_NO_BEST_FIT_CHARS, name, -1, buffer, capacity, nullptr, &usedDefault);
-  if (written <= 0 || usedDefault) {
-    buffer[0] = '\0';
-    return 0;
-  }
-  return 1;
 }
 
 // The last component of a name that may carry a folder.
@@ -82,7 +69,7 @@ int ReadWindowProgramName(WindowHandle window, char* buffer, int32_t capacity) {
     if (entry.th32ProcessID != processId) continue;
     // A name that fills the list's buffer without its zero was cut short.
     if (::wcsnlen(entry.szExeFile, MAX_PATH) == MAX_PATH) return 0;
-    return ExactAnsiName(LastComponent(entry.szExeFile), buffer, capacity);
+    return win32::ExactAnsiName(LastComponent(entry.szExeFile), buffer, static_cast<uint32_t>(capacity));
   }
   return 0;
 }
