@@ -467,7 +467,7 @@ TEST_F(MainWindowTest, InteractiveInstallBlinksThenEndsWithZeroAfterTheFailureBo
   EXPECT_EQ(fake::RunPendingThreads(), 1u);  // the install fails: no package
   EXPECT_EQ(state.busy.load(), 0);
 
-  EXPECT_EQ(platform::RunMessageLoop(), 0);
+  EXPECT_EQ(LoopQuitCode(), 0);
   const std::vector<std::string> boxes = LinesOf("ShowMessageBox");
   ASSERT_EQ(boxes.size(), 1u);
   EXPECT_EQ(boxes[0].rfind("ShowMessageBox " + W() + " 0x1010 Brevik Installation Error | ", 0), 0u);
@@ -482,7 +482,7 @@ TEST_F(MainWindowTest, EarlyUninstallFailureBoxStaysUntilDismissed) {
 
   // The destroy queued after the notification arrives while the box is up;
   // only after the box does the loop end.
-  EXPECT_EQ(platform::RunMessageLoop(), 0);
+  EXPECT_EQ(LoopQuitCode(), 0);
   const int box = IndexOf("ShowMessageBox " + W() + " 0x1010 Brevik De-Installation Error");
   ASSERT_GE(box, 0);
   EXPECT_EQ(IndexOf("Dispatch " + W() + " 2 0 0"), box + 1);  // held back, not acted on
@@ -502,7 +502,7 @@ TEST_F(MainWindowTest, VisibleCommandLineFailureKeepsItsBoxAndEndsWithTheResult)
   PumpWhileBoxesShow();
   window = ui::CreateMainWindow(nullptr, MainWindowProc, nullptr, "Title");
   ASSERT_NE(window, nullptr);
-  EXPECT_EQ(platform::RunMessageLoop(), -1);
+  EXPECT_EQ(LoopQuitCode(), -1);
   EXPECT_EQ(LinesOf("ShowMessageBox").size(), 1u);
   const int box = IndexOf("ShowMessageBox");
   const std::vector<std::string> log = fake::SeamLog();
