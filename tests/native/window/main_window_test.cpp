@@ -9,6 +9,7 @@
 #include "app/product.h"
 #include "platform/messages.h"
 #include "ui/frame_metrics.h"
+#include "ui/procedure_choice.h"
 #include "ui/window_messages.h"
 #include "window_fixture.h"
 
@@ -392,6 +393,27 @@ TEST_F(MainWindowTest, StartCommandChoosesTheProcedureAndEndsWithItsResult) {
     EXPECT_EQ(fake::LiveFontCount(), 0u) << c.name;
     EXPECT_EQ(fake::LiveBitmapCount(), 0u) << c.name;
   }
+}
+
+// The run's one decision, for the start command (an install is asked for
+// with -i) and the click (a click on "Install" asks for it): a present driver
+// is removed whatever was asked. The trap: `-h -i` on a machine that has the
+// driver removes it.
+TEST_F(MainWindowTest, DriverPresentUninstallsWhateverTheModeOption) {
+  EXPECT_EQ(ui::UninstallIfDriverPresentElseInstallIfAsked(1, true), ui::Procedure::UNINSTALL);
+  EXPECT_EQ(ui::UninstallIfDriverPresentElseInstallIfAsked(1, false), ui::Procedure::UNINSTALL);
+  EXPECT_EQ(ui::UninstallIfDriverPresentElseInstallIfAsked(0, true), ui::Procedure::INSTALL);
+  EXPECT_EQ(ui::UninstallIfDriverPresentElseInstallIfAsked(0, false), ui::Procedure::NONE);
+
+  // `-h -i`, driver present: a whole run ends with the uninstall's result
+  // (-1 here: the fake has no package) and never starts the install worker.
+  app::hiddenMode = 1;
+  app::installMode = 1;
+  Create();
+  state.installed = 1;
+  EXPECT_EQ(LoopQuitCode(), -1);
+  EXPECT_STREQ(state.failureCaption, "Brevik De-Installation Error");
+  EXPECT_TRUE(LinesOf("StartThread").empty());
 }
 
 TEST_F(MainWindowTest, StartCommandNeedsItsCode) {
