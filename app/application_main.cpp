@@ -128,7 +128,8 @@ int32_t ApplicationMain(platform::ModuleHandle instance, const char* commandTail
   platform::WindowHandle window = ui::CreateMainWindow(instance, ui::MainWindowProc, nullptr, title);
   int32_t exitCode = EXIT_NO_WINDOW;
   if (window != nullptr) {
-    exitCode = platform::RunMessageLoop();
+    int32_t quitCode = 0;
+    exitCode = platform::RunMessageLoop(quitCode) ? quitCode : EXIT_MESSAGE_LOOP_FAILED;
   } else {
     // The creation handler may have run before the window failed.
     ui::FreeWindowResources(appState);

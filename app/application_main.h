@@ -8,6 +8,7 @@
 #include <iterator>
 
 #include "app/app_state.h"
+#include "app/results.h"
 #include "package/package_format.h"
 #include "platform/handles.h"
 
@@ -52,22 +53,18 @@ inline constexpr char WINDOW_TITLE_FORMAT[] = "Kelvane Brevik Installation (Vers
 inline constexpr char VERSION_TEXT[] = "1.0.0.7";
 inline constexpr uint32_t WINDOW_TITLE_SIZE = 128;
 
-// Process exit codes of start-up itself; otherwise the window's quit code.
-inline constexpr int32_t EXIT_NO_LOCK = -1;          // a lock could not be created or opened
-inline constexpr int32_t EXIT_ALREADY_RUNNING = -1;  // another copy holds a lock
-// The main window could not be made (its "Startup Error" box was shown):
-// no loop is run, since no message could ever end it.
-inline constexpr int32_t EXIT_NO_WINDOW = -2;
-
 // Runs the program: parses `commandTail` (the command line less the
 // program's name, see CommandLineTail; may be null), takes the
-// single-instance lock and then the machine-wide one (-1 at once, nothing
-// shown or closed, when either cannot be created, is refused, or is held by
-// another copy), posts WM_DESTROY to the product's stale
-// windows, resolves the special folders, prepares appState with `instance`,
-// initialises COM, creates the main window and runs the message loop. Then
-// releases and closes both locks, ends COM when this thread began it, and
-// answers the loop's quit code (EXIT_NO_WINDOW when there was no window).
+// single-instance lock and then the machine-wide one (EXIT_NO_LOCK or
+// EXIT_ALREADY_RUNNING at once, nothing shown or closed, when either cannot
+// be created, is refused, or is held by another copy), posts WM_DESTROY to
+// the product's stale windows, resolves the special folders, prepares
+// appState with `instance`, initialises COM, creates the main window and
+// runs the message loop. Then releases and closes both locks, ends COM when
+// this thread began it, and answers the loop's quit code; EXIT_NO_WINDOW
+// when there was no window (no loop is run then, since no message could
+// ever end it), EXIT_MESSAGE_LOOP_FAILED when the loop could not fetch a
+// message.
 int32_t ApplicationMain(platform::ModuleHandle instance, const char* commandTail);
 
 // Posts WM_DESTROY (both parameters 0) to every top-level window whose

@@ -5,11 +5,10 @@
 #include <cstdint>
 
 #include "app/app_state.h"
+#include "app/results.h"
 
 namespace app {
 
-// What StartInstallWorker returns when no thread could be created.
-inline constexpr int32_t WORKER_NOT_STARTED = -1;
 // The value result holds from the start request until the procedure returns.
 inline constexpr int32_t RESULT_PENDING = -1;
 // The wait flag that makes StartInstallWorker wait for the install.

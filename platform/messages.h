@@ -25,14 +25,11 @@ int PostCommand(WindowHandle window, uint16_t command, intptr_t code);
 // replaces the code of an earlier one.
 void EndMessageLoop(int32_t exitCode);
 
-// What RunMessageLoop answers when the system could not fetch a message. A
-// code of its own: -3 already means "target folder not created".
-inline constexpr int32_t MESSAGE_LOOP_FAILED = -4;
-
 // Fetches every message of the calling thread (any window, any number) and
-// hands it to its window's procedure, until the end is asked for; answers
-// the code of that request.
-int32_t RunMessageLoop();
+// hands it to its window's procedure, until the end is asked for: stores the
+// code of that request in `quitCode` and answers true. Answers false, with
+// `quitCode` untouched, when the system could not fetch a message.
+[[nodiscard]] bool RunMessageLoop(int32_t& quitCode);
 
 // 1 while the calling thread is inside WaitForProcess or WaitForThread, else
 // 0. Those waits keep answering the messages that other threads and

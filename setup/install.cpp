@@ -4,6 +4,7 @@
 
 #include "app/bounded_text.h"
 #include "app/commands.h"
+#include "app/results.h"
 #include "app/setup_log.h"
 #include "package/extract.h"
 #include "package/load_table.h"
@@ -71,7 +72,7 @@ int32_t RunInstall(app::AppState& state) {
   app::CopyText(state.statusText, sizeof state.statusText, STATUS_EXTRACT_PACKAGE);
   if (app::LogStep("package", package::LoadPackageTable(state)) != 0) {
     ReportFailure(state, INSTALL_PACKAGE_DAMAGED_TEXT, 1);
-    return RESULT_PACKAGE_DAMAGED;
+    return app::RESULT_PACKAGE_DAMAGED;
   }
 
   app::CopyText(state.statusText, sizeof state.statusText, STATUS_COPY_FILES);
@@ -82,20 +83,20 @@ int32_t RunInstall(app::AppState& state) {
   if (LogFolderHeld(state.targetFolder, 1, HoldFolderPair(state.targetFolder, 1, target)) !=
       FOLDER_PAIR_HELD) {
     ReportFailure(state, TARGET_FOLDER_FAILED_TEXT, 1);
-    return RESULT_TARGET_FOLDER_FAILED;
+    return app::RESULT_TARGET_FOLDER_FAILED;
   }
   if (app::LogStep("extract", package::ExtractPackage(state)) != 0) {
     ReportFailure(state, EXTRACTION_FAILED_TEXT, 1);
-    return RESULT_EXTRACTION_FAILED;
+    return app::RESULT_EXTRACTION_FAILED;
   }
 
   app::CopyText(state.statusText, sizeof state.statusText, STATUS_INSTALL_DRIVER);
   int32_t exitCode = TOOL_EXIT_UNKNOWN;
   int32_t toolResult = RunSetupTool(state, TOOL_INSTALL_COMMAND, exitCode);
-  if (toolResult != RESULT_OK) return toolResult;
+  if (toolResult != app::RESULT_OK) return toolResult;
   if (exitCode == TOOL_EXIT_RESTART) {
     ReportFailure(state, RESTART_FIRST_TEXT, 0);
-    return RESULT_RESTART_FIRST;
+    return app::RESULT_RESTART_FIRST;
   }
 
   app::CopyText(state.statusText, sizeof state.statusText, STATUS_FINALIZE);
@@ -133,7 +134,7 @@ int32_t RunInstall(app::AppState& state) {
 
   app::CopyText(state.statusText, sizeof state.statusText, STATUS_COMPLETED);
   platform::PostCommand(state.mainWindow, app::CMD_NOTIFY, app::NOTIFY_SUCCESS);
-  return RESULT_OK;
+  return app::RESULT_OK;
 }
 
 }  // namespace setup

@@ -7,6 +7,7 @@
 #include "app/bounded_text.h"
 #include "app/commands.h"
 #include "app/product.h"
+#include "app/results.h"
 #include "app/setup_log.h"
 #include "package/package_format.h"
 #include "platform/clock.h"
@@ -77,14 +78,14 @@ int32_t RunSetupTool(const app::AppState& state, const char* commandLine, int32_
   if (started != platform::PROCESS_STARTED) {
     run.startError = platform::LastSystemError();
     app::LogToolRun(run);
-    return started == platform::PROCESS_NOT_STARTED ? RESULT_TOOL_NOT_STARTED : RESULT_TOOL_WITHOUT_HANDLE;
+    return started == platform::PROCESS_NOT_STARTED ? app::RESULT_TOOL_NOT_STARTED : app::RESULT_TOOL_WITHOUT_HANDLE;
   }
   platform::WaitForProcess(process);
   platform::ReadProcessExitCode(process, exitCode);
   run.exitCode = exitCode;
   run.milliseconds = platform::MillisecondCounter() - begun;
   app::LogToolRun(run);
-  return RESULT_OK;
+  return app::RESULT_OK;
 }
 
 }  // namespace setup

@@ -1,20 +1,11 @@
-// Names, texts and result codes of the install and uninstall procedures.
+// Names and texts of the install and uninstall procedures; their results
+// are in app/results.h.
 #pragma once
 
 #include <cstddef>
 #include <cstdint>
 
 namespace setup {
-
-// Procedure results. 0 is success; the window and the process exit code
-// make of each what the worker's result table says.
-inline constexpr int32_t RESULT_OK = 0;
-inline constexpr int32_t RESULT_PACKAGE_DAMAGED = -1;        // package resource missing or too short
-inline constexpr int32_t RESULT_TARGET_FOLDER_FAILED = -3;   // target folder could not be created
-inline constexpr int32_t RESULT_EXTRACTION_FAILED = -10;     // a package file was not written and verified
-inline constexpr int32_t RESULT_RESTART_FIRST = -21;         // the tool asked for a restart before installing
-inline constexpr int32_t RESULT_TOOL_WITHOUT_HANDLE = -604;  // the tool started, but no process handle came back
-inline constexpr int32_t RESULT_TOOL_NOT_STARTED = -605;     // the tool could not be started
 
 // The driver-setup tool's exit code that means "restart the system first".
 inline constexpr int32_t TOOL_EXIT_RESTART = 1;

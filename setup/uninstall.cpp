@@ -4,6 +4,7 @@
 
 #include "app/bounded_text.h"
 #include "app/options.h"
+#include "app/results.h"
 #include "app/setup_log.h"
 #include "package/extract.h"
 #include "package/load_table.h"
@@ -42,13 +43,13 @@ int32_t RunUninstall(app::AppState& state) {
   app::CopyText(state.failureCaption, sizeof state.failureCaption, UNINSTALL_FAILURE_CAPTION);
   if (app::LogStep("package", package::LoadPackageTable(state)) != 0) {
     ReportFailure(state, UNINSTALL_PACKAGE_DAMAGED_TEXT, 1);
-    return RESULT_PACKAGE_DAMAGED;
+    return app::RESULT_PACKAGE_DAMAGED;
   }
 
   probe::ResolveTargetFolder(state, TARGET_SUBFOLDER);
   int32_t exitCode = TOOL_EXIT_UNKNOWN;
   int32_t toolResult = RunSetupTool(state, TOOL_UNINSTALL_COMMAND, exitCode);
-  if (toolResult != RESULT_OK) return toolResult;
+  if (toolResult != app::RESULT_OK) return toolResult;
 
   // Nothing is deleted below KV or KV\Brevik when either is a link.
   FolderPair target;
@@ -82,7 +83,7 @@ int32_t RunUninstall(app::AppState& state) {
                              exitCode == TOOL_EXIT_RESTART ? CLOSING_TEXT_AFTER_RESTART_CODE : CLOSING_TEXT,
                              CLOSING_CAPTION, CLOSING_BOX_STYLE);
   }
-  return app::LogResult("uninstall", RESULT_OK);
+  return app::LogResult("uninstall", app::RESULT_OK);
 }
 
 }  // namespace setup

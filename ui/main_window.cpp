@@ -8,6 +8,7 @@
 #include "app/commands.h"
 #include "app/options.h"
 #include "app/product.h"
+#include "app/results.h"
 #include "app/worker.h"
 #include "platform/message_box.h"
 #include "platform/messages.h"
@@ -16,6 +17,7 @@
 #include "setup/uninstall.h"
 #include "ui/frame_metrics.h"
 #include "ui/painting.h"
+#include "ui/procedure_choice.h"
 #include "ui/window_messages.h"
 
 namespace ui {
@@ -30,6 +32,10 @@ namespace {
 constexpr intptr_t HANDLED = 0;
 constexpr intptr_t BACKGROUND_ERASED = 1;
 constexpr intptr_t SESSION_END_REFUSED = 0;
+
+// The button offers "Install" where the driver is absent: a click on it asks
+// for the install.
+constexpr bool CLICK_ASKS_TO_INSTALL = true;
 
 // A text of the state record, as long as it holds its zero byte; an empty
 // text otherwise, so that a box never reads past the buffer.
@@ -110,11 +116,16 @@ void OnNotify(intptr_t code) {
 
 void OnStart() {
   app::AppState& state = app::appState;
-  int32_t result = 0;
-  if (state.installed != 0) {
-    result = setup::RunUninstall(state);
-  } else if (app::installMode == 1) {
-    result = app::StartInstallWorker(state, app::WORKER_WAIT);
+  int32_t result = app::RESULT_OK;
+  switch (UninstallIfDriverPresentElseInstallIfAsked(state.installed, app::installMode == 1)) {
+    case Procedure::UNINSTALL:
+      result = setup::RunUninstall(state);
+      break;
+    case Procedure::INSTALL:
+      result = app::StartInstallWorker(state, app::WORKER_WAIT);
+      break;
+    case Procedure::NONE:
+      break;
   }
   FreeWindowResources(state);
   // From here on every end request carries the result: a close or destroy
@@ -174,7 +185,7 @@ void OnLeftButtonDown(intptr_t second) {
       DrawActionButton(state, dc.Get().dc, 1);
     }
     platform::PauseThread(PRESS_DELAY_MS);
-    if (state.installed == 0) {
+    if (UninstallIfDriverPresentElseInstallIfAsked(state.installed, CLICK_ASKS_TO_INSTALL) == Procedure::INSTALL) {
       if (app::StartInstallWorker(state, 0) == 0) return;
       ShowWindowBox(LAUNCH_FAILED_TEXT, LAUNCH_FAILED_CAPTION, FAILURE_STYLE);
       PostDestroyToMainWindow();

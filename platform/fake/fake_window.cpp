@@ -495,7 +495,7 @@ void EndMessageLoop(int32_t exitCode) {
   TheWindows().endCode = exitCode;
 }
 
-int32_t RunMessageLoop() {
+bool RunMessageLoop(int32_t& quitCode) {
   LogSeamCall("RunMessageLoop");
   fake::QueuedMessage message{};
   for (;;) {
@@ -513,10 +513,12 @@ int32_t RunMessageLoop() {
       code = state.endCode;
     }
     LogSeamCall("RunMessageLoop ends " + std::to_string(code));
-    return code;
+    quitCode = code;
+    return true;
   }
   LogSeamCall("RunMessageLoop stalled");
-  return fake::LOOP_STALLED;
+  quitCode = fake::LOOP_STALLED;
+  return true;
 }
 
 int InSentMessageWait() { return fake::sentMessageWaits > 0 ? 1 : 0; }

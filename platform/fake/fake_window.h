@@ -42,8 +42,8 @@
 
 namespace platform::fake {
 
-// What RunMessageLoop answers when the queue is empty and no end was asked
-// for: a real loop would wait for ever.
+// The quit code RunMessageLoop gives when the queue is empty and no end was
+// asked for: a real loop would wait for ever.
 inline constexpr int32_t LOOP_STALLED = INT32_MIN;
 
 // A window the fake made.

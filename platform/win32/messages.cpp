@@ -19,14 +19,17 @@ int PostCommand(WindowHandle window, uint16_t command, intptr_t code) {
 
 void EndMessageLoop(int32_t exitCode) { ::PostQuitMessage(exitCode); }
 
-int32_t RunMessageLoop() {
+bool RunMessageLoop(int32_t& quitCode) {
   MSG message;
   for (;;) {
     const BOOL fetched = ::GetMessageA(&message, nullptr, 0, 0);
-    if (fetched == 0) return static_cast<int32_t>(message.wParam);
+    if (fetched == 0) {
+      quitCode = static_cast<int32_t>(message.wParam);
+      return true;
+    }
     // Only a bad window or record makes GetMessageA fail; neither is passed
     // here, but looping on a failure would never end.
-    if (fetched == -1) return MESSAGE_LOOP_FAILED;
+    if (fetched == -1) return false;
     ::TranslateMessage(&message);
     ::DispatchMessageA(&message);
   }

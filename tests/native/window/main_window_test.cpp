@@ -9,6 +9,7 @@
 #include "app/product.h"
 #include "platform/messages.h"
 #include "ui/frame_metrics.h"
+#include "ui/procedure_choice.h"
 #include "ui/window_messages.h"
 #include "window_fixture.h"
 
@@ -394,6 +395,27 @@ TEST_F(MainWindowTest, StartCommandChoosesTheProcedureAndEndsWithItsResult) {
   }
 }
 
+// The run's one decision, for the start command (an install is asked for
+// with -i) and the click (a click on "Install" asks for it): a present driver
+// is removed whatever was asked. The trap: `-h -i` on a machine that has the
+// driver removes it.
+TEST_F(MainWindowTest, DriverPresentUninstallsWhateverTheModeOption) {
+  EXPECT_EQ(ui::UninstallIfDriverPresentElseInstallIfAsked(1, true), ui::Procedure::UNINSTALL);
+  EXPECT_EQ(ui::UninstallIfDriverPresentElseInstallIfAsked(1, false), ui::Procedure::UNINSTALL);
+  EXPECT_EQ(ui::UninstallIfDriverPresentElseInstallIfAsked(0, true), ui::Procedure::INSTALL);
+  EXPECT_EQ(ui::UninstallIfDriverPresentElseInstallIfAsked(0, false), ui::Procedure::NONE);
+
+  // `-h -i`, driver present: a whole run ends with the uninstall's result
+  // (-1 here: the fake has no package) and never starts the install worker.
+  app::hiddenMode = 1;
+  app::installMode = 1;
+  Create();
+  state.installed = 1;
+  EXPECT_EQ(LoopQuitCode(), -1);
+  EXPECT_STREQ(state.failureCaption, "Brevik De-Installation Error");
+  EXPECT_TRUE(LinesOf("StartThread").empty());
+}
+
 TEST_F(MainWindowTest, StartCommandNeedsItsCode) {
   app::hiddenMode = 1;
   app::installMode = 1;
@@ -467,7 +489,7 @@ TEST_F(MainWindowTest, InteractiveInstallBlinksThenEndsWithZeroAfterTheFailureBo
   EXPECT_EQ(fake::RunPendingThreads(), 1u);  // the install fails: no package
   EXPECT_EQ(state.busy.load(), 0);
 
-  EXPECT_EQ(platform::RunMessageLoop(), 0);
+  EXPECT_EQ(LoopQuitCode(), 0);
   const std::vector<std::string> boxes = LinesOf("ShowMessageBox");
   ASSERT_EQ(boxes.size(), 1u);
   EXPECT_EQ(boxes[0].rfind("ShowMessageBox " + W() + " 0x1010 Brevik Installation Error | ", 0), 0u);
@@ -482,7 +504,7 @@ TEST_F(MainWindowTest, EarlyUninstallFailureBoxStaysUntilDismissed) {
 
   // The destroy queued after the notification arrives while the box is up;
   // only after the box does the loop end.
-  EXPECT_EQ(platform::RunMessageLoop(), 0);
+  EXPECT_EQ(LoopQuitCode(), 0);
   const int box = IndexOf("ShowMessageBox " + W() + " 0x1010 Brevik De-Installation Error");
   ASSERT_GE(box, 0);
   EXPECT_EQ(IndexOf("Dispatch " + W() + " 2 0 0"), box + 1);  // held back, not acted on
@@ -502,7 +524,7 @@ TEST_F(MainWindowTest, VisibleCommandLineFailureKeepsItsBoxAndEndsWithTheResult)
   PumpWhileBoxesShow();
   window = ui::CreateMainWindow(nullptr, MainWindowProc, nullptr, "Title");
   ASSERT_NE(window, nullptr);
-  EXPECT_EQ(platform::RunMessageLoop(), -1);
+  EXPECT_EQ(LoopQuitCode(), -1);
   EXPECT_EQ(LinesOf("ShowMessageBox").size(), 1u);
   const int box = IndexOf("ShowMessageBox");
   const std::vector<std::string> log = fake::SeamLog();

@@ -6,11 +6,13 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <cstdint>
 #include <string>
 #include <vector>
 
 #include "app/app_state_instance.h"
 #include "app/options.h"
+#include "platform/messages.h"
 #include "platform/fake/fake_file_copy.h"
 #include "platform/fake/fake_log_file.h"
 #include "platform/fake/fake_messages.h"
@@ -47,6 +49,13 @@ inline int IndexOf(const std::string& prefix) {
     if (log[i].rfind(prefix, 0) == 0) return static_cast<int>(i);
   }
   return -1;
+}
+
+// Runs the message loop; its quit code, or INT32_MAX when it failed.
+inline int32_t LoopQuitCode() {
+  int32_t quitCode = INT32_MAX;
+  if (!platform::RunMessageLoop(quitCode)) ADD_FAILURE() << "the message loop failed";
+  return quitCode;
 }
 
 // Lets messages reach the window while a message box is up, as the box's own

@@ -7,6 +7,7 @@
 
 #include <algorithm>
 #include <cctype>
+#include <cstdint>
 #include <cstring>
 #include <string>
 #include <vector>
@@ -39,6 +40,13 @@ void DrainMessages() {
     ::TranslateMessage(&message);
     ::DispatchMessageA(&message);
   }
+}
+
+// Runs the message loop; its quit code, or INT32_MAX when it failed.
+int32_t LoopQuitCode() {
+  int32_t quitCode = INT32_MAX;
+  if (!platform::RunMessageLoop(quitCode)) ADD_FAILURE() << "the message loop failed";
+  return quitCode;
 }
 
 class MainWindowWin32Test : public ::testing::Test {
@@ -100,7 +108,7 @@ TEST_F(MainWindowWin32Test, HiddenWindowKeepsItsInitialSizeAndEndsOnAPostedClose
   EXPECT_EQ(app::appState.bitmapHeight, 424);
 
   ASSERT_TRUE(::PostMessageA(window, WM_CLOSE, 0, 0));
-  EXPECT_EQ(platform::RunMessageLoop(), 0);
+  EXPECT_EQ(LoopQuitCode(), 0);
   // The end handler ran: resources freed, the window itself still there.
   EXPECT_EQ(app::appState.backgroundBitmap, nullptr);
   EXPECT_TRUE(::IsWindow(window));
@@ -113,11 +121,11 @@ TEST_F(MainWindowWin32Test, HiddenStartCommandEndsTheLoopWithTheProcedureResult)
   ASSERT_NE(window, nullptr);
   // Only the uninstall option and no driver: nothing runs, result 0.
   app::appState.installed = 0;
-  EXPECT_EQ(platform::RunMessageLoop(), 0);
+  EXPECT_EQ(LoopQuitCode(), 0);
 
   // A negative quit code survives the loop.
   platform::EndMessageLoop(-21);
-  EXPECT_EQ(platform::RunMessageLoop(), -21);
+  EXPECT_EQ(LoopQuitCode(), -21);
 }
 
 TEST_F(MainWindowWin32Test, VisibleWindowIsSizedAroundThePictureAndBlinksUntilDestroyed) {
@@ -137,7 +145,7 @@ TEST_F(MainWindowWin32Test, VisibleWindowIsSizedAroundThePictureAndBlinksUntilDe
   EXPECT_EQ(app::appState.buttonRect.bottom, 504);
 
   ui::PostDestroyToMainWindow();
-  EXPECT_EQ(platform::RunMessageLoop(), 0);
+  EXPECT_EQ(LoopQuitCode(), 0);
   EXPECT_EQ(app::appState.timerId, 0u);
 }
 
@@ -185,7 +193,7 @@ TEST_F(MainWindowWin32Test, WaitAnswersSentMessagesUnhandledAndLeavesPostedOnesQ
   MSG message;
   EXPECT_TRUE(::PeekMessageA(&message, window, WM_CLOSE, WM_CLOSE, PM_NOREMOVE));
   // After the wait the close posted before it is handled as usual.
-  EXPECT_EQ(platform::RunMessageLoop(), 0);
+  EXPECT_EQ(LoopQuitCode(), 0);
   EXPECT_EQ(app::appState.backgroundBitmap, nullptr);
 }
 
