@@ -4,6 +4,7 @@
 # the tests of both builds, which read it as generated here:
 #   ${CMAKE_BINARY_DIR}/generated/payload/sample_entries.h  (target kv_sample_entries)
 #   ${CMAKE_BINARY_DIR}/payload/sample-entries.txt           one name a line, for scripts
+#                                                           (KV_SAMPLE_ENTRY_LIST)
 include_guard(GLOBAL)
 
 set(KV_SAMPLE_DRIVER_SYSTEMS vista_x86 win7_x86 xp_x86 vista_x64 win7_x64)
@@ -35,7 +36,9 @@ inline constexpr const char* ENTRY_NAMES[ENTRY_COUNT] = {
 }  // namespace sample_payload
 " @ONLY)
 string(JOIN "\n" kv_sample_entry_lines ${KV_SAMPLE_ENTRY_NAMES})
-file(CONFIGURE OUTPUT ${CMAKE_BINARY_DIR}/payload/sample-entries.txt CONTENT "@kv_sample_entry_lines@\n" @ONLY)
+set(KV_SAMPLE_ENTRY_LIST ${CMAKE_BINARY_DIR}/payload/sample-entries.txt CACHE INTERNAL
+    "The sample payload's entry names, one a line")
+file(CONFIGURE OUTPUT ${KV_SAMPLE_ENTRY_LIST} CONTENT "@kv_sample_entry_lines@\n" @ONLY)
 
 add_library(kv_sample_entries INTERFACE)
 target_include_directories(kv_sample_entries INTERFACE ${CMAKE_BINARY_DIR}/generated)
