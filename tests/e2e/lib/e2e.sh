@@ -27,7 +27,8 @@ E2E_RUN_TIMEOUT="${E2E_RUN_TIMEOUT:-180}"
 # --- Set-up and the end of a suite --------------------------------------------
 
 # e2e_init SUITE BUILD_DIR: checks that the programs under test are built,
-# reads the packed manifest and arms the clean-up trap.
+# reads the packed manifest (PAYLOAD_SOURCES, PAYLOAD_NAMES) and the entry count
+# (ENTRY_COUNT, from kvpack list) and arms the clean-up trap.
 e2e_init() {
   E2E_SUITE="$1"
   local build="${2:?usage: $E2E_SUITE.sh WINDOWS_BUILD_DIR}"
