@@ -16,45 +16,40 @@ void KeepingLastError(Release release) {
   SetLastError(error);
 }
 
-// Kernel handles whose failure value is INVALID_HANDLE_VALUE (files, devices).
-struct FileHandleTraits {
-  using Value = HANDLE;
+// Releases a handle through `release` (one of the Win32 closing calls),
+// keeping the thread's last error.
+template <typename Handle, BOOL(WINAPI* release)(Handle)>
+struct ReleasingKeepsLastError {
+  static void Close(Handle value) {
+    KeepingLastError([value] { release(value); });
+  }
+};
+
+// Handles that hold nothing at INVALID_HANDLE_VALUE, the failure answer of
+// the calls that make them (files, devices, find walks, snapshots). Zero is
+// never live either: it is the failure answer of the other calls that make
+// kernel handles (process tokens, file reopening).
+template <typename Handle, BOOL(WINAPI* release)(Handle)>
+struct InvalidValueHandleTraits : ReleasingKeepsLastError<Handle, release> {
+  using Value = Handle;
   static Value Invalid() { return INVALID_HANDLE_VALUE; }
   static bool IsValid(Value value) { return value != INVALID_HANDLE_VALUE && value != nullptr; }
-  static void Close(Value value) {
-    KeepingLastError([value] { CloseHandle(value); });
-  }
 };
+
+// Handles that hold nothing at zero (libraries, resources).
+template <typename Handle, BOOL(WINAPI* release)(Handle)>
+struct ZeroEmptyHandleTraits : ReleasingKeepsLastError<Handle, release> {
+  using Value = Handle;
+  static Value Invalid() { return nullptr; }
+  static bool IsValid(Value value) { return value != nullptr; }
+};
+
+using FileHandleTraits = InvalidValueHandleTraits<HANDLE, CloseHandle>;
 using UniqueFile = UniqueHandle<FileHandleTraits>;
-
-struct LibraryTraits {
-  using Value = HMODULE;
-  static Value Invalid() { return nullptr; }
-  static bool IsValid(Value value) { return value != nullptr; }
-  static void Close(Value value) {
-    KeepingLastError([value] { FreeLibrary(value); });
-  }
-};
+using UniqueFind = UniqueHandle<InvalidValueHandleTraits<HANDLE, FindClose>>;
+using LibraryTraits = ZeroEmptyHandleTraits<HMODULE, FreeLibrary>;
 using UniqueLibrary = UniqueHandle<LibraryTraits>;
-
-struct FindTraits {
-  using Value = HANDLE;
-  static Value Invalid() { return INVALID_HANDLE_VALUE; }
-  static bool IsValid(Value value) { return value != INVALID_HANDLE_VALUE; }
-  static void Close(Value value) {
-    KeepingLastError([value] { FindClose(value); });
-  }
-};
-using UniqueFind = UniqueHandle<FindTraits>;
-
-struct ResourceTraits {
-  using Value = HGLOBAL;
-  static Value Invalid() { return nullptr; }
-  static bool IsValid(Value value) { return value != nullptr; }
-  static void Close(Value value) {
-    KeepingLastError([value] { FreeResource(value); });
-  }
-};
+using ResourceTraits = ZeroEmptyHandleTraits<HGLOBAL, FreeResource>;
 using UniqueResource = UniqueHandle<ResourceTraits>;
 
 // GetProcAddress answers a generic function pointer; casting it through

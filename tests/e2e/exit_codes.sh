@@ -60,7 +60,7 @@ for arch in win64 win32; do
   set_restart_marker
   setup_run -h -i
   expect_eq "restart pending: hidden install exit code (-21)" 235 "$RC"
-  check_payload_files 1 21
+  check_payload_files 1 "$ENTRY_COUNT"
   check "restart pending: no uninstaller copy" test ! -e "$TARGET/BrevikSetup.exe"
   check "restart pending: no shortcuts" test ! -e "$USER_MENU" -a ! -e "$COMMON_MENU"
   check "restart pending: no uninstall entry" eval '! uninstall_key_exists'
@@ -89,7 +89,7 @@ for arch in win64 win32; do
   set_restart_marker
   setup_run -h -u
   expect_eq "restart pending: hidden uninstall exit code" 0 "$RC"
-  check_payload_absent 1 21
+  check_payload_absent 1 "$ENTRY_COUNT"
   check "restart pending: target folder gone" test ! -e "$TARGET"
   check "restart pending: shortcut folders gone" test ! -e "$USER_MENU" -a ! -e "$COMMON_MENU"
   check "restart pending: uninstall entry gone" eval '! uninstall_key_exists'

@@ -34,7 +34,7 @@ e2e_init fault_damaged_entries "${1:-}"
 damaged_dir="$E2E_WORK/fault_damaged_entries-programs"
 rm -rf "$damaged_dir" && mkdir -p "$damaged_dir"
 (
-  for entry in $(seq 1 21); do
+  for entry in $(seq 1 "$ENTRY_COUNT"); do
     python3 "$E2E_LIB_DIR/damage_package.py" --failing "$SETUP_EXE" "$PACKAGE_BIN" "$entry" \
       "$damaged_dir/BrevikSetup-$entry.exe" >"$damaged_dir/$entry.report" 2>&1 ||
       rm -f "$damaged_dir/BrevikSetup-$entry.exe"
@@ -64,7 +64,7 @@ damaged_case() {
   done
   expect_eq "$what: failing set [$failing] is the entry and some of the four after it" 1 "$rule_ok"
 
-  [ "$mode" = sentinels ] && plant_sentinels 1 21
+  [ "$mode" = sentinels ] && plant_sentinels 1 "$ENTRY_COUNT"
   plant_user_key
   setup_log_run 'C:\logs\setup.log' --exe "$damaged" -h -i
   expect_eq "$what: hidden install exit code (-10)" 246 "$RC"
@@ -92,14 +92,14 @@ for arch in win64 win32; do
   # The undamaged program, for the ground the damaged cases stand on.
   setup_run -h -i
   expect_eq "undamaged program: hidden install exit code" 0 "$RC"
-  check_payload_files 1 21
+  check_payload_files 1 "$ENTRY_COUNT"
   setup_run -h -u
   expect_eq "undamaged program: hidden uninstall exit code" 0 "$RC"
   check_nothing_installed "undamaged program uninstalled"
 
   wait "$making_copies"
   if [ "$arch" = win64 ]; then
-    entries=$(seq 1 21)
+    entries=$(seq 1 "$ENTRY_COUNT")
   else
     # The 32-bit host's own tool, and the entry whose damage reaches the last one.
     entries="13 20"

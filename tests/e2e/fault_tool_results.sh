@@ -131,7 +131,7 @@ for arch in win64 win32; do
   check "a link at the log's path: the link stays as it was" test -L "$SETUP_LOG"
   wine reg delete "$LOG_POLICY_KEY" /f "$E2E_REG_VIEW" >/dev/null 2>&1
   expect_eq "restart pending: the second install left the same machine" "$first" "$(machine_state)"
-  check_payload_files 1 21
+  check_payload_files 1 "$ENTRY_COUNT"
   check_stopped_before_tool "restart pending"
 
   plant_user_key

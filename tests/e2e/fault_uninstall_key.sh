@@ -41,9 +41,10 @@ for arch in win64 win32; do
   expect_eq "uninstall entry unwritable: hidden install exit code" 0 "$RC"
   check "uninstall entry unwritable: no uninstall entry" eval '! uninstall_key_exists'
   check "uninstall entry unwritable: wine uninstaller does not list it" eval '! listed_by_uninstaller'
-  check_payload_files 1 21
+  check_payload_files 1 "$ENTRY_COUNT"
   check "uninstaller copy in place" cmp -s "$SETUP_EXE" "$TARGET/BrevikSetup.exe"
-  expect_eq "target folder holds the 21 entries and the uninstaller copy alone" 22 "$(target_listing | wc -l)"
+  expect_eq "target folder holds the $ENTRY_COUNT entries and the uninstaller copy alone" "$((ENTRY_COUNT + 1))" \
+    "$(target_listing | wc -l)"
   check_shortcut_set per-user "$USER_MENU" "$USER_MENU_WIN"
   check_shortcut_set all-users "$COMMON_MENU" "$COMMON_MENU_WIN"
   e2e_read_facts

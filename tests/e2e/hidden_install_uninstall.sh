@@ -54,7 +54,7 @@ for arch in win64 win32; do
   expect_eq "install before a removal by the installed copy: exit code" 0 "$RC"
   setup_run --exe "$TARGET_WIN\\BrevikSetup.exe" -h -u
   expect_eq "uninstall by the installed copy: exit code" 0 "$RC"
-  check_payload_absent 1 21
+  check_payload_absent 1 "$ENTRY_COUNT"
   check "uninstall by the installed copy: the copy stays until the restart, under another name" \
     cmp -s "$SETUP_EXE" "$TARGET/BrevikSetup.exe.0.del"
   check "uninstall by the installed copy: Kelvane menu folders gone at once" \

@@ -33,7 +33,7 @@ origin="$(head -n 1 "$work/out")"
 check "list: the first line tells where the package lies ($origin)" \
   grep -q '^package: RCDATA 100 (language 0x[0-9A-F]\{4\}) of program .* bytes at file offset [0-9]*$' \
   <<<"$origin"
-expect_eq "list: 21 entries, all ok" 21 "$(grep -c '^ *[0-9]\+  .*  ok$' "$work/out")"
+expect_eq "list: $ENTRY_COUNT entries, all ok" "$ENTRY_COUNT" "$(grep -c '^ *[0-9]\+  .*  ok$' "$work/out")"
 expect_eq "list: summary" "$(stat -c %s "$PACKAGE_BIN") bytes, 21 of 21 entries verify" \
   "$(tail -n 1 "$work/out")"
 tail -n +2 "$work/out" >"$work/program-list"
@@ -56,11 +56,11 @@ check "verify: extraction result 0, nothing on stderr" \
 kv extract "$SETUP_EXE" "$work/extracted"
 expect_eq "extract BrevikSetup.exe: exit code" 0 "$RC"
 bad=""
-for ((i = 0; i < 21; i++)); do
+for ((i = 0; i < ENTRY_COUNT; i++)); do
   cmp -s "${PAYLOAD_SOURCES[i]}" "$work/extracted/${PAYLOAD_NAMES[i]}" || bad+=" ${PAYLOAD_NAMES[i]}"
 done
-expect_eq "extract: the 21 packed files, byte-identical" "" "$bad"
-expect_eq "extract: nothing else written" 21 "$(find "$work/extracted" -type f | wc -l)"
+expect_eq "extract: the $ENTRY_COUNT packed files, byte-identical" "" "$bad"
+expect_eq "extract: nothing else written" "$ENTRY_COUNT" "$(find "$work/extracted" -type f | wc -l)"
 
 kv verify "$damaged"
 expect_eq "one byte of entry 1 flipped: verify exit code" 1 "$RC"

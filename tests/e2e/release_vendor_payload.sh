@@ -20,7 +20,7 @@ release_init
 
 sample_manifest="$(release_cache_value "$E2E_BUILD" KV_SAMPLE_MANIFEST)"
 mapfile -t sample < <(grep -v -e '^#' -e '^[[:space:]]*$' "$sample_manifest")
-if [ "${#sample[@]}" -ne 21 ] || [ ! -x "$RELEASE_KVPACK" ]; then
+if [ "${#sample[@]}" -ne "$ENTRY_COUNT" ] || [ ! -x "$RELEASE_KVPACK" ]; then
   fail "need the sample manifest (${#sample[@]} files in $sample_manifest) and kvpack ($RELEASE_KVPACK)"
   e2e_finish
   exit
@@ -38,8 +38,8 @@ expected_names=()
 expected_listing=()   # as kvpack list shows them: bytes outside ASCII as \xHH
 expected_sources=()
 {
-  printf '# Payload of a vendor release: 21 files in table order.\r\n\r\n'
-  for i in $(seq 0 20); do
+  printf '# Payload of a vendor release: %d files in table order.\r\n\r\n' "$ENTRY_COUNT"
+  for i in $(seq 0 $((ENTRY_COUNT - 1))); do
     name="$(basename "${sample[i]}")"
     case "$name" in
       SONDREL_Setup.exe | SONDREL_Setup_x64.exe | SONDREL_Brevik.exe)
@@ -98,13 +98,13 @@ fi
 release_note "vendor build of BrevikSetup: $((SECONDS - started)) s"
 
 package="$good/package.bin"
-expect_eq "kvpack list: the vendor's 21 names in table order" \
+expect_eq "kvpack list: the vendor's $ENTRY_COUNT names in table order" \
   "$(printf '%s\n' "${expected_listing[@]}")" "$(release_package_names "$package")"
 check "kvpack verify: every entry verifies along the key chain" quiet "$RELEASE_KVPACK" verify "$package"
 extracted="$RELEASE_WORK/extracted"
 "$RELEASE_KVPACK" extract "$package" "$extracted" >/dev/null 2>&1
 differ=""
-for i in $(seq 0 20); do
+for i in $(seq 0 $((ENTRY_COUNT - 1))); do
   cmp -s "${expected_sources[i]}" "$extracted/${expected_names[i]}" || differ+=" ${expected_names[i]}"
 done
 expect_eq "extracted entries byte-identical to the vendor's files" "" "${differ# }"

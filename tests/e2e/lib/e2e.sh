@@ -27,7 +27,8 @@ E2E_RUN_TIMEOUT="${E2E_RUN_TIMEOUT:-180}"
 # --- Set-up and the end of a suite --------------------------------------------
 
 # e2e_init SUITE BUILD_DIR: checks that the programs under test are built,
-# reads the packed manifest and arms the clean-up trap.
+# reads the packed manifest (PAYLOAD_SOURCES, PAYLOAD_NAMES) and the entry count
+# (ENTRY_COUNT, from kvpack list) and arms the clean-up trap.
 e2e_init() {
   E2E_SUITE="$1"
   local build="${2:?usage: $E2E_SUITE.sh WINDOWS_BUILD_DIR}"
@@ -92,8 +93,18 @@ e2e_init() {
     PAYLOAD_SOURCES+=("$line")
     PAYLOAD_NAMES+=("$(basename "$line")")
   done <"$manifest"
-  if [ "${#PAYLOAD_NAMES[@]}" -ne 21 ]; then
-    echo "FAIL the packed manifest $manifest lists ${#PAYLOAD_NAMES[@]} files, not 21"
+  # The entry count, as kvpack lists the packed package ("N bytes, V of
+  # COUNT entries verify").
+  local kvpack
+  kvpack="$(sed -n 's/^KVPACK_EXECUTABLE:[A-Z]*=//p' "$E2E_BUILD/CMakeCache.txt" 2>/dev/null)"
+  ENTRY_COUNT="$("$kvpack" list "$PACKAGE_BIN" 2>/dev/null | sed -n 's/^[0-9]* bytes, [0-9]* of \([0-9]*\) entries verify$/\1/p')"
+  if [ -z "$ENTRY_COUNT" ]; then
+    echo "FAIL kvpack ($kvpack) lists no entry count for $PACKAGE_BIN"
+    echo "0 passed, 1 failed"
+    exit 1
+  fi
+  if [ "${#PAYLOAD_NAMES[@]}" -ne "$ENTRY_COUNT" ]; then
+    echo "FAIL the packed manifest $manifest lists ${#PAYLOAD_NAMES[@]} files, not $ENTRY_COUNT"
     echo "0 passed, 1 failed"
     exit 1
   fi
@@ -332,9 +343,9 @@ lnk_field() {
 # --- Composite checks of the installed state ------------------------------------------
 
 # check_payload_files [FIRST LAST]: the package entries FIRST..LAST (1-based,
-# default all 21) lie in the target folder, byte-identical to the packed files.
+# default all) lie in the target folder, byte-identical to the packed files.
 check_payload_files() {
-  local first="${1:-1}" last="${2:-21}" i bad=""
+  local first="${1:-1}" last="${2:-$ENTRY_COUNT}" i bad=""
   for ((i = first - 1; i < last; i++)); do
     cmp -s "${PAYLOAD_SOURCES[i]}" "$TARGET/${PAYLOAD_NAMES[i]}" || bad+=" ${PAYLOAD_NAMES[i]}"
   done
@@ -347,7 +358,7 @@ check_payload_files() {
 
 # check_payload_absent [FIRST LAST]: none of those entries is in the target folder.
 check_payload_absent() {
-  local first="${1:-1}" last="${2:-21}" i present=""
+  local first="${1:-1}" last="${2:-$ENTRY_COUNT}" i present=""
   for ((i = first - 1; i < last; i++)); do
     [ -e "$TARGET/${PAYLOAD_NAMES[i]}" ] && present+=" ${PAYLOAD_NAMES[i]}"
   done
@@ -383,7 +394,7 @@ check_shortcut_set() {
 
 # check_installed: everything a completed install leaves on the machine.
 check_installed() {
-  check_payload_files 1 21
+  check_payload_files 1 "$ENTRY_COUNT"
   check "uninstaller copy $TARGET_WIN\\BrevikSetup.exe identical to the program" \
     cmp -s "$SETUP_EXE" "$TARGET/BrevikSetup.exe"
   local extra="" path name known
@@ -415,7 +426,7 @@ check_installed() {
 
 # check_removed: nothing of the install is left, the driver's device included.
 check_removed() {
-  check_payload_absent 1 21
+  check_payload_absent 1 "$ENTRY_COUNT"
   check "uninstaller copy gone" test ! -e "$TARGET/BrevikSetup.exe"
   check "target folder $TARGET_WIN gone" test ! -e "$TARGET"
   check "per-user shortcuts and their folder gone" test ! -e "$USER_MENU"
@@ -641,7 +652,7 @@ e2e_reset_machine() {
 # the target folder (made if needed), holding "sentinel NAME"; for telling
 # a file an install replaced from one it left alone.
 plant_sentinels() {
-  local first="${1:-1}" last="${2:-21}" i
+  local first="${1:-1}" last="${2:-$ENTRY_COUNT}" i
   mkdir -p "$TARGET"
   for ((i = first - 1; i < last; i++)); do
     printf 'sentinel %s\r\n' "${PAYLOAD_NAMES[i]}" >"$TARGET/${PAYLOAD_NAMES[i]}"
@@ -662,7 +673,7 @@ is_sentinel() {
 # checks, one with "other".
 check_entries_after_failure() {
   local what="$1" failing=" $2 " mode="$3" i name bad_failing="" bad_written=""
-  for ((i = 1; i <= 21; i++)); do
+  for ((i = 1; i <= ENTRY_COUNT; i++)); do
     name="${PAYLOAD_NAMES[i - 1]}"
     if [[ "$failing" == *" $i "* ]]; then
       if [ "$mode" = other ]; then

@@ -31,6 +31,7 @@ using kvtest::RunKvpack;
 using kvtest::WriteText;
 
 const auto& kNames = kvtest::ENTRY_NAMES;
+constexpr int kCount = kvtest::ENTRY_COUNT;
 
 void Put16(std::string& bytes, size_t at, uint32_t value) {
   bytes[at] = static_cast<char>(value & 0xFF);
@@ -184,8 +185,8 @@ class KvpackProgramTest : public ::testing::Test {
     std::string pattern = (fs::temp_directory_path() / "kvpack-program-XXXXXX").string();
     ASSERT_NE(mkdtemp(pattern.data()), nullptr);
     root = pattern;
-    std::vector<package::PackFile> files(21);
-    for (int i = 0; i < 21; ++i) {
+    std::vector<package::PackFile> files(kCount);
+    for (int i = 0; i < kCount; ++i) {
       files[i].name = kNames[i];
       uint32_t x = static_cast<uint32_t>(i) * 2654435761u + 5u;
       for (int j = 0; j < 40 + i * 61; ++j) {
@@ -270,10 +271,10 @@ TEST_F(KvpackProgramTest, ReadsTheEmbeddedPackageLikeTheBareOne) {
     fs::remove_all(folder);
     result = Run({"extract", Program(), folder.string()});
     EXPECT_EQ(result.exitCode, 0) << result.err;
-    for (int i = 0; i < 21; ++i) {
+    for (int i = 0; i < kCount; ++i) {
       EXPECT_EQ(ReadText(folder / kNames[i]), contents[i]) << kNames[i];
     }
-    EXPECT_EQ(std::distance(fs::directory_iterator(folder), fs::directory_iterator()), 21);
+    EXPECT_EQ(std::distance(fs::directory_iterator(folder), fs::directory_iterator()), kCount);
   }
 }
 
@@ -444,14 +445,14 @@ TEST_F(KvpackProgramTest, ATamperedEmbeddedPackageFailsVerifyNamingTheEntry) {
 
   Result result = Run({"verify", Program()});
   EXPECT_EQ(result.exitCode, 1);
-  EXPECT_NE(result.err.find("kvpack: entry 3 'vista32.cat': digest mismatch\n"), std::string::npos)
+  EXPECT_NE(result.err.find("kvpack: entry 3 '" + std::string(kNames[2]) + "': digest mismatch\n"), std::string::npos)
       << result.err;
   EXPECT_EQ(result.err.find("entry 2 "), std::string::npos) << result.err;
 
   const fs::path folder = root / "extracted";
   result = Run({"extract", Program(), folder.string()});
   EXPECT_EQ(result.exitCode, 1);
-  EXPECT_FALSE(fs::exists(folder / "vista32.cat"));
+  EXPECT_FALSE(fs::exists(folder / kNames[2]));
   EXPECT_EQ(ReadText(folder / "pin_out.ico"), contents[1]);
 }
 
@@ -474,7 +475,7 @@ TEST_F(KvpackProgramTest, TheBuiltSetupProgram) {
 class PeResourceSweep : public ::testing::Test {
  protected:
   void SetUp() override {
-    for (int i = 0; i < 21; ++i) {
+    for (int i = 0; i < kCount; ++i) {
       files[i].name = kNames[i];
       files[i].content.assign(static_cast<size_t>(10 + i), static_cast<uint8_t>(i));
     }
@@ -502,7 +503,7 @@ class PeResourceSweep : public ::testing::Test {
     return result;
   }
 
-  std::vector<package::PackFile> files = std::vector<package::PackFile>(21);
+  std::vector<package::PackFile> files = std::vector<package::PackFile>(kCount);
   std::vector<uint8_t> package;
 };
 

@@ -13,19 +13,22 @@
 #include <string>
 #include <vector>
 
+#include "payload/sample_entries.h"
+
 namespace kvtest {
 
 namespace fs = std::filesystem;
 
-// Entry names of the test payloads, in table order: the four fixed names in
-// their places, the driver files named by system and build.
-inline constexpr const char* ENTRY_NAMES[21] = {
-    "pin_in.ico",  "pin_out.ico", "vista32.cat",       "vista32.sys",
-    "win7_32.cat", "win7_32.sys", "xp32.cat",          "xp32.sys",
-    "vista64.cat", "vista64.sys", "win7_64.cat",       "win7_64.sys",
-    "SONDREL_Setup.exe",          "SONDREL_Setup_x64.exe",
-    "vista32.inf", "win7_32.inf", "xp32.inf",          "vista64.inf",
-    "win7_64.inf", "SONDREL_Brevik.exe",               "readme.txt"};
+// Entry names and count of the test payloads: the sample payload's, in
+// table order.
+inline constexpr const auto& ENTRY_NAMES = sample_payload::ENTRY_NAMES;
+inline constexpr int ENTRY_COUNT = static_cast<int>(sample_payload::ENTRY_COUNT);
+
+// A name in capitals, as Windows takes it for the same file.
+inline std::string Capitals(std::string name) {
+  for (char& c : name) c = (c >= 'a' && c <= 'z') ? static_cast<char>(c - 'a' + 'A') : c;
+  return name;
+}
 
 struct Result {
   int exitCode = -1;

@@ -25,6 +25,7 @@ using kvtest::RunKvpack;
 using kvtest::WriteText;
 
 const auto& kNames = kvtest::ENTRY_NAMES;
+constexpr int kCount = kvtest::ENTRY_COUNT;
 
 class KvpackTest : public ::testing::Test {
  protected:
@@ -33,7 +34,7 @@ class KvpackTest : public ::testing::Test {
     ASSERT_NE(mkdtemp(pattern.data()), nullptr);
     root = pattern;
     fs::create_directories(root / "input" / "files");
-    for (int i = 0; i < 21; ++i) {
+    for (int i = 0; i < kCount; ++i) {
       std::string content;
       uint32_t x = static_cast<uint32_t>(i) * 2654435761u + 17u;
       const int size = i == 16 ? 0 : 50 + i * 97;
@@ -53,9 +54,9 @@ class KvpackTest : public ::testing::Test {
   // lines, CRLF endings and trailing blanks.
   std::vector<std::string> ManifestLines() const {
     std::vector<std::string> lines = {"# sample payload, table order", ""};
-    for (int i = 0; i < 21; ++i) {
+    for (int i = 0; i < kCount; ++i) {
       const fs::path relative = fs::path("files") / kNames[i];
-      lines.push_back(i == 20 ? (root / "input" / relative).string() : relative.string() + "  ");
+      lines.push_back(i == kCount - 1 ? (root / "input" / relative).string() : relative.string() + "  ");
     }
     return lines;
   }
@@ -162,7 +163,7 @@ TEST_F(KvpackTest, RoundTripThroughBuildListVerifyAndExtract) {
   }
   ASSERT_EQ(bytes.size(), expectedSize);
   EXPECT_EQ(FilesIn(root / "out"), 1) << "no temporary file left";
-  for (uint32_t i = 0; i < 21; ++i) {
+  for (uint32_t i = 0; i < sample_payload::ENTRY_COUNT; ++i) {
     const package::PackageEntry entry = EntryOf(bytes, i);
     EXPECT_STREQ(entry.name, kNames[i]);
     EXPECT_EQ(entry.reserved, 0x00440AA8u);
@@ -184,10 +185,10 @@ TEST_F(KvpackTest, RoundTripThroughBuildListVerifyAndExtract) {
   const fs::path folder = root / "extracted" / "deeper";
   result = Run({"extract", Package(), folder.string()});
   EXPECT_EQ(result.exitCode, 0) << result.err;
-  for (int i = 0; i < 21; ++i) {
+  for (int i = 0; i < kCount; ++i) {
     EXPECT_EQ(ReadText(folder / kNames[i]), contents[i]) << kNames[i];
   }
-  EXPECT_EQ(FilesIn(folder), 21);
+  EXPECT_EQ(FilesIn(folder), kCount);
 }
 
 // Where kvpack writes, another account may have planted links: at an output
@@ -211,13 +212,13 @@ TEST_F(KvpackTest, PlantedLinksAreReplacedNeverWrittenThrough) {
   fs::create_symlink(root / "created-through-a-link", folder / "pin_in.ico");
   result = Run({"extract", Package(), folder.string()});
   EXPECT_EQ(result.exitCode, 0) << result.err;
-  for (int i = 0; i < 21; ++i) {
+  for (int i = 0; i < kCount; ++i) {
     EXPECT_FALSE(fs::is_symlink(folder / kNames[i])) << kNames[i];
     EXPECT_EQ(ReadText(folder / kNames[i]), contents[i]) << kNames[i];
   }
   EXPECT_TRUE(ReadText(victim) == "not kvpack's") << "the link's target was written";
   EXPECT_FALSE(fs::exists(root / "created-through-a-link"));
-  EXPECT_EQ(FilesIn(folder), 22) << "the 21 files and the link at the old temporary name";
+  EXPECT_EQ(FilesIn(folder), kCount + 1) << "the entries' files and the link at the old temporary name";
 }
 
 TEST_F(KvpackTest, BuildsAreByteIdenticalAndTakeTheReservedValue) {
@@ -231,7 +232,7 @@ TEST_F(KvpackTest, BuildsAreByteIdenticalAndTakeTheReservedValue) {
   EXPECT_EQ(EntryOf(bytes, 0).reserved, 0x12345678u);
   EXPECT_EQ(EntryOf(bytes, 20).reserved, 0x12345678u);
   // Apart from the reserved fields, nothing changed.
-  for (uint32_t i = 0; i < 21; ++i) {
+  for (uint32_t i = 0; i < sample_payload::ENTRY_COUNT; ++i) {
     bytes.replace(i * 156 + 152, 4, first.substr(i * 156 + 152, 4));
   }
   EXPECT_EQ(bytes, first);
@@ -253,11 +254,11 @@ TEST_F(KvpackTest, BuildRefusesWrongEntryCounts) {
 }
 
 TEST_F(KvpackTest, BuildRefusesMissingOrUnreadableInputs) {
-  fs::remove(root / "input" / "files" / "xp32.inf");
-  ExpectBuildRefused("xp32.inf");
+  fs::remove(root / "input" / "files" / kNames[16]);
+  ExpectBuildRefused(kNames[16]);
 
   // A folder where a file should be cannot be read as one.
-  fs::create_directories(root / "input" / "files" / "xp32.inf");
+  fs::create_directories(root / "input" / "files" / kNames[16]);
   ExpectBuildRefused("not a regular file");
 
   fs::remove(Manifest());
@@ -311,7 +312,7 @@ TEST_F(KvpackTest, BuildAndCheckRefuseNamesWindowsWouldTakeForAnother) {
   EXPECT_EQ(result.exitCode, 0) << result.err;
   EXPECT_TRUE(result.err.empty()) << result.err;
   std::string expected;
-  for (int i = 0; i < 21; ++i) {
+  for (int i = 0; i < kCount; ++i) {
     const std::string name = i == 17 ? "win7_64~backup.inf" : kNames[i];
     expected += (root / "input" / "files" / name).string() + "\n";
   }
@@ -405,8 +406,8 @@ TEST_F(KvpackTest, DamagedEntriesAreReportedAndNeverExtracted) {
 
   Result result = Run({"verify", Package()});
   EXPECT_EQ(result.exitCode, 1);
-  EXPECT_NE(result.err.find("entry 3 'vista32.cat': digest mismatch"), std::string::npos);
-  EXPECT_NE(result.err.find("entry 4 'vista32.sys': digest mismatch"), std::string::npos);
+  EXPECT_NE(result.err.find("entry 3 '" + std::string(kNames[2]) + "': digest mismatch"), std::string::npos);
+  EXPECT_NE(result.err.find("entry 4 '" + std::string(kNames[3]) + "': digest mismatch"), std::string::npos);
   const size_t failures = static_cast<size_t>(std::count(result.err.begin(), result.err.end(), '\n'));
   EXPECT_GE(failures, 2u);
   EXPECT_LE(failures, 5u);
@@ -416,13 +417,13 @@ TEST_F(KvpackTest, DamagedEntriesAreReportedAndNeverExtracted) {
   const fs::path folder = root / "extracted";
   result = Run({"extract", Package(), folder.string()});
   EXPECT_EQ(result.exitCode, 1);
-  EXPECT_FALSE(fs::exists(folder / "vista32.cat"));
-  EXPECT_FALSE(fs::exists(folder / "vista32.sys"));
-  for (int i = 7; i < 21; ++i) {
+  EXPECT_FALSE(fs::exists(folder / kNames[2]));
+  EXPECT_FALSE(fs::exists(folder / kNames[3]));
+  for (int i = 7; i < kCount; ++i) {
     EXPECT_EQ(ReadText(folder / kNames[i]), contents[i]) << kNames[i];
   }
   EXPECT_EQ(std::distance(fs::directory_iterator(folder), fs::directory_iterator()),
-            static_cast<long>(21 - failures));
+            static_cast<long>(kCount - failures));
 }
 
 // A package made by hand: entry 18 named as the tool of entry 14 with a full
@@ -435,14 +436,14 @@ TEST_F(KvpackTest, TableNamesWindowsWouldMergeFailEverywhere) {
     bytes.replace(index * 156, 128, name + std::string(128 - name.size(), '\0'));
   };
   rename(17, "SONDREL_Setup_x64.exe.");
-  rename(9, "VISTA32.CAT");
+  rename(9, kvtest::Capitals(kNames[2]));
   WriteText(Package(), bytes);
 
   Result result = Run({"verify", Package()});
   EXPECT_EQ(result.exitCode, 1);
   EXPECT_EQ(result.err,
-            "kvpack: entry 3 'vista32.cat': same file as entry 10\n"
-            "kvpack: entry 10 'VISTA32.CAT': same file as entry 3\n"
+            "kvpack: entry 3 '" + std::string(kNames[2]) + "': same file as entry 10\n"
+            "kvpack: entry 10 '" + kvtest::Capitals(kNames[2]) + "': same file as entry 3\n"
             "kvpack: entry 18 'SONDREL_Setup_x64.exe.': unsafe name\n");
   EXPECT_NE(result.out.find("extraction result: -103\n"), std::string::npos) << result.out;
 
@@ -456,8 +457,8 @@ TEST_F(KvpackTest, TableNamesWindowsWouldMergeFailEverywhere) {
   result = Run({"extract", Package(), folder.string()});
   EXPECT_EQ(result.exitCode, 1);
   EXPECT_EQ(ReadText(folder / "SONDREL_Setup_x64.exe"), contents[13]);
-  EXPECT_FALSE(fs::exists(folder / "vista32.cat"));
-  EXPECT_FALSE(fs::exists(folder / "VISTA32.CAT"));
+  EXPECT_FALSE(fs::exists(folder / kNames[2]));
+  EXPECT_FALSE(fs::exists(folder / kvtest::Capitals(kNames[2])));
   EXPECT_EQ(FilesIn(folder), 18);
 }
 

@@ -63,7 +63,7 @@ struct InstallCase {
 
 std::vector<InstallCase> InstallCases() {
   return {
-      {"Success", [] {}, 0, kPreviousText, kSuccess, "Installation Completed", true, 21, 1, 4, true},
+      {"Success", [] {}, 0, kPreviousText, kSuccess, "Installation Completed", true, kEntryCount, 1, 4, true},
       {"PackageMissing", [] { fake::SetPackageMissing(); }, -1, kPackageText, kFailure, "Extract Package",
        false, 0, 0, 0, false},
       {"PackageOnlyATable",
@@ -84,13 +84,13 @@ std::vector<InstallCase> InstallCases() {
          bytes.back() ^= 0x5A;
          fake::SetPackage(bytes);
        },
-       -10, kExtractText, kFailure, "Copy Files", true, 20, 0, 0, false},
+       -10, kExtractText, kFailure, "Copy Files", true, kEntryCount - 1, 0, 0, false},
       {"ToolAsksForRestart", [] { fake::SetProcessExitCode(1); }, -21, kRestartText, kFailure,
-       "Install Audio Driver", true, 21, 1, 0, false},
+       "Install Audio Driver", true, kEntryCount, 1, 0, false},
       {"ToolNotStarted", [] { fake::ForceStartOutcome(platform::PROCESS_NOT_STARTED); }, -605, kPreviousText,
-       kNone, "Install Audio Driver", true, 21, 1, 0, false},
+       kNone, "Install Audio Driver", true, kEntryCount, 1, 0, false},
       {"ToolWithoutHandle", [] { fake::ForceStartOutcome(platform::PROCESS_STARTED_WITHOUT_HANDLE); }, -604,
-       kPreviousText, kNone, "Install Audio Driver", true, 21, 1, 0, false},
+       kPreviousText, kNone, "Install Audio Driver", true, kEntryCount, 1, 0, false},
   };
 }
 
@@ -160,7 +160,7 @@ TEST_F(InstallTest, StepsRunInOrderAndEachSeesTheEarlierOnesDone) {
   ASSERT_EQ(setup::RunInstall(state), 0);
 
   EXPECT_EQ(notes, (std::vector<std::string>{
-                       "tool: files 21, shortcuts 0, entry 0, status Install Audio Driver",
+                       "tool: files " + std::to_string(kEntryCount) + ", shortcuts 0, entry 0, status Install Audio Driver",
                        "copy: shortcuts 4, entry 0, status Finalize Installation",
                        "post: entry values 3, status Installation Completed"}));
   EXPECT_EQ(Seam(), (std::vector<std::string>{
@@ -311,7 +311,7 @@ TEST_F(InstallTest, ExistingFilesOfAnEarlierInstallAreReplaced) {
   fake::AddFile(kTarget + "\\SONDREL_Brevik.exe", "old application");
 
   EXPECT_EQ(setup::RunInstall(state), 0);
-  EXPECT_EQ(ExtractedFiles(), 21);
+  EXPECT_EQ(ExtractedFiles(), kEntryCount);
 }
 
 TEST_F(InstallTest, WithoutPerUserProgramsOnlyTheAllUsersShortcutsAreMade) {
@@ -381,7 +381,7 @@ TEST_F(InstallTest, ASecondRunAfterANoHandleResultStartsAfresh) {
   fake::ResetProcesses();
 
   EXPECT_EQ(setup::RunInstall(state), 0);
-  EXPECT_EQ(ExtractedFiles(), 21);
+  EXPECT_EQ(ExtractedFiles(), kEntryCount);
   ASSERT_EQ(fake::PostedCommands().size(), 1u);
   EXPECT_EQ(fake::PostedCommands()[0].code, kSuccess);
 }

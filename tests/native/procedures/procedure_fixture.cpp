@@ -2,6 +2,7 @@
 #include "procedure_fixture.h"
 
 #include <cstring>
+#include <iterator>
 
 #include "app/options.h"
 #include "package/package_format.h"
@@ -23,13 +24,8 @@ namespace procedures_test {
 namespace fake = platform::fake;
 
 const std::vector<std::string>& EntryNames() {
-  static const std::vector<std::string> names = {
-      "pin_in.ico",        "pin_out.ico",           "mireline_vista.cat", "mireline_vista.sys",
-      "mireline_w7.cat",   "mireline_w7.sys",       "mireline_xp.cat",    "mireline_xp.sys",
-      "mireline_vista64.cat", "mireline_vista64.sys", "mireline_w764.cat", "mireline_w764.sys",
-      "SONDREL_Setup.exe", "SONDREL_Setup_x64.exe", "mireline_vista.inf", "mireline_w7.inf",
-      "mireline_xp.inf",   "mireline_vista64.inf",  "mireline_w764.inf",  "SONDREL_Brevik.exe",
-      "readme.txt"};
+  static const std::vector<std::string> names(std::begin(sample_payload::ENTRY_NAMES),
+                                              std::end(sample_payload::ENTRY_NAMES));
   return names;
 }
 

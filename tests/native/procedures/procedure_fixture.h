@@ -11,6 +11,7 @@
 #include <vector>
 
 #include "app/app_state.h"
+#include "payload/sample_entries.h"
 
 namespace procedures_test {
 
@@ -31,8 +32,10 @@ inline const std::string kPreviousText = "text of an earlier run";
 inline void* const kWindow = reinterpret_cast<void*>(0x4321);
 inline const std::string kWindowNumber = std::to_string(0x4321);
 
-// The 21 entry names in table order and the package built from them.
+// The sample payload's entry names in table order, their count and the
+// package built from them.
 const std::vector<std::string>& EntryNames();
+inline constexpr int kEntryCount = static_cast<int>(sample_payload::ENTRY_COUNT);
 std::string EntryContent(const std::string& name);
 const std::vector<uint8_t>& SamplePackage();
 

@@ -106,7 +106,7 @@ TEST_F(SetupLogTest, WithoutARequestWithAFailingLogOrAtAForeignFileTheInstallIsT
   ASSERT_EQ(app::OpenSetupLog(app::setupLog, path), platform::LOG_FILE_OPENED);
   fake::FailLogWrites();
   EXPECT_EQ(setup::RunInstall(state), 0);
-  EXPECT_EQ(ExtractedFiles(), 21);
+  EXPECT_EQ(ExtractedFiles(), kEntryCount);
   EXPECT_EQ(fake::LogFileText(kLogPath), "");
 
   // The variable names someone else's file: not opened, same result.
@@ -116,7 +116,7 @@ TEST_F(SetupLogTest, WithoutARequestWithAFailingLogOrAtAForeignFileTheInstallIsT
   ASSERT_EQ(app::FindLogRequest(path), 1);
   EXPECT_EQ(app::OpenSetupLog(app::setupLog, path), app::LOG_NOT_OURS);
   EXPECT_EQ(setup::RunInstall(state), 0);
-  EXPECT_EQ(ExtractedFiles(), 21);
+  EXPECT_EQ(ExtractedFiles(), kEntryCount);
   EXPECT_EQ(fake::LogFileText("C:\\windows\\win.ini"), "[fonts]\r\n");
 }
 

@@ -36,7 +36,7 @@ class UninstallTest : public ProcedureTest {
   }
 
   bool NothingRemoved() const {
-    return ExtractedFiles() == 21 && fake::FileExists(kUninstaller) &&
+    return ExtractedFiles() == kEntryCount && fake::FileExists(kUninstaller) &&
            fake::FileExists(kUserPrograms + "\\Kelvane\\Brevik\\Brevik.LNK") &&
            fake::FileExists(kCommonPrograms + "\\Kelvane\\Brevik\\Readme.LNK") &&
            fake::RegistryKeyExists(kEntryKey) && fake::RegistryKeyExists(kUserKey) &&
@@ -85,11 +85,11 @@ TEST_F(UninstallTest, RemovalOrderFollowsTheProcedure) {
   // KV: every one deleted through its own handle, opened relative to the
   // held folder.
   std::vector<std::string> removed = FileCalls("DeleteHeld");
-  ASSERT_EQ(removed.size(), 21u + 4u + 4u + 3u);
-  for (size_t i = 0; i < 21; ++i) EXPECT_EQ(removed[i], kTarget + "\\" + EntryNames()[i]);
+  ASSERT_EQ(removed.size(), sample_payload::ENTRY_COUNT + 4u + 4u + 3u);
+  for (size_t i = 0; i < sample_payload::ENTRY_COUNT; ++i) EXPECT_EQ(removed[i], kTarget + "\\" + EntryNames()[i]);
   const std::string userMenu = kUserPrograms + "\\Kelvane\\Brevik";
   const std::string commonMenu = kCommonPrograms + "\\Kelvane\\Brevik";
-  EXPECT_EQ(std::vector<std::string>(removed.begin() + 21, removed.end()),
+  EXPECT_EQ(std::vector<std::string>(removed.begin() + kEntryCount, removed.end()),
             (std::vector<std::string>{userMenu + "\\Brevik.LNK", userMenu + "\\Readme.LNK", userMenu,
                                       kUserPrograms + "\\Kelvane", commonMenu + "\\Brevik.LNK",
                                       commonMenu + "\\Readme.LNK", commonMenu, kCommonPrograms + "\\Kelvane",
@@ -167,7 +167,7 @@ TEST_F(UninstallTest, ToolThatCannotRunStopsBeforeAnyRemoval) {
     }
 
     EXPECT_EQ(setup::RunUninstall(state), row.result);
-    EXPECT_EQ(ExtractedFiles(), row.outcome < 0 ? 20 : 21);
+    EXPECT_EQ(ExtractedFiles(), row.outcome < 0 ? kEntryCount - 1 : kEntryCount);
     EXPECT_TRUE(fake::FileExists(kUninstaller));
     EXPECT_TRUE(fake::RegistryKeyExists(kEntryKey));
     EXPECT_TRUE(fake::RegistryKeyExists(kUserKey));
@@ -298,7 +298,7 @@ TEST_F(UninstallTest, LinksInTheMenuOrTargetFoldersAreNeverFollowed) {
   platform::RemoveFolder((kProgramFiles + "\\KV").c_str());
   fake::AddFolderLink(kProgramFiles + "\\KV", realKv, true);
   EXPECT_EQ(setup::RunUninstall(state), 0);
-  EXPECT_EQ(ExtractedFiles(), 21);
+  EXPECT_EQ(ExtractedFiles(), kEntryCount);
 }
 
 TEST_F(UninstallTest, MissingEntryAndUserKeyChangeNothing) {

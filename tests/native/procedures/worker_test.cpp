@@ -151,7 +151,7 @@ TEST_F(WorkerTest, RealThreadRunsTheInstallOffTheCallingThread) {
 
   EXPECT_EQ(app::StartInstallWorker(state, 1), 0);
   EXPECT_EQ(state.busy.load(), 0);
-  EXPECT_EQ(ExtractedFiles(), 21);
+  EXPECT_EQ(ExtractedFiles(), kEntryCount);
 
   ASSERT_EQ(app::StartInstallWorker(state, 0), 0);
   platform::WaitForThread(state.workerThread);

@@ -11,6 +11,7 @@
 #include <string>
 #include <vector>
 
+#include "payload/sample_entries.h"
 #include "tests/windows/payload/payload_test_support.h"
 
 namespace payload_test {
@@ -72,6 +73,14 @@ TEST(SamplePayload, ManifestListsTheTableRolesInOrder) {
     EXPECT_NE(names[14 + s].find(systems[s]), std::string::npos) << names[14 + s];
   }
   for (const std::string& name : names) EXPECT_FALSE(ReadWhole(PayloadFile(name.c_str())).empty()) << name;
+}
+
+// The names generated for the tests and scripts are the ones the payload packs.
+TEST(SamplePayload, GeneratedNamesAreTheManifests) {
+  const std::vector<std::string> names = ManifestNames(KV_SAMPLE_MANIFEST);
+  EXPECT_EQ(std::vector<std::string>(std::begin(sample_payload::ENTRY_NAMES), std::end(sample_payload::ENTRY_NAMES)),
+            names);
+  EXPECT_EQ(ManifestNames(KV_SAMPLE_ENTRY_LIST), names);
 }
 
 TEST(SamplePayload, DriverFilesArePlainlyPlaceholders) {

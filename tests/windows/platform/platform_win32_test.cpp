@@ -421,4 +421,27 @@ TEST(UniqueHandleTest, ClosingKeepsTheLastError) {
   EXPECT_FALSE(file.IsValid());
 }
 
+// Files and find walks hold nothing at their calls' failure answer, and an
+// emptied holder goes back to it; a file holder also takes zero as empty.
+TEST(UniqueHandleTest, EmptyAtTheFailureAnswer) {
+  win_test::TempFolder folder;
+  const std::string missing = folder / "missing\\f.bin";
+  platform::win32::UniqueFile failed(CreateFileA(missing.c_str(), GENERIC_READ, 0, nullptr, OPEN_EXISTING,
+                                                 FILE_ATTRIBUTE_NORMAL, nullptr));
+  EXPECT_FALSE(failed.IsValid());
+  EXPECT_FALSE(platform::win32::UniqueFile(nullptr).IsValid());
+  EXPECT_EQ(platform::win32::UniqueFile().Get(), INVALID_HANDLE_VALUE);
+
+  WIN32_FIND_DATAA data;
+  platform::win32::UniqueFind none(FindFirstFileA(missing.c_str(), &data));
+  EXPECT_FALSE(none.IsValid());
+  const std::string pattern = folder / "*";
+  platform::win32::UniqueFind walk(FindFirstFileA(pattern.c_str(), &data));
+  ASSERT_TRUE(walk.IsValid());
+  SetLastError(ERROR_DISK_FULL);
+  walk.Reset();
+  EXPECT_EQ(GetLastError(), static_cast<DWORD>(ERROR_DISK_FULL));
+  EXPECT_EQ(walk.Get(), INVALID_HANDLE_VALUE);
+}
+
 }  // namespace

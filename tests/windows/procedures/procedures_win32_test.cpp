@@ -23,6 +23,7 @@
 #include "app/app_state.h"
 #include "app/options.h"
 #include "app/worker.h"
+#include "payload/sample_entries.h"
 #include "platform/system.h"
 #include "probe/folder_resolution.h"
 #include "probe/system_probe.h"
@@ -31,14 +32,6 @@
 #include "tests/windows/shell_link_reader.h"
 
 namespace {
-
-const char* const kEntryNames[] = {
-    "pin_in.ico",           "pin_out.ico",           "mireline_vista_x86.cat", "mireline_vista_x86.sys",
-    "mireline_win7_x86.cat", "mireline_win7_x86.sys", "mireline_xp_x86.cat",    "mireline_xp_x86.sys",
-    "mireline_vista_x64.cat", "mireline_vista_x64.sys", "mireline_win7_x64.cat", "mireline_win7_x64.sys",
-    "SONDREL_Setup.exe",    "SONDREL_Setup_x64.exe", "mireline_vista_x86.inf", "mireline_win7_x86.inf",
-    "mireline_xp_x86.inf",  "mireline_vista_x64.inf", "mireline_win7_x64.inf", "SONDREL_Brevik.exe",
-    "readme.txt"};
 
 const char kEntryKey[] = "SOFTWARE\\Microsoft\\Windows\\CurrentVersion\\Uninstall\\KV:Brevik {17359A74-1236-5467}";
 const char kMarkerKey[] = "SOFTWARE\\Kelvane\\SONDREL_Setup";
@@ -202,7 +195,7 @@ class ProceduresWin32Test : public ::testing::Test {
   void ExpectInstalled() {
     const std::string target = Target();
     const std::string payload = WindowsPath(KV_SAMPLE_PAYLOAD_DIR);
-    for (const char* name : kEntryNames) {
+    for (const char* name : sample_payload::ENTRY_NAMES) {
       EXPECT_EQ(FileBytes(target + "\\" + name), FileBytes(payload + "\\" + name)) << name;
     }
     EXPECT_EQ(FileBytes(target + "\\" + ProgramName()), FileBytes(state_->modulePath));
