@@ -96,7 +96,7 @@ int InitAppState(AppState& state, platform::ModuleHandle instance) {
   ClearAppState(state);
   state.instance = instance;
   state.is64BitHost = probe::IsWow64Host();
-  return 0;
+  return platform::ANSWER_SUCCESS;
 }
 
 int32_t ApplicationMain(platform::ModuleHandle instance, const char* commandTail) {
