@@ -76,7 +76,8 @@ DriverInterface OpenDriverInterface(platform::InterfaceClassId interfaceClass) {
 
 int ProbeSystem(app::AppState& state) {
   state.osClass = GetOsClass();
-  if (platform::GetModulePath(state.instance, state.modulePath, app::MODULE_PATH_SIZE) != platform::ANSWER_YES) {
+  if (platform::GetModulePath(state.instance, state.modulePath, app::MODULE_PATH_SIZE) !=
+      platform::ANSWER_YES) {
     state.modulePath[0] = '\0';
   }
   state.installed = platform::ANSWER_NO;

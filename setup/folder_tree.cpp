@@ -117,7 +117,8 @@ int CreateFolderTree(const char* path) {
   if (copy[length - 1] == '\\') {
     return platform::ANSWER_YES;  // the last folder was made at its trailing backslash
   }
-  return platform::CreateFolder(copy) != platform::FOLDER_NOT_CREATED ? platform::ANSWER_YES : platform::ANSWER_NO;
+  return platform::CreateFolder(copy) != platform::FOLDER_NOT_CREATED ? platform::ANSWER_YES
+                                                                      : platform::ANSWER_NO;
 }
 
 bool DeleteHeldTree(platform::UniqueHeldItem& folder, uint32_t pathLength) {

@@ -49,7 +49,8 @@ int DeleteFolderTree(const char* folder);
 bool DeleteHeldTree(platform::UniqueHeldItem& folder, uint32_t pathLength);
 
 // Results of HoldFolderPair.
-inline constexpr int FOLDER_PAIR_HELD = platform::ANSWER_SUCCESS;  // both real folders, held (the folder unless missing)
+// Both real folders, held (the folder unless missing).
+inline constexpr int FOLDER_PAIR_HELD = platform::ANSWER_SUCCESS;
 inline constexpr int FOLDER_PAIR_MISSING = -1;  // not created, or one cannot be held
 inline constexpr int FOLDER_PAIR_LINKED = -2;   // one is a link: leave both alone
 inline constexpr int FOLDER_PAIR_FILE = -3;     // one is a file: leave both alone

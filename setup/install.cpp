@@ -46,11 +46,11 @@ void CreateMenuShortcuts(const app::AppState& state, const char* programsFolder)
 
   char target[TOOL_PATH_SIZE];
   app::JoinPath(target, sizeof target, state.targetFolder, README_TARGET);
-  const platform::ComResult readme = CreateShortcut(target, menuFolder, README_SHORTCUT, nullptr);
-  app::LogShortcutCreated(menuFolder, README_SHORTCUT, readme);
+  const platform::ComResult readmeCreated = CreateShortcut(target, menuFolder, README_SHORTCUT, nullptr);
+  app::LogShortcutCreated(menuFolder, README_SHORTCUT, readmeCreated);
   app::JoinPath(target, sizeof target, state.targetFolder, APP_TARGET);
-  const platform::ComResult app = CreateShortcut(target, menuFolder, APP_SHORTCUT, nullptr);
-  app::LogShortcutCreated(menuFolder, APP_SHORTCUT, app);
+  const platform::ComResult appCreated = CreateShortcut(target, menuFolder, APP_SHORTCUT, nullptr);
+  app::LogShortcutCreated(menuFolder, APP_SHORTCUT, appCreated);
 }
 
 // The uninstaller's file name: the program's own, taken from `modulePath`;

@@ -35,7 +35,8 @@ int WriteMachineString(const char* subKey, const char* valueName, const char* te
 }
 
 int ReadUserString(const char* subKey, const char* valueName, char* out, size_t outSize) {
-  return ReadUserText(subKey, valueName, out, outSize) == USER_TEXT_READ ? platform::ANSWER_YES : platform::ANSWER_NO;
+  return ReadUserText(subKey, valueName, out, outSize) == USER_TEXT_READ ? platform::ANSWER_YES
+                                                                         : platform::ANSWER_NO;
 }
 
 int ReadUserText(const char* subKey, const char* valueName, char* out, size_t outSize) {

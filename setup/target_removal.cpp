@@ -74,7 +74,8 @@ bool RenameAndSchedule(const platform::UniqueHeldItem& folder, const char* folde
     if (attempt >= 10) *at++ = static_cast<char>('0' + attempt / 10);
     *at++ = static_cast<char>('0' + attempt % 10);
     std::memcpy(at, ".del", sizeof ".del");
-    if (platform::RenameHeldItem(file, folder, renamed) != platform::ANSWER_YES) continue;  // the name is taken, say
+    // Refused when the name is taken, say.
+    if (platform::RenameHeldItem(file, folder, renamed) != platform::ANSWER_YES) continue;
     char path[PRODUCT_PATH_SIZE + RESTART_SUFFIX_SIZE];
     if (app::JoinPath(path, sizeof path, folderPath, renamed) &&
         platform::DeleteAtRestart(path) == platform::ANSWER_YES) {

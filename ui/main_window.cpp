@@ -261,7 +261,9 @@ platform::WindowHandle CreateMainWindow(platform::ModuleHandle instance, platfor
 }
 
 intptr_t MainWindowProc(platform::WindowHandle window, uint32_t message, uintptr_t first, intptr_t second) {
-  if (platform::InSentMessageWait() == platform::ANSWER_YES) return AnswerDuringWait(window, message, first, second);
+  if (platform::InSentMessageWait() == platform::ANSWER_YES) {
+    return AnswerDuringWait(window, message, first, second);
+  }
   switch (message) {
     case WM_CREATE:
       OnCreate(window);
