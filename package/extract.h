@@ -33,12 +33,15 @@ int ExtractPackage(app::AppState& state);
 // written, else ANSWER_NO.
 int WriteWholeFile(const char* path, const void* data, uint32_t length);
 
+// What DeletePackageFiles always answers: failures are passed over.
+inline constexpr int DELETE_FILES_DONE = platform::ANSWER_SUCCESS;
+
 // Deletes the files of the 21 entries of state.packageTable from
 // state.targetFolder, passing over failures. Entries whose names are refused
 // (EntryMayBeWritten), or whose paths would not fit, are passed over without
-// touching anything. Always DELETE_FILES_DONE. Holds the target folder itself (a link there
-// is not held, and nothing is deleted) and deletes as the overload below.
-inline constexpr int DELETE_FILES_DONE = platform::ANSWER_SUCCESS;
+// touching anything. Always DELETE_FILES_DONE. Holds the target folder itself
+// (a link there is not held, and nothing is deleted) and deletes as the
+// overload below.
 int DeletePackageFiles(app::AppState& state);
 
 // As above, for the held target folder `folder`: each file is opened

@@ -19,9 +19,9 @@ inline constexpr uint32_t DELETE_TREE_PATH_SIZE = 2048;
 // drive such as C:, a share such as \\server\share, or the first component
 // before a backslash at index 2 or later) is never created. ANSWER_YES when
 // every folder exists afterwards or there was nothing to create; ANSWER_NO
-// when `path` is
-// null, shorter than 5 characters, longer than 1023, or a folder could not be
-// created for a reason other than that it exists (folders made before stay).
+// when `path` is null, shorter than 5 characters, longer than 1023, or a
+// folder could not be created for a reason other than that it exists
+// (folders made before stay).
 int CreateFolderTree(const char* path);
 
 // Deletes `folder` with all files and sub-folders below it, except
