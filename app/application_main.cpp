@@ -8,6 +8,7 @@
 #include "app/parse_options.h"
 #include "app/setup_log.h"
 #include "package/package_format.h"
+#include "platform/answers.h"
 #include "platform/desktop_windows.h"
 #include "platform/log_file.h"
 #include "platform/messages.h"
@@ -47,9 +48,11 @@ struct StaleWindowSearch {
 
 bool MadeByOneOf(platform::WindowHandle window, ProgramNames programs) {
   char program[PROGRAM_NAME_READ_SIZE];
-  if (platform::ReadWindowProgramName(window, program, PROGRAM_NAME_READ_SIZE) != 1) return false;
+  if (platform::ReadWindowProgramName(window, program, PROGRAM_NAME_READ_SIZE) != platform::ANSWER_YES) {
+    return false;
+  }
   for (size_t i = 0; i < programs.count; ++i) {
-    if (package::SameFileName(program, programs.names[i]) == 1) return true;
+    if (package::SameFileName(program, programs.names[i])) return true;
   }
   return false;
 }
@@ -72,7 +75,7 @@ int CloseIfStale(platform::WindowHandle window, void* context) {
 // Opens the log when one is asked for and writes the run's header line.
 void StartSetupLog(const AppState& state, const char* commandTail) {
   char path[LOG_PATH_SIZE];
-  if (FindLogRequest(path) != 1) return;
+  if (!FindLogRequest(path)) return;
   if (OpenSetupLog(setupLog, path) != platform::LOG_FILE_OPENED) return;
   char modulePath[MODULE_PATH_SIZE];
   platform::GetModulePath(nullptr, modulePath, sizeof modulePath);
@@ -93,7 +96,7 @@ int InitAppState(AppState& state, platform::ModuleHandle instance) {
   ClearAppState(state);
   state.instance = instance;
   state.is64BitHost = probe::IsWow64Host();
-  return 0;
+  return platform::ANSWER_SUCCESS;
 }
 
 int32_t ApplicationMain(platform::ModuleHandle instance, const char* commandTail) {
@@ -139,7 +142,7 @@ int32_t ApplicationMain(platform::ModuleHandle instance, const char* commandTail
   machineLock.Reset();
   platform::ReleaseNamedMutex(lock.Get());
   lock.Reset();
-  if (comStarted == 1) platform::UninitializeThreadCom();
+  if (comStarted == platform::ANSWER_YES) platform::UninitializeThreadCom();
   LogEnd(exitCode);
   setupLog.file.Reset();
   return exitCode;

@@ -6,6 +6,7 @@
 #include <utility>
 
 #include "app/bounded_text.h"
+#include "platform/answers.h"
 #include "platform/clock.h"
 #include "platform/environment.h"
 #include "platform/files.h"
@@ -49,28 +50,28 @@ void AddDigits(LogLine& line, uint32_t value, int width) {
 }
 
 // Copies a REG_SZ value of `count` bytes (with or without its zero) as a
-// text; 0 when it does not fit `capacity` with a zero after it.
-int CopyRegistryText(const uint8_t* area, uint32_t count, char* out, size_t capacity) {
+// text; false when it does not fit `capacity` with a zero after it.
+bool CopyRegistryText(const uint8_t* area, uint32_t count, char* out, size_t capacity) {
   size_t length = 0;
   while (length < count && area[length] != 0) ++length;
-  if (length >= capacity) return 0;
+  if (length >= capacity) return false;
   std::memcpy(out, area, length);
   out[length] = '\0';
-  return 1;
+  return true;
 }
 
-int ReadPolicyPath(char (&path)[LOG_PATH_SIZE]) {
+bool ReadPolicyPath(char (&path)[LOG_PATH_SIZE]) {
   platform::RegistryKey key;
   if (platform::OpenRegistryKey(platform::REGISTRY_HKLM, LOG_POLICY_KEY, platform::REGISTRY_ACCESS_DEFAULT,
                                 key) != platform::REGISTRY_OK) {
-    return 0;
+    return false;
   }
   uint8_t area[POLICY_AREA_SIZE];
   uint32_t type = platform::REGISTRY_TYPE_SZ;
   uint32_t count = sizeof area;
   if (platform::QueryRegistryValue(key.Get(), LOG_POLICY_VALUE, type, area, count) != platform::REGISTRY_OK ||
       type != platform::REGISTRY_TYPE_SZ) {
-    return 0;
+    return false;
   }
   return CopyRegistryText(area, count, path, LOG_PATH_LIMIT + 1);
 }
@@ -102,16 +103,16 @@ int OpenOwnLog(const char* path, int mode, platform::UniqueLogFile& file, platfo
 }
 
 // Frees `rotated` for the rotation: nothing lies there, or an earlier log of
-// ours, which goes. 0 when something else lies there.
-int ClearRotatedPath(const char* rotated) {
+// ours, which goes. False when something else lies there.
+bool ClearRotatedPath(const char* rotated) {
   platform::UniqueLogFile earlier;
   platform::LogFileFacts facts{};
   const int opened = OpenOwnLog(rotated, platform::LOG_OPEN_EXISTING, earlier, facts);
   // Not there, or not to be opened: the rename, which takes only a free
   // name, finds out.
-  if (opened == platform::LOG_FILE_NOT_OPENED) return 1;
-  if (opened != platform::LOG_FILE_OPENED) return 0;
-  return platform::DeleteLogFile(earlier);
+  if (opened == platform::LOG_FILE_NOT_OPENED) return true;
+  if (opened != platform::LOG_FILE_OPENED) return false;
+  return platform::DeleteLogFile(earlier) == platform::ANSWER_YES;
 }
 
 bool Open() { return setupLog.file.IsValid(); }
@@ -124,22 +125,21 @@ const char* RootName(platform::RegistryKeyId root) {
 void AddShortcutField(LogLine& line, const char* folder, const char* name) {
   // A path longer than a line would be cut by the line anyway.
   char path[LOG_LINE_SIZE];
-  AddLogField(line, app::JoinPath(path, sizeof path, folder, name) == 1 ? path : folder);
+  AddLogField(line, app::JoinPath(path, sizeof path, folder, name) ? path : folder);
   AddLogText(line, ".LNK");
 }
 
-// "KIND  PATH  DONE" when `done` is 1, else "KIND  PATH  FAILED" with the
-// system's error when it has one. Returns `done`.
-int LogPathOutcome(const char* kind, const char* path, int done, const char* doneText, const char* failedText) {
-  if (!Open()) return done;
-  const uint32_t error = done == 1 ? 0 : platform::LastSystemError();
+// "KIND  PATH  DONE" when `done` is ANSWER_YES, else "KIND  PATH  FAILED"
+// with the system's error when it has one.
+void LogPathOutcome(const char* kind, const char* path, int done, const char* doneText, const char* failedText) {
+  if (!Open()) return;
+  const uint32_t error = done == platform::ANSWER_YES ? 0 : platform::LastSystemError();
   LogLine line;
   StartLogLine(line, kind);
   AddLogField(line, path);
-  AddLogField(line, done == 1 ? doneText : failedText);
+  AddLogField(line, done == platform::ANSWER_YES ? doneText : failedText);
   if (error != 0) AddLogSystemError(line, error);
   WriteLogLine(setupLog, line);
-  return done;
 }
 
 // A host machine type by name, or as "0x" and 8 hex digits.
@@ -157,20 +157,20 @@ void AddMachineName(LogLine& line, uint16_t machine) {
 
 }  // namespace
 
-int FindLogRequest(char (&path)[LOG_PATH_SIZE]) {
+bool FindLogRequest(char (&path)[LOG_PATH_SIZE]) {
   path[0] = '\0';
   char variable[LOG_PATH_SIZE];
   const int read = platform::ReadEnvironmentText(LOG_REQUEST_VARIABLE, variable, sizeof variable);
   // A variable that is set wins, even when its path cannot be used.
-  if (read == platform::ENVIRONMENT_TOO_LONG) return 0;
+  if (read == platform::ENVIRONMENT_TOO_LONG) return false;
   if (read == platform::ENVIRONMENT_READ) {
-    if (std::strlen(variable) > LOG_PATH_LIMIT) return 0;
+    if (std::strlen(variable) > LOG_PATH_LIMIT) return false;
     std::memcpy(path, variable, sizeof variable);
-    return 1;
+    return true;
   }
-  if (ReadPolicyPath(path) == 1 && path[0] != '\0') return 1;
+  if (ReadPolicyPath(path) && path[0] != '\0') return true;
   path[0] = '\0';
-  return 0;
+  return false;
 }
 
 int OpenSetupLog(SetupLog& log, const char* path) {
@@ -187,7 +187,9 @@ int OpenSetupLog(SetupLog& log, const char* path) {
     // The open file itself is renamed, to a name that is free: a link put at
     // the path meanwhile is not followed, and nothing but an earlier log of
     // ours is ever replaced.
-    if (ClearRotatedPath(rotated) != 1 || platform::RenameLogFile(file, rotated) != 1) return LOG_NOT_ROTATED;
+    if (!ClearRotatedPath(rotated) || platform::RenameLogFile(file, rotated) != platform::ANSWER_YES) {
+      return LOG_NOT_ROTATED;
+    }
     file.Reset();
     opened = OpenOwnLog(path, platform::LOG_OPEN_OR_CREATE, file, facts);
     if (opened != platform::LOG_FILE_OPENED) return opened;
@@ -297,61 +299,60 @@ void WriteLogHeader(SetupLog& log, const LogHeader& header) {
   }
   // Only where the system tells: under WoW64 an ARM64 host looks like x64.
   uint16_t machine = 0;
-  if (platform::QueryHostMachine(machine) == 1) {
+  if (platform::QueryHostMachine(machine) == platform::ANSWER_YES) {
     AddLogField(line, "host ");
     AddMachineName(line, machine);
   }
   WriteLogLine(log, line);
 }
 
-int32_t LogStep(const char* name, int32_t result) {
-  if (!Open()) return result;
+void LogStep(const char* name, int32_t result) {
+  if (!Open()) return;
   LogLine line;
   StartLogLine(line, "step");
   AddLogField(line, name);
-  if (result == 0) {
+  if (result == platform::ANSWER_SUCCESS) {
     AddLogField(line, "ok");
   } else {
     AddLogField(line, "failed ");
     AddLogNumber(line, result);
   }
   WriteLogLine(setupLog, line);
-  return result;
 }
 
-int LogFolderCreated(const char* path, int created) {
-  return LogPathOutcome("folder", path, created, "created", "not created");
+void LogFolderCreated(const char* path, int created) {
+  LogPathOutcome("folder", path, created, "created", "not created");
 }
 
 void LogFolderRemoved(const char* path) {
   if (!Open() || path == nullptr || path[0] == '\0') return;
   // Whether anything is left: a listing of the folder can be had.
   char pattern[LOG_LINE_SIZE];
-  int left = 0;
-  if (app::JoinPath(pattern, sizeof pattern, path, "*.*") == 1) {
+  bool left = false;
+  if (app::JoinPath(pattern, sizeof pattern, path, "*.*")) {
     platform::UniqueFolderListing listing;
     platform::FolderEntry entry;
-    left = platform::OpenFolderListing(pattern, listing, entry);
+    left = platform::OpenFolderListing(pattern, listing, entry) == platform::ANSWER_YES;
   }
   LogLine line;
   StartLogLine(line, "folder");
   AddLogField(line, path);
-  AddLogField(line, left != 0 ? "left" : "removed");
+  AddLogField(line, left ? "left" : "removed");
   WriteLogLine(setupLog, line);
 }
 
-void LogFolderLink(const char* path, int isLink) {
+void LogFolderLink(const char* path, bool isLink) {
   if (!Open()) return;
   LogLine line;
   StartLogLine(line, "folder");
   AddLogField(line, path);
-  AddLogField(line, isLink != 0 ? "a link: left alone" : "a file: left alone");
+  AddLogField(line, isLink ? "a link: left alone" : "a file: left alone");
   WriteLogLine(setupLog, line);
 }
 
-void LogEntryFailure(uint32_t index, const char* name, const char* reason, int withSystemError) {
+void LogEntryFailure(uint32_t index, const char* name, const char* reason, bool withSystemError) {
   if (!Open()) return;
-  const uint32_t error = withSystemError != 0 ? platform::LastSystemError() : 0;
+  const uint32_t error = withSystemError ? platform::LastSystemError() : 0;
   LogLine line;
   StartLogLine(line, "entry");
   AddLogField(line, "");
@@ -396,45 +397,42 @@ void LogToolRun(const ToolRun& run) {
   WriteLogLine(setupLog, line);
 }
 
-int32_t LogShortcutCreated(const char* folder, const char* name, int32_t status) {
-  if (!Open()) return status;
+void LogShortcutCreated(const char* folder, const char* name, platform::ComResult status) {
+  if (!Open()) return;
   LogLine line;
   StartLogLine(line, "shortcut");
   AddShortcutField(line, folder, name);
-  if (status == 0) {
+  if (status == platform::COM_S_OK) {
     AddLogField(line, "created");
   } else {
     AddLogField(line, "failed 0x");
     AddLogHex(line, static_cast<uint32_t>(status));
   }
   WriteLogLine(setupLog, line);
-  return status;
 }
 
-int LogShortcutDeleted(const char* folder, const char* name, int deleted) {
-  if (!Open()) return deleted;
+void LogShortcutDeleted(const char* folder, const char* name, int deleted) {
+  if (!Open()) return;
   LogLine line;
   StartLogLine(line, "shortcut");
   AddShortcutField(line, folder, name);
-  AddLogField(line, deleted != 0 ? "deleted" : "not deleted");
+  AddLogField(line, deleted == platform::ANSWER_YES ? "deleted" : "not deleted");
   WriteLogLine(setupLog, line);
-  return deleted;
 }
 
-int LogCopied(const char* path, int copied) {
-  return LogPathOutcome("copy", path, copied, "copied", "not copied");
+void LogCopied(const char* path, int copied) {
+  LogPathOutcome("copy", path, copied, "copied", "not copied");
 }
 
-int LogRegistryWritten(const char* key, const char* value, int written) {
-  if (!Open()) return written;
+void LogRegistryWritten(const char* key, const char* value, int written) {
+  if (!Open()) return;
   LogLine line;
   StartLogLine(line, "registry");
   AddLogField(line, "HKLM\\");
   AddLogText(line, key);
   AddLogField(line, value);
-  AddLogField(line, written == 1 ? "written" : "not written");
+  AddLogField(line, written == platform::ANSWER_YES ? "written" : "not written");
   WriteLogLine(setupLog, line);
-  return written;
 }
 
 void LogUserValueInexact(const char* key, const char* value) {
@@ -448,26 +446,24 @@ void LogUserValueInexact(const char* key, const char* value) {
   WriteLogLine(setupLog, line);
 }
 
-int LogRegistryDeleted(platform::RegistryKeyId root, const char* key, int deleted) {
-  if (!Open()) return deleted;
+void LogRegistryDeleted(platform::RegistryKeyId root, const char* key, int deleted) {
+  if (!Open()) return;
   LogLine line;
   StartLogLine(line, "registry");
   AddLogField(line, RootName(root));
   AddLogText(line, key);
-  AddLogField(line, deleted == 1 ? "deleted" : "not deleted");
+  AddLogField(line, deleted == platform::ANSWER_YES ? "deleted" : "not deleted");
   WriteLogLine(setupLog, line);
-  return deleted;
 }
 
-int32_t LogResult(const char* procedure, int32_t result) {
-  if (!Open()) return result;
+void LogResult(const char* procedure, int32_t result) {
+  if (!Open()) return;
   LogLine line;
   StartLogLine(line, "result");
   AddLogField(line, procedure);
   AddLogField(line, "");
   AddLogNumber(line, result);
   WriteLogLine(setupLog, line);
-  return result;
 }
 
 void LogEnd(int32_t exitCode) {

@@ -14,8 +14,10 @@
 #include <cstdint>
 
 #include "app/app_state.h"
+#include "platform/answers.h"
 #include "platform/log_file.h"
 #include "platform/registry.h"
+#include "platform/shell_link.h"
 
 namespace app {
 
@@ -45,9 +47,9 @@ extern SetupLog setupLog;
 
 // Finds the requested log path: the variable when set and not empty, else
 // the policy's REG_SZ value (read in the program's own registry view) when
-// not empty. 1 with the path in `path`; 0 when nothing is requested or the
-// path that wins does not fit LOG_PATH_SIZE less the rotation suffix.
-int FindLogRequest(char (&path)[LOG_PATH_SIZE]);
+// not empty. True with the path in `path`; false when nothing is requested
+// or the path that wins does not fit LOG_PATH_SIZE less the rotation suffix.
+[[nodiscard]] bool FindLogRequest(char (&path)[LOG_PATH_SIZE]);
 
 // Outcomes of OpenSetupLog: platform::LOG_FILE_* or these.
 inline constexpr int LOG_NOT_ROTATED = 3;  // over the cap and could not be renamed aside
@@ -101,24 +103,24 @@ struct LogHeader {
 void WriteLogHeader(SetupLog& log, const LogHeader& header);
 
 // --- Lines of the procedures, written to setupLog ----------------------------
-// Each does nothing while no log is open, and returns the result it was given
-// so that a call can wrap the step it reports. Those that report a failed
-// system call read its error first.
+// Each does nothing while no log is open. A step runs first and its line
+// follows at once, with nothing between them: those that report a failed
+// system call read its error as the step left it.
 
-// "step  NAME  ok" for result 0, else "step  NAME  failed RESULT".
-int32_t LogStep(const char* name, int32_t result);
-// "folder  PATH  created" for CreateFolderTree's 1, else "folder  PATH  not
-// created  error ...".
-int LogFolderCreated(const char* path, int created);
+// "step  NAME  ok" for ANSWER_SUCCESS, else "step  NAME  failed RESULT".
+void LogStep(const char* name, int32_t result);
+// "folder  PATH  created" for CreateFolderTree's ANSWER_YES, else "folder
+// PATH  not created  error ...".
+void LogFolderCreated(const char* path, int created);
 // After a removal: "folder  PATH  removed" or "folder  PATH  left" (it is
 // still there).
 void LogFolderRemoved(const char* path);
-// "folder  PATH  a link: left alone", or with `isLink` 0 "folder  PATH  a
+// "folder  PATH  a link: left alone", or without `isLink` "folder  PATH  a
 // file: left alone": something other than a real folder is in the way, and
 // nothing is made or deleted below it.
-void LogFolderLink(const char* path, int isLink);
+void LogFolderLink(const char* path, bool isLink);
 // One failed package entry (`index` from 0) and why.
-void LogEntryFailure(uint32_t index, const char* name, const char* reason, int withSystemError);
+void LogEntryFailure(uint32_t index, const char* name, const char* reason, bool withSystemError);
 // A package file that could not be deleted.
 void LogFileNotDeleted(const char* path);
 
@@ -136,20 +138,20 @@ struct ToolRun {
 void LogToolRun(const ToolRun& run);
 
 // "shortcut  FOLDER\NAME.LNK  created" or "failed 0xCODE".
-int32_t LogShortcutCreated(const char* folder, const char* name, int32_t status);
-// "shortcut  FOLDER\NAME.LNK  deleted" or "not deleted".
-int LogShortcutDeleted(const char* folder, const char* name, int deleted);
-// "copy  PATH  copied" or "not copied  error ...".
-int LogCopied(const char* path, int copied);
-// "registry  HKLM\KEY  VALUE  written" or "not written".
-int LogRegistryWritten(const char* key, const char* value, int written);
+void LogShortcutCreated(const char* folder, const char* name, platform::ComResult status);
+// "shortcut  FOLDER\NAME.LNK  deleted" (ANSWER_YES) or "not deleted".
+void LogShortcutDeleted(const char* folder, const char* name, int deleted);
+// "copy  PATH  copied" (ANSWER_YES) or "not copied  error ...".
+void LogCopied(const char* path, int copied);
+// "registry  HKLM\KEY  VALUE  written" (ANSWER_YES) or "not written".
+void LogRegistryWritten(const char* key, const char* value, int written);
 // "registry  HKCU\KEY  VALUE  no exact ANSI form: per-user shortcuts
 // skipped": the value names a folder that no ANSI text spells exactly.
 void LogUserValueInexact(const char* key, const char* value);
-// "registry  ROOT\KEY  deleted" or "not deleted".
-int LogRegistryDeleted(platform::RegistryKeyId root, const char* key, int deleted);
+// "registry  ROOT\KEY  deleted" (ANSWER_YES) or "not deleted".
+void LogRegistryDeleted(platform::RegistryKeyId root, const char* key, int deleted);
 // "result  PROCEDURE  RESULT".
-int32_t LogResult(const char* procedure, int32_t result);
+void LogResult(const char* procedure, int32_t result);
 // "end  exit CODE".
 void LogEnd(int32_t exitCode);
 

@@ -2,6 +2,7 @@
 #include "app/worker.h"
 
 #include "app/setup_log.h"
+#include "platform/answers.h"
 #include "platform/threads.h"
 #include "setup/install.h"
 
@@ -14,7 +15,7 @@ int32_t StartInstallWorker(AppState& state, int wait) {
   state.workerThread = platform::StartThread(InstallWorkerEntry, &state, threadId);
   if (state.workerThread == nullptr) return WORKER_NOT_STARTED;
   state.workerThreadId = threadId;
-  if (wait != WORKER_WAIT) return 0;
+  if (wait != WORKER_WAIT) return platform::ANSWER_SUCCESS;
 
   platform::WaitForThread(state.workerThread);
   platform::CloseThread(state.workerThread);
@@ -25,8 +26,10 @@ int32_t StartInstallWorker(AppState& state, int wait) {
 void InstallWorkerMain(AppState& state) {
   platform::LowerOwnThreadPriority();
   int comStarted = platform::InitializeThreadCom();
-  state.result = LogResult("install", setup::RunInstall(state));
-  if (comStarted == 1) platform::UninitializeThreadCom();
+  const int32_t result = setup::RunInstall(state);
+  LogResult("install", result);
+  state.result = result;
+  if (comStarted == platform::ANSWER_YES) platform::UninitializeThreadCom();
   // Sequentially consistent, so a reader that sees busy at 0 also sees the
   // result stored above.
   state.busy.store(0);

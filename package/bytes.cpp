@@ -3,6 +3,8 @@
 
 #include <cstring>
 
+#include "platform/answers.h"
+
 namespace package {
 
 void CopyBytes(void* destination, const void* source, uint32_t length) {
@@ -14,9 +16,9 @@ void CopyBytes(void* destination, const void* source, uint32_t length) {
 
 int BytesEqual(const void* first, const void* second, uint32_t length) {
   if (first == second || length == 0) {
-    return 1;
+    return platform::ANSWER_YES;
   }
-  return std::memcmp(first, second, length) == 0 ? 1 : 0;
+  return std::memcmp(first, second, length) == 0 ? platform::ANSWER_YES : platform::ANSWER_NO;
 }
 
 void ZeroBytes(void* buffer, uint32_t length) {

@@ -7,6 +7,7 @@
 #include "app/setup_log.h"
 #include "package/package_format.h"
 #include "package/package_walk.h"
+#include "platform/answers.h"
 #include "platform/files.h"
 #include "platform/held_folders.h"
 #include "platform/package_view.h"
@@ -21,7 +22,7 @@ namespace {
 // same file as another entry's, or a path longer than 1023 characters.
 bool BuildEntryPath(const char* folder, const PackageTable& table, uint32_t index,
                     char (&out)[ENTRY_PATH_SIZE]) {
-  if (EntryMayBeWritten(table, index) == 0) {
+  if (!EntryMayBeWritten(table, index)) {
     return false;
   }
   const PackageEntry entry = ReadEntry(table, index);
@@ -29,11 +30,11 @@ bool BuildEntryPath(const char* folder, const PackageTable& table, uint32_t inde
   if (folderLength == 0 || folderLength == app::TARGET_FOLDER_SIZE) {
     return false;
   }
-  return app::JoinPath(out, sizeof out, folder, entry.name) == 1;
+  return app::JoinPath(out, sizeof out, folder, entry.name);
 }
 
 // Logs why an entry failed. The name field may lack its zero byte.
-void LogEntry(const EntryOutcome& outcome, const char* reason, int withSystemError) {
+void LogEntry(const EntryOutcome& outcome, const char* reason, bool withSystemError) {
   char name[PACKAGE_NAME_SIZE + 1];
   std::memcpy(name, outcome.entry.name, PACKAGE_NAME_SIZE);
   name[PACKAGE_NAME_SIZE] = '\0';
@@ -56,18 +57,18 @@ int ExtractPackage(app::AppState& state) {
   uint32_t writeFailures = 0;
   const uint32_t unverified =
       WalkPackage(package, state.packageTable, [&](const EntryOutcome& outcome) {
-        if (outcome.verified == 0) {
+        if (!outcome.verified) {
           // Counted by the walk.
-          LogEntry(outcome, outcome.inBounds != 1 ? "outside the package" : "digest mismatch", 0);
+          LogEntry(outcome, outcome.inBounds ? "digest mismatch" : "outside the package", false);
           return;
         }
         char path[ENTRY_PATH_SIZE];
         if (!BuildEntryPath(state.targetFolder, state.packageTable, outcome.index, path)) {
-          LogEntry(outcome, "name or path refused", 0);
+          LogEntry(outcome, "name or path refused", false);
           ++writeFailures;
         } else if ((outcome.plain == nullptr && outcome.entry.size > 0) ||
-                   WriteWholeFile(path, outcome.plain, outcome.entry.size) == 0) {
-          LogEntry(outcome, "not written", 1);
+                   WriteWholeFile(path, outcome.plain, outcome.entry.size) != platform::ANSWER_YES) {
+          LogEntry(outcome, "not written", true);
           ++writeFailures;
         }
       });
@@ -76,7 +77,8 @@ int ExtractPackage(app::AppState& state) {
 
 int WriteWholeFile(const char* path, const void* data, uint32_t length) {
   const platform::BlockWrite write = platform::WriteFileBlock(path, data, length);
-  return write.opened != 0 && write.writeReported != 0 && write.written == length ? 1 : 0;
+  return write.opened != 0 && write.writeReported != 0 && write.written == length ? platform::ANSWER_YES
+                                                                                : platform::ANSWER_NO;
 }
 
 int DeletePackageFiles(app::AppState& state) {
@@ -94,11 +96,11 @@ int DeletePackageFiles(app::AppState& state, const platform::UniqueHeldItem& fol
     // held folder, never by the joined path.
     platform::UniqueHeldItem file;
     if (!folder.IsValid() || platform::OpenHeldFile(folder, entry.name, file) != platform::HELD_FILE ||
-        platform::DeleteHeldItem(file) == 0) {
+        platform::DeleteHeldItem(file) != platform::ANSWER_YES) {
       app::LogFileNotDeleted(path);
     }
   }
-  return 0;
+  return DELETE_FILES_DONE;
 }
 
 }  // namespace package

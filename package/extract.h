@@ -6,6 +6,7 @@
 
 #include "app/app_state.h"
 #include "package/extract_result.h"
+#include "platform/answers.h"
 #include "platform/held_folders.h"
 
 namespace package {
@@ -28,14 +29,19 @@ inline constexpr uint32_t ENTRY_PATH_SIZE = 1024;
 int ExtractPackage(app::AppState& state);
 
 // Creates `path`, or empties an existing file, and writes the `length` bytes
-// at `data` with one write. 1 when opened and all bytes were written, else 0.
+// at `data` with one write. ANSWER_YES when opened and all bytes were
+// written, else ANSWER_NO.
 int WriteWholeFile(const char* path, const void* data, uint32_t length);
+
+// What DeletePackageFiles always answers: failures are passed over.
+inline constexpr int DELETE_FILES_DONE = platform::ANSWER_SUCCESS;
 
 // Deletes the files of the 21 entries of state.packageTable from
 // state.targetFolder, passing over failures. Entries whose names are refused
 // (EntryMayBeWritten), or whose paths would not fit, are passed over without
-// touching anything. Always 0. Holds the target folder itself (a link there
-// is not held, and nothing is deleted) and deletes as the overload below.
+// touching anything. Always DELETE_FILES_DONE. Holds the target folder itself
+// (a link there is not held, and nothing is deleted) and deletes as the
+// overload below.
 int DeletePackageFiles(app::AppState& state);
 
 // As above, for the held target folder `folder`: each file is opened

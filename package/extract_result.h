@@ -4,10 +4,12 @@
 
 #include <cstdint>
 
+#include "platform/answers.h"
+
 namespace package {
 
 // Results of ExtractPackage.
-inline constexpr int EXTRACT_OK = 0;
+inline constexpr int EXTRACT_OK = platform::ANSWER_SUCCESS;
 inline constexpr int EXTRACT_PACKAGE_MISSING = -1;  // not found or not readable; nothing attempted
 // n failed entries (1 to 21) give ExtractFailureResult(n) = -(100 + n).
 inline constexpr int EXTRACT_FAILED_BASE = 100;

@@ -12,7 +12,7 @@ int LoadPackageTable(app::AppState& state) {
   if (platform::OpenPackage(state.instance, resource, bytes) != platform::PACKAGE_OPEN) {
     return LOAD_TABLE_FAILED;
   }
-  return CopyPackageTable(ByteView{bytes.data, bytes.size}, state.packageTable) == 0
+  return CopyPackageTable(ByteView{bytes.data, bytes.size}, state.packageTable) == TABLE_COPIED
              ? LOAD_TABLE_OK
              : LOAD_TABLE_FAILED;
 }

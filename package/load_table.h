@@ -3,10 +3,11 @@
 #pragma once
 
 #include "app/app_state.h"
+#include "platform/answers.h"
 
 namespace package {
 
-inline constexpr int LOAD_TABLE_OK = 0;
+inline constexpr int LOAD_TABLE_OK = platform::ANSWER_SUCCESS;
 inline constexpr int LOAD_TABLE_FAILED = -1;  // missing, unreadable, or not over 3276 bytes
 
 // Copies the first 3276 bytes of the package resource of state.instance

@@ -6,6 +6,7 @@
 
 #include "package/bytes.h"
 #include "package/scramble.h"
+#include "platform/answers.h"
 #include "platform/digest.h"
 
 namespace package {
@@ -14,7 +15,7 @@ int CheckPackName(const std::vector<PackFile>& files, uint32_t index, uint32_t& 
   const int problem = CheckEntryName(name.data(), static_cast<uint32_t>(name.size()));
   if (problem != NAME_OK) return problem;
   for (uint32_t other = 0; other < index; ++other) {
-    if (SameFileName(name.c_str(), files[other].name.c_str()) == 1) {
+    if (SameFileName(name.c_str(), files[other].name.c_str())) {
       earlier = other;
       return NAME_SAME_FILE;
     }
@@ -62,13 +63,13 @@ int BuildPackage(const std::vector<PackFile>& files, uint32_t reserved, std::vec
     entry.offset = offset;
     entry.size = size;
     entry.reserved = reserved;
-    if (platform::Md5Digest(file.content.data(), size, entry.digest) != 1) {
+    if (platform::Md5Digest(file.content.data(), size, entry.digest) != platform::ANSWER_YES) {
       return BUILD_DIGEST_FAILED;
     }
     uint8_t* stored = package.data() + offset;
     ScrambleBytes(stored, file.content.data(), size, chain.running, chain.key);
     uint8_t storedDigest[DIGEST_SIZE];
-    if (platform::Md5Digest(stored, size, storedDigest) != 1) {
+    if (platform::Md5Digest(stored, size, storedDigest) != platform::ANSWER_YES) {
       return BUILD_DIGEST_FAILED;
     }
     AdvanceChain(chain, storedDigest);

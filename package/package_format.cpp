@@ -57,14 +57,14 @@ char UpperAscii(char c) { return c >= 'a' && c <= 'z' ? static_cast<char>(c - 'a
 
 }  // namespace
 
-int SameFileName(const char* first, const char* second) {
+bool SameFileName(const char* first, const char* second) {
   for (;; ++first, ++second) {
-    if (UpperAscii(*first) != UpperAscii(*second)) return 0;
-    if (*first == '\0') return 1;
+    if (UpperAscii(*first) != UpperAscii(*second)) return false;
+    if (*first == '\0') return true;
   }
 }
 
-int NameIsDevice(const char* name, uint32_t length) {
+bool NameIsDevice(const char* name, uint32_t length) {
   uint32_t stem = 0;
   while (stem < length && name[stem] != '.') {
     ++stem;
@@ -78,24 +78,24 @@ int NameIsDevice(const char* name, uint32_t length) {
       ++i;
     }
     if (i == stem && device[i] == '\0') {
-      return 1;
+      return true;
     }
   }
-  return 0;
+  return false;
 }
 
-int NameCouldBeShortForm(const char* name, uint32_t length) {
+bool NameCouldBeShortForm(const char* name, uint32_t length) {
   uint32_t dot = length;
   bool tilde = false;
   for (uint32_t i = 0; i < length; ++i) {
     if (name[i] == '.') {
-      if (dot != length) return 0;  // two full stops: no short name has them
+      if (dot != length) return false;  // two full stops: no short name has them
       dot = i;
     }
     tilde = tilde || name[i] == '~';
   }
   const uint32_t extension = dot == length ? 0 : length - dot - 1;
-  return tilde && dot <= 8 && extension <= 3 ? 1 : 0;
+  return tilde && dot <= 8 && extension <= 3;
 }
 
 int CheckEntryName(const char* name, uint32_t length) {
@@ -103,7 +103,7 @@ int CheckEntryName(const char* name, uint32_t length) {
   if (length >= PACKAGE_NAME_SIZE) return NAME_TOO_LONG;
   // A device name is told apart from a folder part: the file has to be
   // renamed, not moved.
-  if (NameIsDevice(name, length) == 1) return NAME_DEVICE;
+  if (NameIsDevice(name, length)) return NAME_DEVICE;
   for (uint32_t i = 0; i < length; ++i) {
     const char c = name[i];
     if (c == '\\' || c == '/' || c == ':' || (c == '.' && i + 1 < length && name[i + 1] == '.')) {
@@ -122,51 +122,49 @@ int CheckEntryName(const char* name, uint32_t length) {
   // Windows drops a final full stop or space from a file name, so
   // "tool.exe." would open "tool.exe".
   if (name[length - 1] == '.' || name[length - 1] == ' ') return NAME_TRAILING_DOT_OR_SPACE;
-  if (NameCouldBeShortForm(name, length) == 1) return NAME_SHORT_FORM;
+  if (NameCouldBeShortForm(name, length)) return NAME_SHORT_FORM;
   return NAME_OK;
 }
 
-int EntryNameIsSafe(const PackageEntry& entry) {
+bool EntryNameIsSafe(const PackageEntry& entry) {
   uint32_t length = 0;
   while (length < PACKAGE_NAME_SIZE && entry.name[length] != '\0') {
     ++length;
   }
   // No zero byte: the field is not a text at all, and reading past it would
   // leave the entry.
-  if (length == PACKAGE_NAME_SIZE) return 0;
-  return CheckEntryName(entry.name, length) == NAME_OK ? 1 : 0;
+  if (length == PACKAGE_NAME_SIZE) return false;
+  return CheckEntryName(entry.name, length) == NAME_OK;
 }
 
 uint32_t EntrySharingFile(const PackageTable& table, uint32_t index) {
   const PackageEntry entry = ReadEntry(table, index);
-  if (EntryNameIsSafe(entry) != 1) return NO_ENTRY;
+  if (!EntryNameIsSafe(entry)) return NO_ENTRY;
   for (uint32_t other = 0; other < PACKAGE_ENTRY_COUNT; ++other) {
     if (other == index) continue;
     const PackageEntry candidate = ReadEntry(table, other);
-    if (EntryNameIsSafe(candidate) == 1 && SameFileName(entry.name, candidate.name) == 1) {
+    if (EntryNameIsSafe(candidate) && SameFileName(entry.name, candidate.name)) {
       return other;
     }
   }
   return NO_ENTRY;
 }
 
-int EntryMayBeWritten(const PackageTable& table, uint32_t index) {
-  return EntryNameIsSafe(ReadEntry(table, index)) == 1 && EntrySharingFile(table, index) == NO_ENTRY
-             ? 1
-             : 0;
+bool EntryMayBeWritten(const PackageTable& table, uint32_t index) {
+  return EntryNameIsSafe(ReadEntry(table, index)) && EntrySharingFile(table, index) == NO_ENTRY;
 }
 
-int EntryInBounds(const PackageEntry& entry, uint64_t packageSize) {
+bool EntryInBounds(const PackageEntry& entry, uint64_t packageSize) {
   const uint64_t end = static_cast<uint64_t>(entry.offset) + static_cast<uint64_t>(entry.size);
-  return end <= packageSize ? 1 : 0;
+  return end <= packageSize;
 }
 
 int CopyPackageTable(ByteView package, PackageTable& table) {
   if (package.data == nullptr || package.size <= PACKAGE_TABLE_SIZE) {
-    return -1;
+    return TABLE_NOT_COPIED;
   }
   CopyBytes(table.bytes, package.data, PACKAGE_TABLE_SIZE);
-  return 0;
+  return TABLE_COPIED;
 }
 
 }  // namespace package

@@ -5,6 +5,8 @@
 #include <cstddef>
 #include <cstdint>
 
+#include "platform/answers.h"
+
 namespace package {
 
 inline constexpr uint32_t PACKAGE_ENTRY_COUNT = 21;
@@ -81,11 +83,11 @@ inline constexpr int NAME_SAME_FILE = 8;       // another entry names the same f
 // table and is never answered here.
 int CheckEntryName(const char* name, uint32_t length);
 
-// 1 when the name field holds a zero byte and the name before it passes
+// True when the name field holds a zero byte and the name before it passes
 // CheckEntryName. Only such entries are ever written to or deleted from
 // disk; the verifying walk does not look at names, so an unsafe entry still
 // verifies and moves the chain.
-int EntryNameIsSafe(const PackageEntry& entry);
+[[nodiscard]] bool EntryNameIsSafe(const PackageEntry& entry);
 
 // The first entry of `table` other than `index` whose name is safe and names
 // the same file on Windows as entry `index`'s safe name, or NO_ENTRY (also
@@ -93,38 +95,42 @@ int EntryNameIsSafe(const PackageEntry& entry);
 inline constexpr uint32_t NO_ENTRY = PACKAGE_ENTRY_COUNT;
 uint32_t EntrySharingFile(const PackageTable& table, uint32_t index);
 
-// 1 when entry `index` of `table` may be written to or deleted from disk:
+// True when entry `index` of `table` may be written to or deleted from disk:
 // its name is safe and no other entry names the same file. Entries that
 // share one file are all refused, since whichever came last would replace
 // what an earlier one wrote.
-int EntryMayBeWritten(const PackageTable& table, uint32_t index);
+[[nodiscard]] bool EntryMayBeWritten(const PackageTable& table, uint32_t index);
 
-// 1 when the `length` bytes at `name` name a Windows device in every folder:
+// True when the `length` bytes at `name` name a Windows device in every folder:
 // the stem before the first '.', less trailing spaces, is CON, PRN, AUX, NUL,
 // COM1-COM9, LPT1-LPT9, CONIN$ or CONOUT$ in any case, or COM or LPT followed
 // by one of the bytes 0xB9, 0xB2, 0xB3 (superscript 1, 2, 3 in the Western
 // code page), as in "nul.txt" or "com1 .log".
-int NameIsDevice(const char* name, uint32_t length);
+[[nodiscard]] bool NameIsDevice(const char* name, uint32_t length);
 
-// 1 when the `length` bytes at `name` could be the short (8.3) name that
+// True when the `length` bytes at `name` could be the short (8.3) name that
 // Windows or Wine gives another file: at most one '.', at most 8 bytes
 // before it and 3 after it, and a '~' anywhere. Windows opens a file by its
 // short name as by its long one, so such an entry could replace another
 // entry's file, or the uninstaller's. Windows puts digits after the '~', but
 // Wine puts letters there too, so any '~' counts.
-int NameCouldBeShortForm(const char* name, uint32_t length);
+[[nodiscard]] bool NameCouldBeShortForm(const char* name, uint32_t length);
 
-// 1 when `first` and `second` name the same file on Windows as far as entry
-// names go: equal but for ASCII letter case. 0 otherwise.
-int SameFileName(const char* first, const char* second);
+// True when `first` and `second` name the same file on Windows as far as
+// entry names go: equal but for ASCII letter case.
+[[nodiscard]] bool SameFileName(const char* first, const char* second);
 
-// 1 when entry data [offset, offset + size) lies inside a package of
+// True when entry data [offset, offset + size) lies inside a package of
 // `packageSize` bytes, computed without 32-bit wrap-around.
-int EntryInBounds(const PackageEntry& entry, uint64_t packageSize);
+[[nodiscard]] bool EntryInBounds(const PackageEntry& entry, uint64_t packageSize);
+
+// Results of CopyPackageTable.
+inline constexpr int TABLE_COPIED = platform::ANSWER_SUCCESS;
+inline constexpr int TABLE_NOT_COPIED = -1;
 
 // Copies the first 3276 bytes of `package` into `table` when the package is
-// larger than the table (3277 bytes or more) and returns 0; otherwise leaves
-// `table` unchanged and returns -1.
+// larger than the table (3277 bytes or more) and returns TABLE_COPIED;
+// otherwise leaves `table` unchanged and returns TABLE_NOT_COPIED.
 int CopyPackageTable(ByteView package, PackageTable& table);
 
 }  // namespace package

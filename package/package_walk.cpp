@@ -6,6 +6,7 @@
 
 #include "package/bytes.h"
 #include "package/scramble.h"
+#include "platform/answers.h"
 #include "platform/digest.h"
 
 namespace package {
@@ -48,7 +49,7 @@ uint32_t WalkPackage(ByteView package, const PackageTable& table, EntryVisitor v
   uint64_t largest = 0;
   for (uint32_t index = 0; index < PACKAGE_ENTRY_COUNT; ++index) {
     const PackageEntry entry = ReadEntry(table, index);
-    if (EntryInBounds(entry, package.size) == 1 && entry.size > largest) {
+    if (EntryInBounds(entry, package.size) && entry.size > largest) {
       largest = entry.size;
     }
   }
@@ -62,7 +63,7 @@ uint32_t WalkPackage(ByteView package, const PackageTable& table, EntryVisitor v
     outcome.entry = ReadEntry(table, index);
     const PackageEntry& entry = outcome.entry;
     outcome.inBounds = EntryInBounds(entry, package.size);
-    if (outcome.inBounds != 1) {
+    if (!outcome.inBounds) {
       // Takes no part in the chain: the next entry sees the same key and
       // running value.
       ++failures;
@@ -80,13 +81,13 @@ uint32_t WalkPackage(ByteView package, const PackageTable& table, EntryVisitor v
     if (plain != nullptr) {
       ScrambleBytes(plain, stored, entry.size, chain.running, chain.key);
       uint8_t plainDigest[DIGEST_SIZE];
-      if (platform::Md5Digest(plain, entry.size, plainDigest) == 1 &&
-          BytesEqual(plainDigest, entry.digest, DIGEST_SIZE) == 1) {
-        outcome.verified = 1;
+      if (platform::Md5Digest(plain, entry.size, plainDigest) == platform::ANSWER_YES &&
+          BytesEqual(plainDigest, entry.digest, DIGEST_SIZE) == platform::ANSWER_YES) {
+        outcome.verified = true;
       }
       outcome.plain = plain;
     }
-    if (outcome.verified != 1) {
+    if (!outcome.verified) {
       ++failures;
     }
     if (visit.call != nullptr) {

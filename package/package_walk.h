@@ -17,8 +17,8 @@ namespace package {
 struct EntryOutcome {
   uint32_t index;  // 0 to 20
   PackageEntry entry;
-  int inBounds;    // 1 when the data lies inside the package
-  int verified;    // 1 when the digest of the plain content matches
+  bool inBounds;   // the data lies inside the package
+  bool verified;   // the digest of the plain content matches
   const uint8_t* plain;
 };
 

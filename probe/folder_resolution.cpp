@@ -4,6 +4,7 @@
 #include <cstring>
 
 #include "app/bounded_text.h"
+#include "platform/answers.h"
 #include "platform/folders.h"
 
 namespace probe {
@@ -27,7 +28,7 @@ struct FolderCall {
 // Whether `folder` joined with `subfolder` fits the target folder's buffer.
 bool FitsTarget(const char* folder, const char* subfolder) {
   char joined[app::TARGET_FOLDER_SIZE];
-  return app::JoinPath(joined, sizeof joined, folder, subfolder) == 1;
+  return app::JoinPath(joined, sizeof joined, folder, subfolder);
 }
 
 // Asks `source` for the program-files folder into `out` and keeps the answer
@@ -61,7 +62,7 @@ void BuildFallback(const char* subfolder, char (&out)[app::TARGET_FOLDER_SIZE]) 
   } else {
     std::strcpy(work, "C:");
   }
-  if (app::JoinPath(out, app::TARGET_FOLDER_SIZE, work, PROGRAM_FILES_NAME) != 1 ||
+  if (!app::JoinPath(out, app::TARGET_FOLDER_SIZE, work, PROGRAM_FILES_NAME) ||
       !FitsTarget(out, subfolder)) {
     std::strcpy(out, LAST_FALLBACK);
   }
@@ -147,7 +148,7 @@ int ResolveTargetFolder(app::AppState& state, const char* subfolder) {
 
 int CutToDriveRoot(char* buffer) {
   if (buffer == nullptr || buffer[0] == '\0') {
-    return 0;
+    return platform::ANSWER_NO;
   }
   // A leading backslash starts a network or rooted path: the backslashes of
   // its prefix (indexes 0 to 2) are not the end of the root.
@@ -156,10 +157,10 @@ int CutToDriveRoot(char* buffer) {
   for (size_t i = start; i < length; ++i) {
     if (buffer[i] == '\\') {
       buffer[i + 1] = '\0';
-      return 1;
+      return platform::ANSWER_YES;
     }
   }
-  return 0;
+  return platform::ANSWER_NO;
 }
 
 }  // namespace probe

@@ -6,6 +6,7 @@
 #include <cstdint>
 
 #include "app/app_state.h"
+#include "platform/answers.h"
 
 namespace probe {
 
@@ -49,7 +50,7 @@ void InitSpecialFolders();
 const char* GetCommonProgramsFolder();
 
 // Results of ResolveTargetFolder.
-inline constexpr int RESOLVE_OK = 0;
+inline constexpr int RESOLVE_OK = platform::ANSWER_SUCCESS;
 // Even "C:\Program Files\" joined with `subfolder` would not fit
 // `targetFolder`; it is left empty. The procedures' fixed subfolder never
 // causes this.
@@ -65,8 +66,8 @@ int ResolveTargetFolder(app::AppState& state, const char* subfolder);
 
 // Cuts `buffer` after its root component: after the first backslash, or,
 // for a text beginning with a backslash, after the first backslash at index 3
-// or later. 1 when it cut; 0 when no such backslash exists (the text is left
-// as it was), also for an empty text. C:\WINDOWS gives C:\, \\server\share
+// or later. ANSWER_YES when it cut; ANSWER_NO when no such backslash exists
+// (the text is left as it was), also for an empty text. C:\WINDOWS gives C:\, \\server\share
 // gives \\server\.
 int CutToDriveRoot(char* buffer);
 

@@ -1,6 +1,7 @@
 // The system probe: version class, 64-bit host, own path, installed driver.
 #include "probe/system_probe.h"
 
+#include "platform/answers.h"
 #include "platform/system.h"
 
 namespace probe {
@@ -36,9 +37,9 @@ app::OsClass ClassifyVersion(uint32_t major, uint32_t minor, uint8_t productType
 
 app::OsClass GetOsClass() {
   platform::SystemVersion version{};
-  if (platform::QuerySystemVersion(platform::VERSION_RECORD_EXTENDED, version) == 0) {
+  if (platform::QuerySystemVersion(platform::VERSION_RECORD_EXTENDED, version) != platform::ANSWER_YES) {
     version = platform::SystemVersion{};
-    if (platform::QuerySystemVersion(platform::VERSION_RECORD_BASIC, version) == 0) {
+    if (platform::QuerySystemVersion(platform::VERSION_RECORD_BASIC, version) != platform::ANSWER_YES) {
       return OS_CLASS_UNKNOWN;
     }
     version.productType = 0;
@@ -49,9 +50,10 @@ app::OsClass GetOsClass() {
 int IsWow64Host() {
   int isWow64 = 0;
   if (platform::QueryWow64(isWow64) != platform::WOW64_ANSWERED) {
-    return 0;
+    return platform::ANSWER_NO;
   }
-  return isWow64 != 0 ? 1 : 0;
+  // The system's flag is any non-zero value for yes.
+  return isWow64 != 0 ? platform::ANSWER_YES : platform::ANSWER_NO;
 }
 
 DriverInterface OpenDriverInterface(platform::InterfaceClassId interfaceClass) {
@@ -74,14 +76,15 @@ DriverInterface OpenDriverInterface(platform::InterfaceClassId interfaceClass) {
 
 int ProbeSystem(app::AppState& state) {
   state.osClass = GetOsClass();
-  if (platform::GetModulePath(state.instance, state.modulePath, app::MODULE_PATH_SIZE) == 0) {
+  if (platform::GetModulePath(state.instance, state.modulePath, app::MODULE_PATH_SIZE) !=
+      platform::ANSWER_YES) {
     state.modulePath[0] = '\0';
   }
-  state.installed = 0;
+  state.installed = platform::ANSWER_NO;
   DriverInterface driver = OpenDriverInterface(DRIVER_INTERFACE_CLASS);
   if (driver.outcome != DRIVER_INTERFACE_NONE) {
     driver.device.Reset();  // never kept: only its presence matters
-    state.installed = 1;
+    state.installed = platform::ANSWER_YES;
   }
   return state.installed;
 }

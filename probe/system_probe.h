@@ -6,6 +6,7 @@
 #include <cstdint>
 
 #include "app/app_state.h"
+#include "platform/answers.h"
 #include "platform/devices.h"
 
 namespace probe {
@@ -31,8 +32,9 @@ inline constexpr platform::InterfaceClassId DRIVER_INTERFACE_CLASS = {
 // then for the basic one (product type 0); -1 when both are refused.
 app::OsClass GetOsClass();
 
-// 1 when the current 32-bit process runs under a 64-bit host; 0 otherwise,
-// also when the question cannot be asked or the call fails.
+// ANSWER_YES when the current 32-bit process runs under a 64-bit host;
+// ANSWER_NO otherwise, also when the question cannot be asked or the call
+// fails.
 int IsWow64Host();
 
 // Outcomes of OpenDriverInterface, mirroring the system's three handle kinds.
@@ -53,7 +55,7 @@ DriverInterface OpenDriverInterface(platform::InterfaceClassId interfaceClass);
 
 // Fills state.osClass, state.modulePath (empty when the path cannot be had or
 // does not fit) and state.installed, in this order, and returns installed:
-// 1 whenever the driver's class has a present interface, whether or not its
+// ANSWER_YES whenever the driver's class has a present interface, whether or not its
 // device opens. The device is closed at once. Requires state.instance.
 int ProbeSystem(app::AppState& state);
 

@@ -4,6 +4,7 @@
 #include <cstring>
 
 #include "app/setup_log.h"
+#include "platform/answers.h"
 #include "platform/files.h"
 #include "platform/held_folders.h"
 
@@ -43,7 +44,7 @@ bool SameSystemName(const platform::SystemName& a, const platform::SystemName& b
 bool FindFirstDeletable(const platform::UniqueHeldItem& folder, uint32_t linksPassed,
                         platform::HeldEntry& entry) {
   uint32_t links = 0;
-  for (int more = platform::NextHeldEntry(folder, 1, entry); more != 0;
+  for (int more = platform::NextHeldEntry(folder, 1, entry); more == platform::ANSWER_YES;
        more = platform::NextHeldEntry(folder, 0, entry)) {
     const bool fullStop = entry.systemName.length > 0 && entry.systemName.units[0] == '.';
     if (entry.isFolder != 0 && fullStop) {
@@ -77,11 +78,11 @@ int PairResult(int kind) {
 
 int CreateFolderTree(const char* path) {
   if (path == nullptr) {
-    return 0;
+    return platform::ANSWER_NO;
   }
   const size_t length = strnlen(path, CREATE_TREE_PATH_SIZE);
   if (length >= CREATE_TREE_PATH_SIZE || length < MIN_TREE_PATH_LENGTH) {
-    return 0;
+    return platform::ANSWER_NO;
   }
   char copy[CREATE_TREE_PATH_SIZE];
   std::memcpy(copy, path, length + 1);
@@ -99,7 +100,7 @@ int CreateFolderTree(const char* path) {
     }
   }
   if (rootEnd + 1 >= length) {
-    return 1;  // only the root, perhaps with one backslash after it
+    return platform::ANSWER_YES;  // only the root, perhaps with one backslash after it
   }
 
   for (size_t i = rootEnd + 1; i < length; ++i) {
@@ -110,13 +111,14 @@ int CreateFolderTree(const char* path) {
     const int created = platform::CreateFolder(copy);
     copy[i] = '\\';
     if (created == platform::FOLDER_NOT_CREATED) {
-      return 0;
+      return platform::ANSWER_NO;
     }
   }
   if (copy[length - 1] == '\\') {
-    return 1;  // the last folder was made at its trailing backslash
+    return platform::ANSWER_YES;  // the last folder was made at its trailing backslash
   }
-  return platform::CreateFolder(copy) != platform::FOLDER_NOT_CREATED ? 1 : 0;
+  return platform::CreateFolder(copy) != platform::FOLDER_NOT_CREATED ? platform::ANSWER_YES
+                                                                      : platform::ANSWER_NO;
 }
 
 bool DeleteHeldTree(platform::UniqueHeldItem& folder, uint32_t pathLength) {
@@ -141,7 +143,7 @@ bool DeleteHeldTree(platform::UniqueHeldItem& folder, uint32_t pathLength) {
       // A link goes as a link, never what it names. One the system will not
       // remove (Wine keeps a Unix symbolic link to a folder) stays, is passed
       // over from now on, and the walk goes on with the rest.
-      if (kind == platform::HELD_LINK && platform::DeleteHeldItem(item) != 0) {
+      if (kind == platform::HELD_LINK && platform::DeleteHeldItem(item) == platform::ANSWER_YES) {
         lastDeleted = entry.systemName;
       } else {
         ++linksPassed;
@@ -155,20 +157,20 @@ bool DeleteHeldTree(platform::UniqueHeldItem& folder, uint32_t pathLength) {
     if (kind == platform::HELD_FOLDER) {
       deleted = DeleteHeldTree(item, entryLength);
     } else if (kind == platform::HELD_FILE) {
-      deleted = platform::DeleteHeldItem(item) != 0;
+      deleted = platform::DeleteHeldItem(item) == platform::ANSWER_YES;
     }
     if (!deleted) {
       break;
     }
     lastDeleted = entry.systemName;
   }
-  return platform::DeleteHeldItem(folder) != 0;
+  return platform::DeleteHeldItem(folder) == platform::ANSWER_YES;
 }
 
 int DeleteFolderTree(const char* folder) {
   // An empty text would name the root of the current drive.
   if (folder == nullptr || folder[0] == '\0') {
-    return 1;
+    return platform::ANSWER_YES;
   }
   platform::UniqueHeldItem held;
   const int kind = platform::HoldFolder(folder, held);
@@ -177,7 +179,7 @@ int DeleteFolderTree(const char* folder) {
   } else if (kind == platform::HELD_FOLDER) {
     DeleteHeldTree(held, static_cast<uint32_t>(strnlen(folder, DELETE_TREE_PATH_SIZE)));
   }
-  return 1;
+  return platform::ANSWER_YES;
 }
 
 void StripLastComponent(char* path) {
@@ -200,8 +202,8 @@ void KeepLastComponent(char* path) {
   }
 }
 
-int HoldFolderPair(const char* folder, int create, FolderPair& pair) {
-  pair.usable = 0;
+int HoldFolderPair(const char* folder, bool create, FolderPair& pair) {
+  pair.usable = false;
   pair.folder.Reset();
   pair.parent.Reset();
   if (folder == nullptr || !CopyParent(folder, pair.parentPath)) {
@@ -211,7 +213,7 @@ int HoldFolderPair(const char* folder, int create, FolderPair& pair) {
   // The folder is created only once the one above it is held and known not
   // to be a link, and relative to it, so nothing is ever made at a link's
   // target.
-  if (create != 0 && CreateFolderTree(pair.parentPath) != 1) {
+  if (create && CreateFolderTree(pair.parentPath) != platform::ANSWER_YES) {
     return FOLDER_PAIR_MISSING;
   }
   const int parent = PairResult(platform::HoldFolder(pair.parentPath, pair.parent));
@@ -219,30 +221,29 @@ int HoldFolderPair(const char* folder, int create, FolderPair& pair) {
     pair.parent.Reset();
     return parent;
   }
-  const int kind = create != 0 ? platform::CreateHeldFolder(pair.parent, name, pair.folder)
+  const int kind = create ? platform::CreateHeldFolder(pair.parent, name, pair.folder)
                                : platform::OpenHeldName(pair.parent, name, pair.folder);
   // On removal a missing folder leaves the parent to go when empty.
-  const int held = create == 0 && kind == platform::HELD_MISSING ? FOLDER_PAIR_HELD : PairResult(kind);
+  const int held = !create && kind == platform::HELD_MISSING ? FOLDER_PAIR_HELD : PairResult(kind);
   if (held != FOLDER_PAIR_HELD) {
     pair.folder.Reset();
     pair.parent.Reset();
     return held;
   }
-  pair.usable = 1;
+  pair.usable = true;
   return held;
 }
 
-int LogFolderHeld(const char* folder, int create, int held) {
+void LogFolderHeld(const char* folder, bool create, int held) {
   if (held == FOLDER_PAIR_LINKED || held == FOLDER_PAIR_FILE) {
-    app::LogFolderLink(folder, held == FOLDER_PAIR_LINKED ? 1 : 0);
-  } else if (create != 0) {
-    app::LogFolderCreated(folder, held == FOLDER_PAIR_HELD ? 1 : 0);
+    app::LogFolderLink(folder, held == FOLDER_PAIR_LINKED);
+  } else if (create) {
+    app::LogFolderCreated(folder, held == FOLDER_PAIR_HELD ? platform::ANSWER_YES : platform::ANSWER_NO);
   }
-  return held;
 }
 
 void RemoveFolderPair(const char* folder, FolderPair& pair) {
-  if (pair.usable == 0) {
+  if (!pair.usable) {
     return;
   }
   if (pair.folder.IsValid()) {
@@ -252,10 +253,10 @@ void RemoveFolderPair(const char* folder, FolderPair& pair) {
 }
 
 void RemoveEmptyParent(FolderPair& pair) {
-  if (pair.usable == 0) {
+  if (!pair.usable) {
     return;
   }
-  pair.usable = 0;
+  pair.usable = false;
   pair.folder.Reset();
   // Refused while anything is in it; through its handle, so it is the
   // parent held all along whatever its path names now.

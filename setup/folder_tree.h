@@ -5,6 +5,7 @@
 
 #include <cstdint>
 
+#include "platform/answers.h"
 #include "platform/held_folders.h"
 
 namespace setup {
@@ -16,10 +17,11 @@ inline constexpr uint32_t DELETE_TREE_PATH_SIZE = 2048;
 
 // Creates every missing folder of `path`, from the root outwards; the root (a
 // drive such as C:, a share such as \\server\share, or the first component
-// before a backslash at index 2 or later) is never created. 1 when every
-// folder exists afterwards or there was nothing to create; 0 when `path` is
-// null, shorter than 5 characters, longer than 1023, or a folder could not be
-// created for a reason other than that it exists (folders made before stay).
+// before a backslash at index 2 or later) is never created. ANSWER_YES when
+// every folder exists afterwards or there was nothing to create; ANSWER_NO
+// when `path` is null, shorter than 5 characters, longer than 1023, or a
+// folder could not be created for a reason other than that it exists
+// (folders made before stay).
 int CreateFolderTree(const char* path);
 
 // Deletes `folder` with all files and sub-folders below it, except
@@ -27,7 +29,7 @@ int CreateFolderTree(const char* path);
 // deleted (or whose deletion stays pending, so that it is listed again), a
 // sub-folder that cannot be removed, or an entry whose path would not fit
 // 2047 characters ends the walk of its folder there; that folder then stays.
-// A missing folder or an empty text changes nothing. Always 1.
+// A missing folder or an empty text changes nothing. Always ANSWER_YES.
 // The walk works relative to the folders it holds: each folder is held
 // without following a link and listed through its handle, each entry is
 // opened relative to it without following a link and deleted through its
@@ -47,17 +49,18 @@ int DeleteFolderTree(const char* folder);
 bool DeleteHeldTree(platform::UniqueHeldItem& folder, uint32_t pathLength);
 
 // Results of HoldFolderPair.
-inline constexpr int FOLDER_PAIR_HELD = 1;     // both real folders, held (the folder unless missing)
-inline constexpr int FOLDER_PAIR_MISSING = 0;  // not created, or one cannot be held
-inline constexpr int FOLDER_PAIR_LINKED = -1;  // one is a link: leave both alone
-inline constexpr int FOLDER_PAIR_FILE = -2;    // one is a file: leave both alone
+// Both real folders, held (the folder unless missing).
+inline constexpr int FOLDER_PAIR_HELD = platform::ANSWER_SUCCESS;
+inline constexpr int FOLDER_PAIR_MISSING = -1;  // not created, or one cannot be held
+inline constexpr int FOLDER_PAIR_LINKED = -2;   // one is a link: leave both alone
+inline constexpr int FOLDER_PAIR_FILE = -3;     // one is a file: leave both alone
 
 // A product folder such as ...\Kelvane\Brevik or ...\KV\Brevik and its
 // parent, each held open while the work below them goes on; the folder is
 // opened relative to the held parent, so a link or a swap at the parent
 // cannot make the folder name a real folder elsewhere.
 struct FolderPair {
-  int usable = 0;  // 1 after FOLDER_PAIR_HELD until removed
+  bool usable = false;  // after FOLDER_PAIR_HELD until removed
   char parentPath[CREATE_TREE_PATH_SIZE] = {};
   platform::UniqueHeldItem parent;
   platform::UniqueHeldItem folder;  // empty when the folder is missing
@@ -70,12 +73,12 @@ struct FolderPair {
 // CreateFolderTree(folder) would make. FOLDER_PAIR_HELD when both are real
 // folders (on removal the folder may be missing); otherwise nothing is held
 // and the pair is not usable: a folder that cannot be held is never worked on.
-int HoldFolderPair(const char* folder, int create, FolderPair& pair);
+int HoldFolderPair(const char* folder, bool create, FolderPair& pair);
 
 // Reports the outcome of HoldFolderPair (`held`) for `folder` in the setup
 // log, when one was asked for: a link or a file in the way always, a
-// creation when `create` is 1. Returns `held`.
-int LogFolderHeld(const char* folder, int create, int held);
+// creation when `create` is set.
+void LogFolderHeld(const char* folder, bool create, int held);
 
 // For a held pair: deletes the folder (`folder` is its path text) with
 // everything in it as DeleteFolderTree does, through the pair's handles,

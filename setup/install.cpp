@@ -8,6 +8,7 @@
 #include "app/setup_log.h"
 #include "package/extract.h"
 #include "package/load_table.h"
+#include "platform/answers.h"
 #include "platform/file_copy.h"
 #include "platform/messages.h"
 #include "platform/registry.h"
@@ -40,13 +41,17 @@ void CreateMenuShortcuts(const app::AppState& state, const char* programsFolder)
   char menuFolder[MENU_FOLDER_SIZE];
   if (!BuildMenuFolder(programsFolder, menuFolder)) return;
   FolderPair menu;
-  if (LogFolderHeld(menuFolder, 1, HoldFolderPair(menuFolder, 1, menu)) != FOLDER_PAIR_HELD) return;
+  const int held = HoldFolderPair(menuFolder, true, menu);
+  LogFolderHeld(menuFolder, true, held);
+  if (held != FOLDER_PAIR_HELD) return;
 
   char target[TOOL_PATH_SIZE];
   app::JoinPath(target, sizeof target, state.targetFolder, README_TARGET);
-  app::LogShortcutCreated(menuFolder, README_SHORTCUT, CreateShortcut(target, menuFolder, README_SHORTCUT, nullptr));
+  const platform::ComResult readmeCreated = CreateShortcut(target, menuFolder, README_SHORTCUT, nullptr);
+  app::LogShortcutCreated(menuFolder, README_SHORTCUT, readmeCreated);
   app::JoinPath(target, sizeof target, state.targetFolder, APP_TARGET);
-  app::LogShortcutCreated(menuFolder, APP_SHORTCUT, CreateShortcut(target, menuFolder, APP_SHORTCUT, nullptr));
+  const platform::ComResult appCreated = CreateShortcut(target, menuFolder, APP_SHORTCUT, nullptr);
+  app::LogShortcutCreated(menuFolder, APP_SHORTCUT, appCreated);
 }
 
 // The uninstaller's file name: the program's own, taken from `modulePath`;
@@ -58,19 +63,28 @@ void UninstallerName(const app::AppState& state, char (&name)[app::MODULE_PATH_S
     KeepLastComponent(name);
     return;
   }
-  if (platform::GetModuleName(state.instance, name, sizeof name) == 0) {
+  if (platform::GetModuleName(state.instance, name, sizeof name) != platform::ANSWER_YES) {
     app::CopyText(name, sizeof name, UNINSTALLER_FALLBACK_NAME);
   }
+}
+
+// Writes one value of the uninstall entry; the result is only logged.
+void WriteUninstallValue(const char* keyPath, const char* valueName, const char* text) {
+  const int written = WriteMachineString(keyPath, valueName, text);
+  app::LogRegistryWritten(keyPath, valueName, written);
 }
 
 }  // namespace
 
 int32_t RunInstall(app::AppState& state) {
-  app::LogRegistryDeleted(platform::REGISTRY_HKCU, USER_KEY, DeleteKeyTree(platform::REGISTRY_HKCU, USER_KEY));
+  const int userKeyDeleted = DeleteKeyTree(platform::REGISTRY_HKCU, USER_KEY);
+  app::LogRegistryDeleted(platform::REGISTRY_HKCU, USER_KEY, userKeyDeleted);
 
   app::CopyText(state.failureCaption, sizeof state.failureCaption, INSTALL_FAILURE_CAPTION);
   app::CopyText(state.statusText, sizeof state.statusText, STATUS_EXTRACT_PACKAGE);
-  if (app::LogStep("package", package::LoadPackageTable(state)) != 0) {
+  const int loaded = package::LoadPackageTable(state);
+  app::LogStep("package", loaded);
+  if (loaded != package::LOAD_TABLE_OK) {
     ReportFailure(state, INSTALL_PACKAGE_DAMAGED_TEXT, 1);
     return app::RESULT_PACKAGE_DAMAGED;
   }
@@ -80,12 +94,15 @@ int32_t RunInstall(app::AppState& state) {
   // KV and KV\Brevik stay held to the end of the run; a link at either is
   // no usable target folder.
   FolderPair target;
-  if (LogFolderHeld(state.targetFolder, 1, HoldFolderPair(state.targetFolder, 1, target)) !=
-      FOLDER_PAIR_HELD) {
+  const int held = HoldFolderPair(state.targetFolder, true, target);
+  LogFolderHeld(state.targetFolder, true, held);
+  if (held != FOLDER_PAIR_HELD) {
     ReportFailure(state, TARGET_FOLDER_FAILED_TEXT, 1);
     return app::RESULT_TARGET_FOLDER_FAILED;
   }
-  if (app::LogStep("extract", package::ExtractPackage(state)) != 0) {
+  const int extracted = package::ExtractPackage(state);
+  app::LogStep("extract", extracted);
+  if (extracted != package::EXTRACT_OK) {
     ReportFailure(state, EXTRACTION_FAILED_TEXT, 1);
     return app::RESULT_EXTRACTION_FAILED;
   }
@@ -101,7 +118,7 @@ int32_t RunInstall(app::AppState& state) {
 
   app::CopyText(state.statusText, sizeof state.statusText, STATUS_FINALIZE);
   char userPrograms[MENU_FOLDER_SIZE];
-  if (ReadUserProgramsFolder(userPrograms) == 1) {
+  if (ReadUserProgramsFolder(userPrograms)) {
     CreateMenuShortcuts(state, userPrograms);
   }
   const char* commonPrograms = probe::GetCommonProgramsFolder();
@@ -116,7 +133,9 @@ int32_t RunInstall(app::AppState& state) {
   // that fails (the program already runs from there, say) is ignored; the
   // attributes are reset only on a fresh copy, to clear a read-only flag
   // carried over from the source.
-  if (app::LogCopied(uninstaller, platform::CopyModuleFile(state.instance, uninstaller)) == 1) {
+  const int copied = platform::CopyModuleFile(state.instance, uninstaller);
+  app::LogCopied(uninstaller, copied);
+  if (copied == platform::ANSWER_YES) {
     platform::SetFileAttributesNormal(uninstaller);
   }
 
@@ -128,9 +147,9 @@ int32_t RunInstall(app::AppState& state) {
   char quoted[QUOTED_UNINSTALLER_SIZE] = "\"";
   app::AppendText(quoted, sizeof quoted, uninstaller);
   app::AppendText(quoted, sizeof quoted, "\"");
-  app::LogRegistryWritten(keyPath, DISPLAY_NAME_VALUE, WriteMachineString(keyPath, DISPLAY_NAME_VALUE, DISPLAY_NAME));
-  app::LogRegistryWritten(keyPath, PUBLISHER_VALUE, WriteMachineString(keyPath, PUBLISHER_VALUE, PUBLISHER));
-  app::LogRegistryWritten(keyPath, UNINSTALL_STRING_VALUE, WriteMachineString(keyPath, UNINSTALL_STRING_VALUE, quoted));
+  WriteUninstallValue(keyPath, DISPLAY_NAME_VALUE, DISPLAY_NAME);
+  WriteUninstallValue(keyPath, PUBLISHER_VALUE, PUBLISHER);
+  WriteUninstallValue(keyPath, UNINSTALL_STRING_VALUE, quoted);
 
   app::CopyText(state.statusText, sizeof state.statusText, STATUS_COMPLETED);
   platform::PostCommand(state.mainWindow, app::CMD_NOTIFY, app::NOTIFY_SUCCESS);

@@ -44,15 +44,15 @@ const char kFullStop[] = ".";
 
 }  // namespace
 
-int BuildMenuFolder(const char* programsFolder, char* buffer) {
+bool BuildMenuFolder(const char* programsFolder, char* buffer) {
   return app::JoinPath(buffer, MENU_FOLDER_SIZE, programsFolder, MENU_SUBFOLDER);
 }
 
-int ReadUserProgramsFolder(char* buffer) {
+bool ReadUserProgramsFolder(char* buffer) {
   // ReadUserText refuses a value that does not fit the folder area.
   const int read = ReadUserText(SHELL_FOLDERS_KEY, PROGRAMS_VALUE, buffer, MENU_FOLDER_SIZE);
   if (read == USER_TEXT_INEXACT) app::LogUserValueInexact(SHELL_FOLDERS_KEY, PROGRAMS_VALUE);
-  return read == USER_TEXT_READ ? 1 : 0;
+  return read == USER_TEXT_READ;
 }
 
 void ReportFailure(app::AppState& state, const char* text, int withHost) {

@@ -8,15 +8,15 @@
 namespace setup {
 
 // Builds a Programs-menu folder: `programsFolder` joined with
-// "Kelvane\Brevik", into `buffer` (MENU_FOLDER_SIZE bytes). Returns 0 for a
+// "Kelvane\Brevik", into `buffer` (MENU_FOLDER_SIZE bytes). False for a
 // folder that would not fit; the procedures then skip that menu.
-int BuildMenuFolder(const char* programsFolder, char* buffer);
+[[nodiscard]] bool BuildMenuFolder(const char* programsFolder, char* buffer);
 
 // Reads the per-user Programs folder ("Programs" of the per-user "Shell
-// Folders" key) into `buffer` (MENU_FOLDER_SIZE bytes). 1 when it was read;
-// 0 when it is missing, too long, or has no exact ANSI form, which the log
-// reports: the per-user shortcut set is then skipped.
-int ReadUserProgramsFolder(char* buffer);
+// Folders" key) into `buffer` (MENU_FOLDER_SIZE bytes). True when it was
+// read; false when it is missing, too long, or has no exact ANSI form,
+// which the log reports: the per-user shortcut set is then skipped.
+[[nodiscard]] bool ReadUserProgramsFolder(char* buffer);
 
 // Fills `failureText` with `text` followed by the product web host and a
 // full stop, or with `text` alone when `withHost` is 0, then posts the failure

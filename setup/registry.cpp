@@ -6,6 +6,8 @@
 #include <cstring>
 #include <limits>
 
+#include "platform/answers.h"
+
 namespace setup {
 
 using platform::RegistryKey;
@@ -13,27 +15,28 @@ using platform::RegistryResult;
 
 int WriteMachineString(const char* subKey, const char* valueName, const char* text) {
   if (subKey == nullptr || text == nullptr) {
-    return 0;
+    return platform::ANSWER_NO;
   }
   size_t length = std::strlen(text);
   if (length >= std::numeric_limits<uint32_t>::max()) {
-    return 0;
+    return platform::ANSWER_NO;
   }
   RegistryKey key;
   if (platform::OpenRegistryKey(platform::REGISTRY_HKLM, subKey, platform::REGISTRY_ACCESS_DEFAULT,
                                 key) != platform::REGISTRY_OK &&
       platform::CreateRegistryKey(platform::REGISTRY_HKLM, subKey, key) != platform::REGISTRY_OK) {
-    return 0;
+    return platform::ANSWER_NO;
   }
   // The terminator is part of the data: readers of REG_SZ values are entitled
   // to expect it, and a value without it reads back as unterminated text.
   RegistryResult stored = platform::SetRegistryString(key.Get(), valueName, text,
                                                       static_cast<uint32_t>(length + 1));
-  return stored == platform::REGISTRY_OK ? 1 : 0;
+  return stored == platform::REGISTRY_OK ? platform::ANSWER_YES : platform::ANSWER_NO;
 }
 
 int ReadUserString(const char* subKey, const char* valueName, char* out, size_t outSize) {
-  return ReadUserText(subKey, valueName, out, outSize) == USER_TEXT_READ ? 1 : 0;
+  return ReadUserText(subKey, valueName, out, outSize) == USER_TEXT_READ ? platform::ANSWER_YES
+                                                                         : platform::ANSWER_NO;
 }
 
 int ReadUserText(const char* subKey, const char* valueName, char* out, size_t outSize) {
@@ -91,29 +94,30 @@ namespace {
 // Deletes the key `name` (one component) of the held key `parent` with all
 // its sub-keys. Every key is opened itself, relative to its held parent, and
 // deleted through its own handle: a link at any level is opened as the link,
-// which has no sub-keys, and goes as the link, its target untouched.
-int DeleteHeldTree(platform::RegistryKeyId parent, const char* name) {
+// which has no sub-keys, and goes as the link, its target untouched. True
+// when the key and its whole tree are gone.
+bool DeleteHeldTree(platform::RegistryKeyId parent, const char* name) {
   RegistryKey key;
   if (platform::OpenRegistryKeyItself(parent, name, platform::REGISTRY_ACCESS_LIST_AND_DELETE, key) !=
       platform::REGISTRY_OK) {
-    return 0;
+    return false;
   }
   char subKeyName[REGISTRY_SUBKEY_NAME_AREA];
   for (;;) {
     uint32_t capacity = REGISTRY_SUBKEY_NAME_AREA - 1;
     RegistryResult listed = platform::EnumRegistrySubKey(key.Get(), 0, subKeyName, capacity);
     if (listed == platform::REGISTRY_NO_MORE_ITEMS) {
-      return platform::DeleteRegistryKey(key.Get()) == platform::REGISTRY_OK ? 1 : 0;
+      return platform::DeleteRegistryKey(key.Get()) == platform::REGISTRY_OK;
     }
     // A name without an exact ANSI form cannot be opened by it, and a
     // best-fit spelling would open another key: the walk ends there.
     if (listed != platform::REGISTRY_OK) {
-      return 0;
+      return false;
     }
     // A sub-key that stays would be listed first again on every pass, so the
     // first one that cannot be removed ends the walk.
-    if (DeleteHeldTree(key.Get(), subKeyName) != 1) {
-      return 0;
+    if (!DeleteHeldTree(key.Get(), subKeyName)) {
+      return false;
     }
   }
 }
@@ -123,15 +127,15 @@ int DeleteHeldTree(platform::RegistryKeyId parent, const char* name) {
 int DeleteKeyTree(platform::RegistryKeyId root, const char* subKey) {
   // An empty path would name the root itself and take every key under it.
   if (subKey == nullptr || subKey[0] == '\0') {
-    return 0;
+    return platform::ANSWER_NO;
   }
   char parentPath[REGISTRY_SUBKEY_NAME_AREA];
-  if (std::strlen(subKey) >= sizeof parentPath) return 0;
+  if (std::strlen(subKey) >= sizeof parentPath) return platform::ANSWER_NO;
   std::strcpy(parentPath, subKey);
   char* slash = std::strrchr(parentPath, '\\');
   const char* name = slash != nullptr ? slash + 1 : subKey;
-  if (name[0] == '\0') return 0;
-  if (slash == nullptr) return DeleteHeldTree(root, name);
+  if (name[0] == '\0') return platform::ANSWER_NO;
+  if (slash == nullptr) return DeleteHeldTree(root, name) ? platform::ANSWER_YES : platform::ANSWER_NO;
   *slash = '\0';
   // The parent is opened as the system resolves its path (so a 32-bit view
   // is redirected as always), but never through a link at its own place:
@@ -139,10 +143,10 @@ int DeleteKeyTree(platform::RegistryKeyId root, const char* subKey) {
   RegistryKey parent;
   if (platform::OpenRegistryKeyItself(root, parentPath, platform::REGISTRY_ACCESS_QUERY, parent) !=
           platform::REGISTRY_OK ||
-      platform::IsRegistryLink(parent.Get()) != 0) {
-    return 0;
+      platform::IsRegistryLink(parent.Get()) != platform::ANSWER_NO) {
+    return platform::ANSWER_NO;
   }
-  return DeleteHeldTree(parent.Get(), name);
+  return DeleteHeldTree(parent.Get(), name) ? platform::ANSWER_YES : platform::ANSWER_NO;
 }
 
 }  // namespace setup

@@ -2,6 +2,7 @@
 #include "setup/shortcuts.h"
 
 #include "app/bounded_text.h"
+#include "platform/answers.h"
 #include "platform/files.h"
 #include "platform/held_folders.h"
 #include "setup/folder_tree.h"
@@ -13,13 +14,13 @@ constexpr char SHORTCUT_EXTENSION[] = ".LNK";
 
 }  // namespace
 
-int BuildShortcutPath(const char* folder, const char* name, char* out) {
+bool BuildShortcutPath(const char* folder, const char* name, char* out) {
   if (folder == nullptr || name == nullptr) {
-    return 0;
+    return false;
   }
   // The joined path must leave room for the extension.
-  if (app::JoinPath(out, SHORTCUT_PATH_AREA - (sizeof SHORTCUT_EXTENSION - 1), folder, name) != 1) {
-    return 0;
+  if (!app::JoinPath(out, SHORTCUT_PATH_AREA - (sizeof SHORTCUT_EXTENSION - 1), folder, name)) {
+    return false;
   }
   return app::AppendText(out, SHORTCUT_PATH_AREA, SHORTCUT_EXTENSION);
 }
@@ -30,11 +31,11 @@ platform::ComResult CreateShortcut(const char* targetPath, const char* folder, c
     return platform::COM_E_INVALIDARG;
   }
   char linkPath[SHORTCUT_PATH_AREA];
-  if (BuildShortcutPath(folder, name, linkPath) != 1) {
+  if (!BuildShortcutPath(folder, name, linkPath)) {
     return platform::COM_E_FILENAME_TOO_LONG;
   }
   char workingFolder[SHORTCUT_PATH_AREA];
-  if (app::CopyText(workingFolder, sizeof workingFolder, targetPath) != 1) {
+  if (!app::CopyText(workingFolder, sizeof workingFolder, targetPath)) {
     return platform::COM_E_FILENAME_TOO_LONG;
   }
   StripLastComponent(workingFolder);
@@ -68,25 +69,25 @@ platform::ComResult CreateShortcut(const char* targetPath, const char* folder, c
 
 int DeleteShortcut(const char* folder, const char* name) {
   char linkPath[SHORTCUT_PATH_AREA];
-  if (BuildShortcutPath(folder, name, linkPath) != 1) {
-    return 0;
+  if (!BuildShortcutPath(folder, name, linkPath)) {
+    return platform::ANSWER_NO;
   }
   platform::UniqueHeldItem held;
   if (platform::HoldFolder(folder, held) != platform::HELD_FOLDER) {
-    return 0;
+    return platform::ANSWER_NO;
   }
   return DeleteShortcut(held, name);
 }
 
 int DeleteShortcut(const platform::UniqueHeldItem& folder, const char* name) {
   char fileName[SHORTCUT_PATH_AREA];
-  if (!folder.IsValid() || name == nullptr || app::CopyText(fileName, sizeof fileName, name) != 1 ||
-      app::AppendText(fileName, sizeof fileName, SHORTCUT_EXTENSION) != 1) {
-    return 0;
+  if (!folder.IsValid() || name == nullptr || !app::CopyText(fileName, sizeof fileName, name) ||
+      !app::AppendText(fileName, sizeof fileName, SHORTCUT_EXTENSION)) {
+    return platform::ANSWER_NO;
   }
   platform::UniqueHeldItem file;
   if (platform::OpenHeldFile(folder, fileName, file) != platform::HELD_FILE) {
-    return 0;
+    return platform::ANSWER_NO;
   }
   return platform::DeleteHeldItem(file);
 }

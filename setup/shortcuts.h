@@ -4,6 +4,7 @@
 
 #include <cstddef>
 
+#include "platform/answers.h"
 #include "platform/held_folders.h"
 #include "platform/shell_link.h"
 
@@ -15,8 +16,8 @@ constexpr size_t SHORTCUT_PATH_AREA = 2048;
 
 // Builds the shortcut file path of `name` in `folder`: the folder, a
 // backslash unless it already ends with one, the name and ".LNK", into `out`
-// (SHORTCUT_PATH_AREA bytes). Returns 1, or 0 when the path does not fit.
-int BuildShortcutPath(const char* folder, const char* name, char* out);
+// (SHORTCUT_PATH_AREA bytes). False when the path does not fit.
+[[nodiscard]] bool BuildShortcutPath(const char* folder, const char* name, char* out);
 
 // Writes the shortcut `name` in `folder` (file name + ".LNK") pointing at
 // `targetPath`, with `name` as description, `arguments` (may be null) as
@@ -32,14 +33,15 @@ platform::ComResult CreateShortcut(const char* targetPath, const char* folder, c
                                    const char* arguments);
 
 // Deletes the shortcut file of `name` in `folder`, named as CreateShortcut
-// names it. Returns nonzero when a file was deleted, 0 otherwise (also when
-// the path does not fit SHORTCUT_PATH_AREA).
+// names it. Returns ANSWER_YES when a file was deleted, ANSWER_NO otherwise
+// (also when the path does not fit SHORTCUT_PATH_AREA).
 int DeleteShortcut(const char* folder, const char* name);
 
 // Deletes the shortcut file of `name` from the held `folder`: opened
 // relative to the folder's handle without following a link and deleted
-// through its own handle. Returns nonzero when a file was deleted, 0
-// otherwise (also when no folder is held or the file name does not fit).
+// through its own handle. Returns ANSWER_YES when a file was deleted,
+// ANSWER_NO otherwise (also when no folder is held or the file name does not
+// fit).
 int DeleteShortcut(const platform::UniqueHeldItem& folder, const char* name);
 
 }  // namespace setup

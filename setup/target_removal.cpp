@@ -6,6 +6,7 @@
 
 #include "app/bounded_text.h"
 #include "package/package_format.h"
+#include "platform/answers.h"
 #include "platform/files.h"
 #include "platform/held_folders.h"
 
@@ -26,12 +27,12 @@ void CollectProductNames(const app::AppState& state, ProductNames& product) {
   product.count = 0;
   for (uint32_t index = 0; index < package::PACKAGE_ENTRY_COUNT; ++index) {
     const package::PackageEntry entry = package::ReadEntry(state.packageTable, index);
-    if (package::EntryNameIsSafe(entry) != 0) {
+    if (package::EntryNameIsSafe(entry)) {
       app::CopyText(product.names[product.count++], app::MODULE_PATH_SIZE, entry.name);
     }
   }
   char programName[app::MODULE_PATH_SIZE];
-  if (app::CopyText(programName, sizeof programName, state.modulePath) == 1) {
+  if (app::CopyText(programName, sizeof programName, state.modulePath)) {
     KeepLastComponent(programName);
     if (programName[0] != '\0') {
       app::CopyText(product.names[product.count++], app::MODULE_PATH_SIZE, programName);
@@ -45,11 +46,11 @@ void CollectProductNames(const app::AppState& state, ProductNames& product) {
 void FindProductFiles(const platform::UniqueHeldItem& folder, const ProductNames& product,
                       bool (&present)[PRODUCT_FILE_COUNT]) {
   platform::HeldEntry entry;
-  for (int more = platform::NextHeldEntry(folder, 1, entry); more != 0;
+  for (int more = platform::NextHeldEntry(folder, 1, entry); more == platform::ANSWER_YES;
        more = platform::NextHeldEntry(folder, 0, entry)) {
     if (entry.isFolder != 0 || entry.isLink != 0 || entry.nameExact == 0) continue;
     for (uint32_t index = 0; index < product.count; ++index) {
-      if (package::SameFileName(entry.name, product.names[index]) == 1) present[index] = true;
+      if (package::SameFileName(entry.name, product.names[index])) present[index] = true;
     }
   }
 }
@@ -73,9 +74,11 @@ bool RenameAndSchedule(const platform::UniqueHeldItem& folder, const char* folde
     if (attempt >= 10) *at++ = static_cast<char>('0' + attempt / 10);
     *at++ = static_cast<char>('0' + attempt % 10);
     std::memcpy(at, ".del", sizeof ".del");
-    if (platform::RenameHeldItem(file, folder, renamed) == 0) continue;  // the name is taken, say
+    // Refused when the name is taken, say.
+    if (platform::RenameHeldItem(file, folder, renamed) != platform::ANSWER_YES) continue;
     char path[PRODUCT_PATH_SIZE + RESTART_SUFFIX_SIZE];
-    if (app::JoinPath(path, sizeof path, folderPath, renamed) == 1 && platform::DeleteAtRestart(path) == 1) {
+    if (app::JoinPath(path, sizeof path, folderPath, renamed) &&
+        platform::DeleteAtRestart(path) == platform::ANSWER_YES) {
       return true;
     }
     platform::RenameHeldItem(file, folder, name);
@@ -89,12 +92,12 @@ bool RenameAndSchedule(const platform::UniqueHeldItem& folder, const char* folde
 bool HoldsOnly(const platform::UniqueHeldItem& parent, const char* name) {
   platform::HeldEntry entry;
   bool found = false;
-  for (int more = platform::NextHeldEntry(parent, 1, entry); more != 0;
+  for (int more = platform::NextHeldEntry(parent, 1, entry); more == platform::ANSWER_YES;
        more = platform::NextHeldEntry(parent, 0, entry)) {
     const bool self = std::strcmp(entry.name, ".") == 0 || std::strcmp(entry.name, "..") == 0;
     if (entry.isFolder != 0 && self) continue;
     if (entry.isFolder == 0 || entry.isLink != 0 || entry.nameExact == 0 ||
-        package::SameFileName(entry.name, name) == 0) {
+        !package::SameFileName(entry.name, name)) {
       return false;
     }
     found = true;
@@ -105,7 +108,7 @@ bool HoldsOnly(const platform::UniqueHeldItem& parent, const char* name) {
 }  // namespace
 
 void RemoveTargetFolder(const app::AppState& state, const char* targetFolder, FolderPair& pair) {
-  if (pair.usable == 0) return;
+  if (!pair.usable) return;
   // Gone (or missing from the start): the parent goes too when empty.
   if (!pair.folder.IsValid() ||
       DeleteHeldTree(pair.folder, static_cast<uint32_t>(strnlen(targetFolder, app::TARGET_FOLDER_SIZE)))) {
@@ -123,13 +126,13 @@ void RemoveTargetFolder(const app::AppState& state, const char* targetFolder, Fo
   for (uint32_t index = 0; index < product.count; ++index) {
     if (present[index] && RenameAndSchedule(pair.folder, targetFolder, product.names[index])) ++scheduled;
   }
-  if (scheduled > 0 && platform::DeleteAtRestart(targetFolder) == 1) {
+  if (scheduled > 0 && platform::DeleteAtRestart(targetFolder) == platform::ANSWER_YES) {
     char folderName[app::TARGET_FOLDER_SIZE];
     app::CopyText(folderName, sizeof folderName, targetFolder);
     KeepLastComponent(folderName);
     if (HoldsOnly(pair.parent, folderName)) platform::DeleteAtRestart(pair.parentPath);
   }
-  pair.usable = 0;
+  pair.usable = false;
   pair.folder.Reset();
   pair.parent.Reset();
 }

@@ -30,9 +30,13 @@ void RemoveMenuShortcuts(const char* programsFolder) {
   char menuFolder[MENU_FOLDER_SIZE];
   if (!BuildMenuFolder(programsFolder, menuFolder)) return;
   FolderPair menu;
-  if (LogFolderHeld(menuFolder, 0, HoldFolderPair(menuFolder, 0, menu)) != FOLDER_PAIR_HELD) return;
-  app::LogShortcutDeleted(menuFolder, APP_SHORTCUT, DeleteShortcut(menu.folder, APP_SHORTCUT));
-  app::LogShortcutDeleted(menuFolder, README_SHORTCUT, DeleteShortcut(menu.folder, README_SHORTCUT));
+  const int held = HoldFolderPair(menuFolder, false, menu);
+  LogFolderHeld(menuFolder, false, held);
+  if (held != FOLDER_PAIR_HELD) return;
+  const int appDeleted = DeleteShortcut(menu.folder, APP_SHORTCUT);
+  app::LogShortcutDeleted(menuFolder, APP_SHORTCUT, appDeleted);
+  const int readmeDeleted = DeleteShortcut(menu.folder, README_SHORTCUT);
+  app::LogShortcutDeleted(menuFolder, README_SHORTCUT, readmeDeleted);
   RemoveFolderPair(menuFolder, menu);
   app::LogFolderRemoved(menuFolder);
 }
@@ -41,7 +45,9 @@ void RemoveMenuShortcuts(const char* programsFolder) {
 
 int32_t RunUninstall(app::AppState& state) {
   app::CopyText(state.failureCaption, sizeof state.failureCaption, UNINSTALL_FAILURE_CAPTION);
-  if (app::LogStep("package", package::LoadPackageTable(state)) != 0) {
+  const int loaded = package::LoadPackageTable(state);
+  app::LogStep("package", loaded);
+  if (loaded != package::LOAD_TABLE_OK) {
     ReportFailure(state, UNINSTALL_PACKAGE_DAMAGED_TEXT, 1);
     return app::RESULT_PACKAGE_DAMAGED;
   }
@@ -53,13 +59,14 @@ int32_t RunUninstall(app::AppState& state) {
 
   // Nothing is deleted below KV or KV\Brevik when either is a link.
   FolderPair target;
-  if (LogFolderHeld(state.targetFolder, 0, HoldFolderPair(state.targetFolder, 0, target)) ==
-      FOLDER_PAIR_HELD) {
+  const int held = HoldFolderPair(state.targetFolder, false, target);
+  LogFolderHeld(state.targetFolder, false, held);
+  if (held == FOLDER_PAIR_HELD) {
     package::DeletePackageFiles(state, target.folder);
   }
 
   char userPrograms[MENU_FOLDER_SIZE];
-  if (ReadUserProgramsFolder(userPrograms) == 1) {
+  if (ReadUserProgramsFolder(userPrograms)) {
     RemoveMenuShortcuts(userPrograms);
   }
   const char* commonPrograms = probe::GetCommonProgramsFolder();
@@ -67,23 +74,26 @@ int32_t RunUninstall(app::AppState& state) {
 
   char keyPath[KEY_PATH_SIZE];
   app::JoinPath(keyPath, sizeof keyPath, UNINSTALL_ROOT_KEY, UNINSTALL_ENTRY_KEY);
-  app::LogRegistryDeleted(platform::REGISTRY_HKLM, keyPath, DeleteKeyTree(platform::REGISTRY_HKLM, keyPath));
+  const int entryDeleted = DeleteKeyTree(platform::REGISTRY_HKLM, keyPath);
+  app::LogRegistryDeleted(platform::REGISTRY_HKLM, keyPath, entryDeleted);
 
   probe::ResolveTargetFolder(state, TARGET_SUBFOLDER);
-  if (HoldFolderPair(state.targetFolder, 0, target) == FOLDER_PAIR_HELD) {
+  if (HoldFolderPair(state.targetFolder, false, target) == FOLDER_PAIR_HELD) {
     RemoveTargetFolder(state, state.targetFolder, target);
     app::LogFolderRemoved(state.targetFolder);
   }
   state.targetFolder[0] = '\0';
 
-  app::LogRegistryDeleted(platform::REGISTRY_HKCU, USER_KEY, DeleteKeyTree(platform::REGISTRY_HKCU, USER_KEY));
+  const int userKeyDeleted = DeleteKeyTree(platform::REGISTRY_HKCU, USER_KEY);
+  app::LogRegistryDeleted(platform::REGISTRY_HKCU, USER_KEY, userKeyDeleted);
 
   if (app::hiddenMode == 0) {
     platform::ShowMessageBox(state.mainWindow,
                              exitCode == TOOL_EXIT_RESTART ? CLOSING_TEXT_AFTER_RESTART_CODE : CLOSING_TEXT,
                              CLOSING_CAPTION, CLOSING_BOX_STYLE);
   }
-  return app::LogResult("uninstall", app::RESULT_OK);
+  app::LogResult("uninstall", app::RESULT_OK);
+  return app::RESULT_OK;
 }
 
 }  // namespace setup

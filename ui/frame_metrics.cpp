@@ -1,6 +1,7 @@
 // The window's frame metrics.
 #include "ui/frame_metrics.h"
 
+#include "platform/answers.h"
 #include "platform/system_metrics.h"
 
 namespace ui {
@@ -9,7 +10,7 @@ void GetFrameMetrics(int32_t* border, int32_t* caption) {
   platform::NonClientMetrics metrics{};
   int32_t borderWidth = 0;
   int32_t captionHeight = 0;
-  if (platform::QueryNonClientMetrics(metrics) == 1) {
+  if (platform::QueryNonClientMetrics(metrics) == platform::ANSWER_YES) {
     borderWidth = metrics.borderWidth + metrics.paddedBorderWidth;
     captionHeight = metrics.captionHeight;
   } else {

@@ -10,6 +10,7 @@
 #include "app/product.h"
 #include "app/results.h"
 #include "app/worker.h"
+#include "platform/answers.h"
 #include "platform/message_box.h"
 #include "platform/messages.h"
 #include "platform/shell_open.h"
@@ -168,7 +169,7 @@ void OnMouseMove(intptr_t second) {
 
 void OpenWebPage() {
   char address[WEB_PAGE_ADDRESS_SIZE];
-  if (FormatWebPageAddress(address, sizeof address) != 1) return;
+  if (!FormatWebPageAddress(address, sizeof address)) return;
   platform::OpenWithShell(app::appState.mainWindow, WEB_PAGE_VERB, address, platform::SHOW_SHOW);
 }
 
@@ -186,7 +187,7 @@ void OnLeftButtonDown(intptr_t second) {
     }
     platform::PauseThread(PRESS_DELAY_MS);
     if (UninstallIfDriverPresentElseInstallIfAsked(state.installed, CLICK_ASKS_TO_INSTALL) == Procedure::INSTALL) {
-      if (app::StartInstallWorker(state, 0) == 0) return;
+      if (app::StartInstallWorker(state, 0) == platform::ANSWER_SUCCESS) return;
       ShowWindowBox(LAUNCH_FAILED_TEXT, LAUNCH_FAILED_CAPTION, FAILURE_STYLE);
       PostDestroyToMainWindow();
       return;
@@ -227,15 +228,15 @@ intptr_t AnswerDuringWait(platform::WindowHandle window, uint32_t message, uintp
 
 }  // namespace
 
-int FormatWebPageAddress(char* buffer, uint32_t capacity) {
-  if (capacity == 0) return 0;
-  if (app::CopyText(buffer, capacity, "https://") != 1 ||
-      app::AppendText(buffer, capacity, app::PRODUCT_WEB_HOST) != 1 ||
-      app::AppendText(buffer, capacity, "/") != 1) {
+bool FormatWebPageAddress(char* buffer, uint32_t capacity) {
+  if (capacity == 0) return false;
+  if (!app::CopyText(buffer, capacity, "https://") ||
+      !app::AppendText(buffer, capacity, app::PRODUCT_WEB_HOST) ||
+      !app::AppendText(buffer, capacity, "/")) {
     buffer[0] = '\0';
-    return 0;
+    return false;
   }
-  return 1;
+  return true;
 }
 
 platform::WindowHandle CreateMainWindow(platform::ModuleHandle instance, platform::WindowProcedure procedure,
@@ -243,7 +244,7 @@ platform::WindowHandle CreateMainWindow(platform::ModuleHandle instance, platfor
   const platform::WindowClassSettings windowClass{MAIN_WINDOW_CLASS,           MAIN_WINDOW_CLASS_STYLE,
                                                   MAIN_WINDOW_ICON_ID,         platform::SYSTEM_CURSOR_ARROW,
                                                   MAIN_WINDOW_BACKGROUND,      menuName};
-  if (platform::RegisterWindowClass(instance, windowClass, procedure) != 1) {
+  if (platform::RegisterWindowClass(instance, windowClass, procedure) != platform::ANSWER_YES) {
     platform::ShowMessageBox(nullptr, REGISTER_FAILED_TEXT, STARTUP_ERROR_CAPTION, STARTUP_ERROR_STYLE);
     return nullptr;
   }
@@ -271,7 +272,9 @@ platform::WindowHandle CreateMainWindow(platform::ModuleHandle instance, platfor
 }
 
 intptr_t MainWindowProc(platform::WindowHandle window, uint32_t message, uintptr_t first, intptr_t second) {
-  if (platform::InSentMessageWait() == 1) return AnswerDuringWait(window, message, first, second);
+  if (platform::InSentMessageWait() == platform::ANSWER_YES) {
+    return AnswerDuringWait(window, message, first, second);
+  }
   switch (message) {
     case WM_CREATE:
       OnCreate(window);

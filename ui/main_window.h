@@ -62,9 +62,9 @@ inline constexpr uint32_t FAILURE_STYLE = 0x1010;  // MB_OK | MB_ICONERROR | MB_
 inline constexpr uint32_t WEB_PAGE_ADDRESS_SIZE = 512;
 inline constexpr char WEB_PAGE_VERB[] = "open";
 
-// Writes the product web page's address into `buffer`. 1 when it fits
-// `capacity` (zero included); 0, with an empty text, when it does not.
-int FormatWebPageAddress(char* buffer, uint32_t capacity);
+// Writes the product web page's address into `buffer`. True when it fits
+// `capacity` (zero included); false, with an empty text, when it does not.
+[[nodiscard]] bool FormatWebPageAddress(char* buffer, uint32_t capacity);
 
 // --- Operations ---------------------------------------------------------------------------
 

@@ -132,12 +132,12 @@ Expected Predict(const std::vector<uint8_t>& bytes, const package::PackageTable&
   const uint32_t unverified = package::WalkPackage(
       package::ByteView{bytes.data(), bytes.size()}, table,
       [&](const package::EntryOutcome& outcome) {
-        if (outcome.verified != 1) {
+        if (!outcome.verified) {
           return;  // counted by the walk
         }
         // The target's path is short, so any safe name fits; the fake file
         // system refuses no write inside the target folder.
-        if (package::EntryMayBeWritten(table, outcome.index) != 1) {
+        if (!package::EntryMayBeWritten(table, outcome.index)) {
           ++unsafeNames;
           return;
         }

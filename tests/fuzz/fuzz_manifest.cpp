@@ -26,7 +26,7 @@ bool BuilderTakesName(const std::string& name) {
   std::string extension = ".bin";
   for (uint32_t i = 1; i < package::PACKAGE_ENTRY_COUNT; ++i) {
     const std::string filler = "fill" + std::to_string(10 + i) + extension;
-    if (package::SameFileName(name.c_str(), filler.c_str()) == 1) {
+    if (package::SameFileName(name.c_str(), filler.c_str())) {
       extension = ".dat";
     }
   }

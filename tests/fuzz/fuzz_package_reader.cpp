@@ -66,11 +66,11 @@ void CheckWalk(const std::vector<uint8_t>& bytes, const package::PackageTable& t
         const package::PackageEntry& entry = outcome.entry;
         Require(outcome.inBounds == package::EntryInBounds(entry, view.size),
                 "the walk's bound test agrees with EntryInBounds");
-        if (outcome.inBounds != 1) {
-          Require(outcome.plain == nullptr && outcome.verified == 0,
+        if (!outcome.inBounds) {
+          Require(outcome.plain == nullptr && !outcome.verified,
                   "an out-of-bounds entry is neither unscrambled nor verified");
         }
-        if (outcome.verified == 1) {
+        if (outcome.verified) {
           Require(outcome.plain != nullptr, "a verified entry has its plain content");
           uint8_t digest[package::DIGEST_SIZE];
           Require(platform::Md5Digest(outcome.plain, entry.size, digest) == 1 &&
@@ -81,7 +81,7 @@ void CheckWalk(const std::vector<uint8_t>& bytes, const package::PackageTable& t
         }
         // The producing walk lays entries back to back after the table with
         // one reserved value; only such a package can be rebuilt byte for byte.
-        if (outcome.verified != 1 || entry.offset != seen.nextOffset ||
+        if (!outcome.verified || entry.offset != seen.nextOffset ||
             entry.reserved != reserved) {
           seen.rebuildable = false;
           return;

@@ -75,14 +75,14 @@ std::string FailureReasons(const package::PackageTable& table,
     reasons += reasons.empty() ? "" : ", ";
     reasons += reason;
   };
-  if (outcome.inBounds != 1) {
+  if (!outcome.inBounds) {
     add("out of bounds");
   } else if (outcome.plain == nullptr) {
     add("no memory to unscramble it");
-  } else if (outcome.verified != 1) {
+  } else if (!outcome.verified) {
     add("digest mismatch");
   }
-  if (package::EntryNameIsSafe(outcome.entry) != 1) {
+  if (!package::EntryNameIsSafe(outcome.entry)) {
     add("unsafe name");
   } else if (const uint32_t other = package::EntrySharingFile(table, outcome.index);
              other != package::NO_ENTRY) {

@@ -61,28 +61,28 @@ TEST(PackageFormat, EntriesSitAtTheirFieldPositions) {
 
 TEST(PackageFormat, OnlyPlainFileNamesAreSafe) {
   for (const char* name : {"readme.txt", "SONDREL_Setup_x64.exe", "a", ".hidden", "x.y.z"}) {
-    EXPECT_EQ(package::EntryNameIsSafe(Named(name)), 1) << name;
+    EXPECT_TRUE(package::EntryNameIsSafe(Named(name))) << name;
   }
   for (const char* name : {"", ".", "..", "..\\evil.dll", "sub\\file.txt", "sub/file.txt",
                            "C:evil.exe", "a..b", "/abs"}) {
-    EXPECT_EQ(package::EntryNameIsSafe(Named(name)), 0) << name;
+    EXPECT_FALSE(package::EntryNameIsSafe(Named(name))) << name;
   }
-  EXPECT_EQ(package::EntryNameIsSafe(Named(std::string(127, 'n'))), 1);
+  EXPECT_TRUE(package::EntryNameIsSafe(Named(std::string(127, 'n'))));
   // All 128 bytes used: there is no terminating zero byte.
-  EXPECT_EQ(package::EntryNameIsSafe(Named(std::string(128, 'n'))), 0);
+  EXPECT_FALSE(package::EntryNameIsSafe(Named(std::string(128, 'n'))));
 }
 
 TEST(PackageFormat, DeviceNamesAreNotFileNames) {
   for (const char* name : {"NUL", "nul.txt", "Con", "prn.log", "AUX", "com1", "COM9.bin", "lpt1.x.y",
                            "LPT9", "CONIN$", "conout$", "NUL .txt", "com1 ", "COM\xB9",
                            "com\xB2.txt", "Lpt\xB3 .log", "LPT\xB9.a.b"}) {
-    EXPECT_EQ(package::EntryNameIsSafe(Named(name)), 0) << name;
+    EXPECT_FALSE(package::EntryNameIsSafe(Named(name))) << name;
   }
   // Only the whole stem counts: these are ordinary files.
   for (const char* name : {"NULL", "nul_x.txt", "COM", "COM10", "COM0", "console.txt", "xnul",
                            "LPT", "auxiliary.dll", ".nul", "a.con", "COM\xB4", "COM\xB9\xB9",
                            "LPT1\xB9", "CON\xB9"}) {
-    EXPECT_EQ(package::EntryNameIsSafe(Named(name)), 1) << name;
+    EXPECT_TRUE(package::EntryNameIsSafe(Named(name))) << name;
   }
 }
 
@@ -113,7 +113,7 @@ TEST(PackageFormat, NamesWindowsWouldTakeForAnotherAreRefused) {
   for (const auto& c : cases) {
     const uint32_t length = static_cast<uint32_t>(std::strlen(c.name));
     EXPECT_EQ(package::CheckEntryName(c.name, length), c.problem) << c.name;
-    EXPECT_EQ(package::EntryNameIsSafe(Named(c.name)), 0) << c.name;
+    EXPECT_FALSE(package::EntryNameIsSafe(Named(c.name))) << c.name;
   }
   EXPECT_EQ(package::CheckEntryName("a\0b", 3), package::NAME_BAD_CHARACTER);
   EXPECT_EQ(package::CheckEntryName(std::string(128, 'n').c_str(), 128), package::NAME_TOO_LONG);
@@ -124,7 +124,7 @@ TEST(PackageFormat, NamesWindowsWouldTakeForAnotherAreRefused) {
     EXPECT_EQ(package::CheckEntryName(name, static_cast<uint32_t>(std::strlen(name))),
               package::NAME_OK)
         << name;
-    EXPECT_EQ(package::EntryNameIsSafe(Named(name)), 1) << name;
+    EXPECT_TRUE(package::EntryNameIsSafe(Named(name))) << name;
   }
 }
 
@@ -137,7 +137,7 @@ TEST(PackageFormat, EntriesSharingAFileMayNotBeWritten) {
   }
   package::WriteEntry(table, 13, Named("SONDREL_Setup_x64.exe"));
   for (uint32_t i = 0; i < package::PACKAGE_ENTRY_COUNT; ++i) {
-    ASSERT_EQ(package::EntryMayBeWritten(table, i), 1) << i;
+    ASSERT_TRUE(package::EntryMayBeWritten(table, i)) << i;
     ASSERT_EQ(package::EntrySharingFile(table, i), package::NO_ENTRY) << i;
   }
 
@@ -146,15 +146,15 @@ TEST(PackageFormat, EntriesSharingAFileMayNotBeWritten) {
   EXPECT_EQ(package::EntrySharingFile(table, 17), 3u);
   EXPECT_EQ(package::EntrySharingFile(table, 3), 13u);
   for (const uint32_t i : {3u, 13u, 17u}) {
-    EXPECT_EQ(package::EntryMayBeWritten(table, i), 0) << i;
+    EXPECT_FALSE(package::EntryMayBeWritten(table, i)) << i;
   }
-  EXPECT_EQ(package::EntryMayBeWritten(table, 4), 1);
+  EXPECT_TRUE(package::EntryMayBeWritten(table, 4));
 
   // The trailing-dot twin is refused on its own and leaves the tool alone.
   package::WriteEntry(table, 3, Named("file3.bin"));
   package::WriteEntry(table, 17, Named("SONDREL_Setup_x64.exe."));
-  EXPECT_EQ(package::EntryMayBeWritten(table, 17), 0);
-  EXPECT_EQ(package::EntryMayBeWritten(table, 13), 1);
+  EXPECT_FALSE(package::EntryMayBeWritten(table, 17));
+  EXPECT_TRUE(package::EntryMayBeWritten(table, 13));
   EXPECT_EQ(package::EntrySharingFile(table, 13), package::NO_ENTRY);
 }
 
@@ -162,17 +162,17 @@ TEST(PackageFormat, BoundTestHasNoWrapAround) {
   PackageEntry entry{};
   entry.offset = 3276;
   entry.size = 100;
-  EXPECT_EQ(package::EntryInBounds(entry, 3376), 1);
-  EXPECT_EQ(package::EntryInBounds(entry, 3375), 0);
+  EXPECT_TRUE(package::EntryInBounds(entry, 3376));
+  EXPECT_FALSE(package::EntryInBounds(entry, 3375));
   // offset + size wraps to 0x10 in 32 bits.
   entry.offset = 0xFFFFFFF0u;
   entry.size = 0x20;
-  EXPECT_EQ(package::EntryInBounds(entry, 4000), 0);
-  EXPECT_EQ(package::EntryInBounds(entry, 0x100000010ull), 1);
+  EXPECT_FALSE(package::EntryInBounds(entry, 4000));
+  EXPECT_TRUE(package::EntryInBounds(entry, 0x100000010ull));
   entry.offset = 4000;
   entry.size = 0;
-  EXPECT_EQ(package::EntryInBounds(entry, 4000), 1);
-  EXPECT_EQ(package::EntryInBounds(entry, 3999), 0);
+  EXPECT_TRUE(package::EntryInBounds(entry, 4000));
+  EXPECT_FALSE(package::EntryInBounds(entry, 3999));
 }
 
 TEST(PackageFormat, TableIsCopiedOnlyFromPackagesLargerThanIt) {

@@ -54,7 +54,7 @@ Walk WalkBytes(const std::vector<uint8_t>& bytes) { return WalkBytes(bytes, byte
 std::set<uint32_t> FailedIndexes(const Walk& walk) {
   std::set<uint32_t> failed;
   for (const EntryOutcome& outcome : walk.outcomes) {
-    if (outcome.verified != 1) {
+    if (!outcome.verified) {
       failed.insert(outcome.index);
     }
   }
@@ -139,8 +139,8 @@ TEST_F(PackageWalkTest, WalkGivesBackEveryFileInTableOrder) {
   ASSERT_EQ(walk.outcomes.size(), 21u);
   for (uint32_t i = 0; i < 21; ++i) {
     EXPECT_EQ(walk.outcomes[i].index, i);
-    EXPECT_EQ(walk.outcomes[i].inBounds, 1);
-    EXPECT_EQ(walk.outcomes[i].verified, 1);
+    EXPECT_TRUE(walk.outcomes[i].inBounds);
+    EXPECT_TRUE(walk.outcomes[i].verified);
     EXPECT_NE(walk.outcomes[i].plain, nullptr) << "even the empty entry has a block";
     EXPECT_EQ(walk.plains[i], files[i].content) << i;
   }
@@ -169,7 +169,7 @@ TEST_F(PackageWalkTest, WrongDigestFieldFailsOnlyItsOwnEntry) {
   const Walk walk = WalkBytes(bytes);
   EXPECT_EQ(walk.failures, 1u);
   EXPECT_EQ(FailedIndexes(walk), std::set<uint32_t>{9});
-  EXPECT_EQ(walk.outcomes[9].inBounds, 1);
+  EXPECT_TRUE(walk.outcomes[9].inBounds);
   // The plain content is still the file: only the comparison failed.
   EXPECT_EQ(walk.plains[9], files[9].content);
 }
@@ -177,13 +177,13 @@ TEST_F(PackageWalkTest, WrongDigestFieldFailsOnlyItsOwnEntry) {
 TEST_F(PackageWalkTest, EntryEndingExactlyAtTheEndPassesOneByteMoreFails) {
   package::PackageEntry last = Entry(20);
   ASSERT_EQ(uint64_t{last.offset} + last.size, bytes.size());
-  EXPECT_EQ(WalkBytes(bytes).outcomes[20].verified, 1);
+  EXPECT_TRUE(WalkBytes(bytes).outcomes[20].verified);
 
   last.size += 1;
   PatchEntry(20, last);
   const Walk walk = WalkBytes(bytes);
   EXPECT_EQ(walk.failures, 1u);
-  EXPECT_EQ(walk.outcomes[20].inBounds, 0);
+  EXPECT_FALSE(walk.outcomes[20].inBounds);
   EXPECT_EQ(walk.outcomes[20].plain, nullptr);
 
   // The same through a package one byte short.
@@ -191,7 +191,7 @@ TEST_F(PackageWalkTest, EntryEndingExactlyAtTheEndPassesOneByteMoreFails) {
   PatchEntry(20, last);
   const Walk truncated = WalkBytes(bytes, bytes.size() - 1);
   EXPECT_EQ(truncated.failures, 1u);
-  EXPECT_EQ(truncated.outcomes[20].inBounds, 0);
+  EXPECT_FALSE(truncated.outcomes[20].inBounds);
 }
 
 // A package whose entry 8 lies outside it, produced by a chain that skips
@@ -228,7 +228,7 @@ TEST(PackageWalk, OutOfBoundsEntryDoesNotMoveTheChain) {
   const Walk walk = WalkBytes(bytes);
   EXPECT_EQ(walk.failures, 1u);
   EXPECT_EQ(FailedIndexes(walk), std::set<uint32_t>{skipped});
-  EXPECT_EQ(walk.outcomes[skipped].inBounds, 0);
+  EXPECT_FALSE(walk.outcomes[skipped].inBounds);
   EXPECT_EQ(walk.plains[skipped + 1], files[skipped + 1].content);
 }
 
@@ -243,10 +243,10 @@ TEST_F(PackageWalkTest, UnsafeNamesStillVerifyAndMoveTheChain) {
 
   const Walk walk = WalkBytes(bytes);
   EXPECT_EQ(walk.failures, 0u);
-  EXPECT_EQ(walk.outcomes[2].verified, 1);
-  EXPECT_EQ(walk.outcomes[3].verified, 1);
-  EXPECT_EQ(package::EntryNameIsSafe(walk.outcomes[2].entry), 0);
-  EXPECT_EQ(package::EntryNameIsSafe(walk.outcomes[3].entry), 0);
+  EXPECT_TRUE(walk.outcomes[2].verified);
+  EXPECT_TRUE(walk.outcomes[3].verified);
+  EXPECT_FALSE(package::EntryNameIsSafe(walk.outcomes[2].entry));
+  EXPECT_FALSE(package::EntryNameIsSafe(walk.outcomes[3].entry));
 }
 
 TEST(BuildPackage, RefusesWrongCountsAndUnsafeNames) {

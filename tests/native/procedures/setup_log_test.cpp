@@ -7,6 +7,7 @@
 #include <vector>
 
 #include "app/setup_log.h"
+#include "platform/fake/fake_file_copy.h"
 #include "platform/fake/fake_log_file.h"
 #include "platform/fake/fake_platform.h"
 #include "platform/fake/fake_process.h"
@@ -287,6 +288,46 @@ TEST_F(SetupLogTest, AFailedInstallNamesTheFailedEntryTheToolRunAndTheSystemErro
   OpenLog();
   EXPECT_EQ(setup::RunInstall(state), -3);
   HasLine("folder  " + kTarget + "  a link: left alone");
+}
+
+// Each step runs first and its line follows, in the order of the steps, and
+// each line reports that step's own outcome.
+TEST_F(SetupLogTest, AnInstallLogsEveryStepInOrderWithItsOwnOutcome) {
+  OpenLog();
+  EXPECT_EQ(setup::RunInstall(state), 0);
+  const std::string userMenu = kUserPrograms + "\\Kelvane\\Brevik";
+  const std::string commonMenu = kCommonPrograms + "\\Kelvane\\Brevik";
+  std::vector<std::string> expected = {"registry  " + kUserKey + "  deleted", "step  package  ok",
+                                       "folder  " + kTarget + "  created", "step  extract  ok"};
+  std::vector<std::string> lines = Lines();
+  ASSERT_EQ(lines.size(), 15u) << fake::LogFileText(kLogPath);
+  for (std::string& line : lines) line.erase(0, std::string("2026-12-09T01:02:03.456Z  ").size());
+  EXPECT_EQ(std::vector<std::string>(lines.begin(), lines.begin() + 4), expected);
+  EXPECT_EQ(lines[4].substr(0, 6), "tool  ");
+  expected = {"folder  " + userMenu + "  created",
+              "shortcut  " + userMenu + "\\Readme.LNK  created",
+              "shortcut  " + userMenu + "\\Brevik.LNK  created",
+              "folder  " + commonMenu + "  created",
+              "shortcut  " + commonMenu + "\\Readme.LNK  created",
+              "shortcut  " + commonMenu + "\\Brevik.LNK  created",
+              "copy  " + kUninstaller + "  copied",
+              "registry  " + kEntryKey + "  DisplayName  written",
+              "registry  " + kEntryKey + "  Publisher  written",
+              "registry  " + kEntryKey + "  UninstallString  written"};
+  EXPECT_EQ(std::vector<std::string>(lines.begin() + 5, lines.end()), expected);
+
+  // Steps that fail without stopping the install: each line says so.
+  SetUp();
+  fake::FailRegistry(fake::RegistryOp::Delete, kUserKey, platform::REGISTRY_ACCESS_DENIED);
+  fake::FailRegistry(fake::RegistryOp::SetValue, kEntryKey, platform::REGISTRY_ACCESS_DENIED);
+  fake::FailFileCopy(true);
+  fake::SetLastSystemError(5);
+  fake::SetSystemErrorText(5, "Access is denied.");
+  OpenLog();
+  EXPECT_EQ(setup::RunInstall(state), 0);
+  HasLine("registry  " + kUserKey + "  not deleted");
+  HasLine("copy  " + kUninstaller + "  not copied  error 5: Access is denied.");
+  HasLine("registry  " + kEntryKey + "  UninstallString  not written");
 }
 
 TEST_F(SetupLogTest, AnUninstallNamesWhatItRemovedAndWhatStayed) {

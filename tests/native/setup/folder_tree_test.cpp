@@ -347,7 +347,7 @@ TEST_F(HeldWalkTest, FolderThatCannotBeHeldIsNeverWalked) {
   setup::FolderPair pair;
   EXPECT_EQ(setup::HoldFolderPair("C:\\T\\s", 0, pair), setup::FOLDER_PAIR_MISSING);
   EXPECT_EQ(setup::HoldFolderPair("C:\\T\\s", 1, pair), setup::FOLDER_PAIR_MISSING);
-  EXPECT_EQ(pair.usable, 0);
+  EXPECT_FALSE(pair.usable);
   setup::RemoveFolderPair("C:\\T\\s", pair);
   EXPECT_TRUE(fake::FileExists("C:\\T\\s\\b.txt"));
 }

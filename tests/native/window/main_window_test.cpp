@@ -277,7 +277,7 @@ TEST_F(MainWindowTest, ClickOnThePictureOpensTheWebPageAndChangesNothingElse) {
   EXPECT_EQ(fake::SeamLog(), std::vector<std::string>{"OpenWithShell " + W() + " open https://" +
                                                       std::string(app::PRODUCT_WEB_HOST) + "/ 5"});
   char address[8];
-  EXPECT_EQ(ui::FormatWebPageAddress(address, sizeof address), 0);
+  EXPECT_FALSE(ui::FormatWebPageAddress(address, sizeof address));
   EXPECT_STREQ(address, "");
 }
 

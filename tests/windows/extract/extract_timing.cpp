@@ -90,7 +90,7 @@ double BaselineCpuSeconds(const platform::ReadOnlyBytes& bytes, const package::P
     package::KeyChain chain = package::StartChain();
     for (uint32_t index = 0; index < package::PACKAGE_ENTRY_COUNT; ++index) {
       const package::PackageEntry entry = package::ReadEntry(table, index);
-      if (package::EntryInBounds(entry, bytes.size) != 1) continue;
+      if (!package::EntryInBounds(entry, bytes.size)) continue;
       const uint8_t* stored = bytes.data + entry.offset;
       scratch.resize(entry.size == 0 ? 1 : entry.size);
       platform::Md5Digest(stored, entry.size, digest);
