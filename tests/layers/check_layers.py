@@ -25,7 +25,7 @@ LAYERS = [
     (3, {"kv_app"},
      ["app/app_state.*", "app/app_state_instance.*", "app/options.*",
       "app/parse_options.*", "app/commands.h", "app/bounded_text.*",
-      "app/setup_log.*", "app/product.h"]),
+      "app/setup_log.*", "app/product.h", "app/results.h"]),
     (4, {"kv_probe", "kv_package_files"},
      ["probe/*", "package/load_table.*", "package/extract.*",
       "package/extract_result.h"]),
