@@ -5,6 +5,7 @@
 #include <cctype>
 #include <string>
 
+#include "platform/fake/fake_parts.h"
 #include "platform/fake/fake_platform.h"
 #include "platform/fake/fake_seam_log.h"
 #include "platform/file_copy.h"

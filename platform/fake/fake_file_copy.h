@@ -10,8 +10,7 @@
 
 namespace platform::fake {
 
-// Copies and attribute changes behave as described above again.
-void ResetFileCopy();
+// After fake::Reset copies and attribute changes behave as described above.
 // Every copy fails from now on (or behaves normally again).
 void FailFileCopy(bool fail);
 // Every attribute change fails from now on (or succeeds again).

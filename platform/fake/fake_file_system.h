@@ -51,7 +51,5 @@ bool RenameFails(const std::string& key);
 // Whether a held-folder handle holds the node `id` (then it cannot be
 // removed by path).
 bool IsHeld(uint64_t id);
-// Forgets the injected hold failures (fake::Reset).
-void ResetHeld();
 
 }  // namespace platform::fake

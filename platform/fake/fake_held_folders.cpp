@@ -23,6 +23,7 @@
 #include <vector>
 
 #include "platform/fake/fake_file_system.h"
+#include "platform/fake/fake_parts.h"
 #include "platform/fake/fake_platform.h"
 #include "platform/held_folders.h"
 

@@ -9,6 +9,7 @@
 #include <mutex>
 
 #include "platform/environment.h"
+#include "platform/fake/fake_parts.h"
 #include "platform/system.h"
 #include "platform/system_error.h"
 

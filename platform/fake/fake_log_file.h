@@ -17,7 +17,8 @@ namespace platform::fake {
 
 // No variables, no log files, not elevated, the clock at
 // 2026-12-09T01:02:03.456Z, the counter at 0 moving 0 per read, last error
-// 0, no error messages, writes succeed.
+// 0, no error messages, writes succeed. Part of fake::Reset; a test calls it
+// alone to start its next case afresh.
 void ResetLogFiles();
 
 void SetEnvironmentText(const std::string& name, const std::string& value);

@@ -5,6 +5,7 @@
 #include <cstdio>
 #include <mutex>
 
+#include "platform/fake/fake_parts.h"
 #include "platform/fake/fake_seam_log.h"
 #include "platform/message_box.h"
 #include "platform/messages.h"

@@ -29,8 +29,8 @@ struct ShownMessageBox {
   uint32_t style;
 };
 
-// Forgets what was posted and shown; posting succeeds, boxes answer 1 (OK).
-void ResetMessages();
+// After fake::Reset nothing was posted or shown; posting succeeds, boxes
+// answer 1 (OK).
 // PostCommand answers `result` (1 queued, 0 not) from now on.
 void SetPostResult(int result);
 // ShowMessageBox answers `result` from now on.

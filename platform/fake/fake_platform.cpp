@@ -12,6 +12,7 @@
 #include <utility>
 
 #include "platform/fake/fake_file_system.h"
+#include "platform/fake/fake_parts.h"
 
 namespace platform::fake {
 
@@ -237,9 +238,8 @@ FolderEntry MakeEntry(const std::string& name, const Node* node) {
 
 // --- Control ----------------------------------------------------------------
 
-void Reset() {
+void ResetFileSystem() {
   TheState() = State();
-  ResetHeld();
   TheState().windowsFolder = "C:\\WINDOWS";
   TheState().modulePath = "C:\\Setup\\BrevikSetup.exe";
 }

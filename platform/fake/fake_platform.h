@@ -13,10 +13,12 @@
 
 namespace platform::fake {
 
-// Back to the start state: both folder sources present and answering nothing
-// (every query fails), Windows folder C:\WINDOWS, an empty file system whose
-// drive and share roots always exist, no package, every version record
-// refused, not a 64-bit host, no device interface, module path
+// The whole fake back to its start state, every part at once (each part's
+// header says what that is). The native tests' main runs it before every
+// test. This part starts with both folder sources present and answering
+// nothing (every query fails), Windows folder C:\WINDOWS, an empty file
+// system whose drive and share roots always exist, no package, every version
+// record refused, not a 64-bit host, no device interface, module path
 // C:\Setup\BrevikSetup.exe, an empty call log.
 void Reset();
 

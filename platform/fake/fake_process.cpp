@@ -5,6 +5,7 @@
 #include <mutex>
 #include <set>
 
+#include "platform/fake/fake_parts.h"
 #include "platform/fake/fake_platform.h"
 #include "platform/fake/fake_seam_log.h"
 #include "platform/fake/fake_window.h"

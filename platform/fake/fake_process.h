@@ -24,6 +24,7 @@ struct ProcessLaunch {
 };
 
 // Back to the default behaviour; forgets launches, handle counts and hooks.
+// Part of fake::Reset; a test calls it alone to run a second time afresh.
 void ResetProcesses();
 
 // Every StartProcess from now on has outcome `outcome` (PROCESS_*), whether

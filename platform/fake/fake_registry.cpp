@@ -2,6 +2,7 @@
 // keys under two roots, handles for opened keys, injected failures and a log.
 #include "platform/fake/fake_registry.h"
 
+#include "platform/fake/fake_parts.h"
 #include "platform/fake/fake_platform.h"
 
 #include <algorithm>

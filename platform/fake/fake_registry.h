@@ -43,8 +43,9 @@ struct RegistryValue {
 // shows as a failed test instead of a hung one.
 constexpr size_t REGISTRY_CALL_LIMIT = 10000;
 
-// Empties both roots, forgets open keys, injected failures and the log.
-// The platform fake's Reset() does not do this: call both.
+// Empties both roots, forgets open keys, injected failures and the
+// registry's lines of the call log. Part of fake::Reset; a test calls it
+// alone to take away what its fixture seeded.
 void ResetRegistry();
 
 // Creates the key `path` and its missing parents. Not logged.

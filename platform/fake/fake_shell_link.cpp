@@ -1,6 +1,7 @@
 // Recording shell link object behind the platform seam for the native build.
 #include "platform/fake/fake_shell_link.h"
 
+#include "platform/fake/fake_parts.h"
 #include "platform/fake/fake_platform.h"
 
 #include <memory>

@@ -21,8 +21,9 @@ struct SavedShortcut {
   std::string workingDirectory;
 };
 
-// Forgets failures, the log, saved shortcuts and live references. The
-// platform fake's Reset() does not do this: call both.
+// Forgets failures, the shell link lines of the call log, saved shortcuts
+// and live references. Part of fake::Reset; a test calls it alone to start
+// its next case afresh.
 void ResetShellLink();
 
 // Makes object creation, the persist-file query or the save fail with `code`

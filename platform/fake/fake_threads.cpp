@@ -9,6 +9,7 @@
 #include <thread>
 #include <vector>
 
+#include "platform/fake/fake_parts.h"
 #include "platform/fake/fake_seam_log.h"
 #include "platform/fake/fake_window.h"
 #include "platform/threads.h"
@@ -68,11 +69,15 @@ bool IsOpen(void* handle) {
 
 }  // namespace
 
-void ResetThreads() {
-  ThreadState& state = TheThreads();
-  for (auto& thread : state.threads) {
+void JoinThreads() {
+  for (auto& thread : TheThreads().threads) {
     if (thread->real.joinable()) thread->real.join();
   }
+}
+
+void ResetThreads() {
+  JoinThreads();
+  ThreadState& state = TheThreads();
   std::lock_guard<std::mutex> guard(state.lock);
   state.threads.clear();
   state.openHandles.clear();

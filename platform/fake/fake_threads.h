@@ -21,9 +21,13 @@ enum class ThreadMode {
   Real,
 };
 
-// Joins every real thread still running, then: Deferred mode, thread
-// creation succeeds, COM initialisation answers 1, counts and ids restart.
-void ResetThreads();
+// fake::Reset joins every real thread still running, then: Deferred mode,
+// thread creation succeeds, COM initialisation answers 1, counts and ids
+// restart.
+
+// Joins every real thread still running, and nothing else: a test's last
+// checks then see everything the threads did.
+void JoinThreads();
 void SetThreadMode(ThreadMode mode);
 // StartThread fails (returns null) from now on, or succeeds again.
 void FailThreadCreation(bool fail);

@@ -12,6 +12,7 @@
 #include <set>
 
 #include "platform/fake/fake_messages.h"
+#include "platform/fake/fake_parts.h"
 #include "platform/fake/fake_seam_log.h"
 #include "platform/fake/recording_canvas.h"
 #include "platform/desktop_windows.h"

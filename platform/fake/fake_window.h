@@ -67,13 +67,11 @@ struct QueuedMessage {
   intptr_t second;
 };
 
-// Forgets classes, windows, queue, end request, timers, contexts, pointer,
-// shell requests, top-level windows and mutex; registration, creation,
-// timers, the shell and the mutex succeed; the non-client metrics answer
-// border 1, caption 20, padded border 4; every system metric answers 0.
-// Commands posted through the message seam before this call are not queued.
-// Does not touch the seam log or the other fakes.
-void ResetWindow();
+// After fake::Reset: no classes, windows, queued messages, end request,
+// timers, contexts, pointer, shell requests, top-level windows or mutex;
+// registration, creation, timers, the shell and the mutex succeed; the
+// non-client metrics answer border 1, caption 20, padded border 4; every
+// system metric answers 0.
 
 // --- Failures and answers ---------------------------------------------------------
 void FailClassRegistration(bool fail);

@@ -8,6 +8,8 @@
 #include <map>
 #include <utility>
 
+#include "platform/fake/fake_parts.h"
+
 namespace platform::fake {
 
 namespace {

@@ -4,7 +4,7 @@
 // what the context held when a shape or text was drawn.
 //
 // Handles are addresses of records kept here, so a handle is only meaningful
-// until the next ResetCanvas.
+// until the next fake::Reset.
 #pragma once
 
 #include <cstdint>
@@ -67,9 +67,8 @@ struct CanvasCall {
 // that the program draws in, so that text drawn without setting one shows.
 constexpr Colour UNSET_TEXT_COLOUR = 0x00123456;
 
-// Forgets every context, object, resource, injected failure, the log and
-// the observer.
-void ResetCanvas();
+// After fake::Reset: no context, object, resource, injected failure, log or
+// observer.
 
 // Declares bitmap resource `id` of any module, `width` by `height` pixels.
 // A size of 0 stands for a bitmap that loads but whose size cannot be read.

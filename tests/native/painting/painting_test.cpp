@@ -97,8 +97,6 @@ void ExpectSelectBack(platform::DrawContext dc, const DrawContextState& start) {
 class PaintingTest : public ::testing::Test {
  protected:
   void SetUp() override {
-    platform::fake::Reset();
-    platform::fake::ResetCanvas();
     app::ClearAppState(state_);
     state_.instance = reinterpret_cast<platform::ModuleHandle>(0x400000);
   }

@@ -15,10 +15,7 @@ namespace {
 
 using Calls = std::vector<std::string>;
 
-class SystemProbeTest : public ::testing::Test {
- protected:
-  void SetUp() override { platform::fake::Reset(); }
-};
+class SystemProbeTest : public ::testing::Test {};
 
 struct VersionRow {
   uint32_t major;

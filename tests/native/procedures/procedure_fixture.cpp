@@ -67,15 +67,7 @@ void SetUserPrograms(const std::string& value) {
 
 void ProcedureTest::SetUp() {
   ResolveCommonProgramsOnce(CommonPrograms());
-  fake::Reset();
-  fake::ResetRegistry();
-  fake::ResetShellLink();
-  fake::ResetProcesses();
-  fake::ResetMessages();
-  fake::ResetThreads();
-  fake::ResetFileCopy();
-  fake::ClearSeamLog();
-  fake::SetSeamObserver(nullptr);
+  fake::Reset();  // what resolving the folders left
   app::hiddenMode = 0;
 
   fake::SetPackage(SamplePackage());
@@ -94,7 +86,7 @@ void ProcedureTest::SetUp() {
 
 void ProcedureTest::TearDown() {
   fake::SetSeamObserver(nullptr);
-  fake::ResetThreads();
+  fake::JoinThreads();
   EXPECT_EQ(fake::OpenProcessHandles(), 0u);
   EXPECT_EQ(fake::BadProcessCloseCount(), 0u);
   EXPECT_EQ(fake::BadThreadHandleUses(), 0u);

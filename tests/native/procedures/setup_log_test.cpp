@@ -32,9 +32,8 @@ const std::string kOurStart = "2025-01-02T03:04:05.678Z  start  BrevikSetup 1.0.
 class SetupLogTest : public ProcedureTest {
  protected:
   void SetUp() override {
+    app::setupLog.file.Reset();  // before the fake forgets the file
     ProcedureTest::SetUp();
-    app::setupLog.file.Reset();
-    fake::ResetLogFiles();
   }
   void TearDown() override {
     app::setupLog.file.Reset();

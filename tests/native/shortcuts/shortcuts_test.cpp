@@ -28,8 +28,6 @@ Log SavedPaths() {
 class ShortcutsTest : public ::testing::Test {
  protected:
   void SetUp() override {
-    fake::Reset();
-    fake::ResetShellLink();
     fake::AddFolder("C:\\Menu");
   }
   // Whatever happened, every reference obtained has been released once.

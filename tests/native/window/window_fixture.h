@@ -60,18 +60,7 @@ inline void PumpWhileBoxesShow() {
 class WindowFixture : public ::testing::Test {
  protected:
   void SetUp() override {
-    fake::Reset();
-    fake::ResetRegistry();
-    fake::ResetShellLink();
-    fake::ResetProcesses();
-    fake::ResetMessages();
-    fake::ResetThreads();
-    fake::ResetFileCopy();
-    fake::ResetCanvas();
-    fake::ResetWindow();
-    fake::ResetLogFiles();
-    fake::SetSeamObserver(nullptr);
-    fake::ClearSeamLog();
+    fake::Reset();  // tests run it again for a further case
     fake::AddBitmapResource(101, 900, 424);
     ui::ResetWindowEnding();
     app::ClearAppState(app::appState);
@@ -82,7 +71,7 @@ class WindowFixture : public ::testing::Test {
 
   void TearDown() override {
     fake::SetSeamObserver(nullptr);
-    fake::ResetThreads();
+    fake::JoinThreads();
     EXPECT_EQ(fake::OpenDrawContexts(), 0u);
     EXPECT_EQ(fake::BadContextReleases(), 0u);
     EXPECT_EQ(fake::BadDeleteCount(), 0u);
