@@ -65,18 +65,18 @@ bool CopyInFake(const std::string& source, const char* destination) {
 }  // namespace
 
 int CopyFileReplacing(const char* source, const char* destination) {
-  fake::LogSeamCall(std::string("CopyFileReplacing ") + source + " | " + destination);
+  fake::LogCall("file_copy", std::string("CopyFileReplacing ") + source + " | " + destination);
   return CopyInFake(source, destination) ? 1 : 0;
 }
 
 int CopyModuleFile(ModuleHandle module, const char* destination) {
   (void)module;
-  fake::LogSeamCall(std::string("CopyModuleFile ") + destination);
+  fake::LogCall("file_copy", std::string("CopyModuleFile ") + destination);
   return CopyInFake(fake::ModulePath(), destination) ? 1 : 0;
 }
 
 int SetFileAttributesNormal(const char* path) {
-  fake::LogSeamCall(std::string("SetFileAttributesNormal ") + path);
+  fake::LogCall("file_copy", std::string("SetFileAttributesNormal ") + path);
   if (fake::TheCopies().failAttributes || !fake::FileExists(path)) return 0;
   return 1;
 }

@@ -1,5 +1,5 @@
 // The in-memory file system of the fake platform, shared by its files seam
-// (fake_platform.cpp) and its held-folder seam (fake_held_folders.cpp). For
+// (fake_files.cpp) and its held-folder seam (fake_held_folders.cpp). For
 // the fakes' own use; tests use fake_platform.h.
 #pragma once
 
@@ -31,7 +31,6 @@ std::map<std::string, Node>& Nodes();
 // A node newly at `key`, with a fresh identity.
 Node& NewNode(const std::string& key);
 
-void Log(const std::string& line);
 std::string Key(const std::string& path);
 std::string ParentKey(const std::string& key);
 // `path` with every link on the way followed (the last one too when

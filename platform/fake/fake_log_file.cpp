@@ -1,5 +1,5 @@
-// The fakes of the setup log's seams: log files, environment, clock,
-// elevation and errors in memory.
+// The fakes of the setup log's seams: log files, environment, clock and
+// errors in memory.
 #include "platform/fake/fake_log_file.h"
 
 #include <algorithm>
@@ -10,7 +10,6 @@
 
 #include "platform/environment.h"
 #include "platform/fake/fake_parts.h"
-#include "platform/system.h"
 #include "platform/system_error.h"
 
 namespace platform::fake {
@@ -39,8 +38,6 @@ struct LogState {
   UtcTime time{};
   uint32_t counter = 0;
   uint32_t step = 0;
-  int elevation = ELEVATION_NO;
-  uint16_t hostMachine = 0;
   uint32_t lastError = 0;
   std::map<uint32_t, std::string> errorTexts;
 };
@@ -84,8 +81,6 @@ void ResetLogFiles() {
   state.time = UtcTime{2026, 12, 9, 1, 2, 3, 456};
   state.counter = 0;
   state.step = 0;
-  state.elevation = ELEVATION_NO;
-  state.hostMachine = 0;
   state.lastError = 0;
   state.errorTexts.clear();
 }
@@ -153,15 +148,7 @@ void SetMillisecondStep(uint32_t step) {
   TheLogState().step = step;
 }
 
-void SetElevation(int elevation) {
-  std::lock_guard<std::mutex> guard(TheLogState().lock);
-  TheLogState().elevation = elevation;
-}
 
-void SetHostMachine(uint16_t machine) {
-  std::lock_guard<std::mutex> guard(TheLogState().lock);
-  TheLogState().hostMachine = machine;
-}
 
 void SetLastSystemError(uint32_t code) {
   std::lock_guard<std::mutex> guard(TheLogState().lock);
@@ -263,17 +250,7 @@ uint32_t MillisecondCounter() {
   return now;
 }
 
-int QueryElevation() {
-  std::lock_guard<std::mutex> guard(TheLogState().lock);
-  return TheLogState().elevation;
-}
 
-int QueryHostMachine(uint16_t& machine) {
-  std::lock_guard<std::mutex> guard(TheLogState().lock);
-  if (TheLogState().hostMachine == 0) return 0;
-  machine = TheLogState().hostMachine;
-  return 1;
-}
 
 uint32_t LastSystemError() {
   std::lock_guard<std::mutex> guard(TheLogState().lock);

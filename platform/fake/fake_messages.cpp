@@ -66,7 +66,7 @@ std::vector<ShownMessageBox> ShownMessageBoxes() {
 namespace platform {
 
 int PostCommand(WindowHandle window, uint16_t command, intptr_t code) {
-  fake::LogSeamCall("PostCommand " + fake::WindowNumber(window) + " " + std::to_string(command) + " " +
+  fake::LogCall("messages", "PostCommand " + fake::WindowNumber(window) + " " + std::to_string(command) + " " +
                     std::to_string(code));
   std::lock_guard<std::mutex> guard(fake::TheMessages().lock);
   fake::TheMessages().posted.push_back(fake::PostedCommand{window, command, code});
@@ -76,7 +76,7 @@ int PostCommand(WindowHandle window, uint16_t command, intptr_t code) {
 int ShowMessageBox(WindowHandle owner, const char* text, const char* caption, uint32_t style) {
   char styleText[16];
   std::snprintf(styleText, sizeof styleText, "0x%X", static_cast<unsigned>(style));
-  fake::LogSeamCall("ShowMessageBox " + fake::WindowNumber(owner) + " " + styleText + " " + caption +
+  fake::LogCall("message_box", "ShowMessageBox " + fake::WindowNumber(owner) + " " + styleText + " " + caption +
                     " | " + text);
   std::lock_guard<std::mutex> guard(fake::TheMessages().lock);
   fake::TheMessages().boxes.push_back(fake::ShownMessageBox{owner, text, caption, style});

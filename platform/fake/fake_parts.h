@@ -7,10 +7,17 @@ namespace platform::fake {
 
 void ResetThreads();  // joins the real threads first
 void ResetFileSystem();
+void ResetFolders();
+void ResetPackage();
+void ResetSystem();
+void ResetDevices();
 void ResetHeld();
 void ResetMessages();
 void ResetFileCopy();
 void ResetCanvas();
 void ResetWindow();
+void ResetCallLog();
+// Takes the lines of one seam out of the call log.
+void ForgetCallsOf(const char* seam);
 
 }  // namespace platform::fake

@@ -5,10 +5,10 @@
 #pragma once
 
 #include <cstdint>
-#include <functional>
 #include <string>
 #include <vector>
 
+#include "platform/fake/fake_seam_log.h"
 #include "platform/platform.h"
 
 namespace platform::fake {
@@ -23,16 +23,10 @@ namespace platform::fake {
 void Reset();
 
 // --- Call log --------------------------------------------------------------
-// Every seam operation appends one line, "Operation arguments...", e.g.
-// "QuerySpecialFolder 1 38 0" (source, folder, create flag), "CreateFolder
-// C:\A", "WriteFileBlock C:\A\x 12", "OpenFolderListing C:\A\*.*".
-const std::vector<std::string>& Calls();
-// Called with each line right after it was logged (empty: nobody), so that a
-// test can change the file system at an exact point of a walk.
-void SetCallObserver(std::function<void(const std::string& line)> observer);
-// The argument parts of the lines of one operation, in order.
-std::vector<std::string> CallsOf(const std::string& operation);
-void ClearCalls();
+// Every seam operation appends one line to the call log (fake_seam_log.h),
+// "Operation arguments...", e.g. "QuerySpecialFolder 1 38 0" (source,
+// folder, create flag), "CreateFolder C:\A", "WriteFileBlock C:\A\x 12",
+// "OpenFolderListing C:\A\*.*".
 
 // --- Special folders and the Windows folder -------------------------------
 void SetLibraryMissing(int source);

@@ -89,7 +89,7 @@ size_t BadProcessCloseCount() {
 namespace platform {
 
 void CloseProcessHandle(void* process) {
-  fake::LogSeamCall("CloseProcessHandle");
+  fake::LogCall("process", "CloseProcessHandle");
   fake::ProcessState& state = fake::TheProcesses();
   std::lock_guard<std::mutex> guard(state.lock);
   auto found = state.openHandles.find(static_cast<int*>(process));
@@ -104,7 +104,7 @@ void CloseProcessHandle(void* process) {
 int StartProcess(const char* application, const char* commandLine, const char* currentFolder,
                  UniqueProcess& process) {
   fake::ProcessLaunch launch{application, commandLine, currentFolder};
-  fake::LogSeamCall("StartProcess " + launch.application + " | " + launch.commandLine + " | " +
+  fake::LogCall("process", "StartProcess " + launch.application + " | " + launch.commandLine + " | " +
                     launch.currentFolder);
   fake::ProcessState& state = fake::TheProcesses();
   int outcome;
@@ -132,7 +132,7 @@ int StartProcess(const char* application, const char* commandLine, const char* c
 
 void WaitForProcess(const UniqueProcess& process) {
   (void)process;
-  fake::LogSeamCall("WaitForProcess");
+  fake::LogCall("process", "WaitForProcess");
   fake::AnswerSentDuringWait();
 }
 
@@ -147,10 +147,10 @@ int ReadProcessExitCode(const UniqueProcess& process, int32_t& exitCode) {
     code = state.exitCode;
   }
   if (unreadable) {
-    fake::LogSeamCall("ReadProcessExitCode unreadable");
+    fake::LogCall("process", "ReadProcessExitCode unreadable");
     return 0;
   }
-  fake::LogSeamCall("ReadProcessExitCode " + std::to_string(code));
+  fake::LogCall("process", "ReadProcessExitCode " + std::to_string(code));
   exitCode = code;
   return 1;
 }

@@ -14,6 +14,10 @@ void Reset() {
   // First: a real thread still running could act on the other parts.
   ResetThreads();
   ResetFileSystem();
+  ResetFolders();
+  ResetPackage();
+  ResetSystem();
+  ResetDevices();
   ResetHeld();
   ResetRegistry();
   ResetShellLink();
@@ -23,8 +27,7 @@ void Reset() {
   ResetCanvas();
   ResetWindow();
   ResetLogFiles();
-  SetSeamObserver(nullptr);
-  ClearSeamLog();
+  ResetCallLog();
 }
 
 }  // namespace platform::fake

@@ -3,6 +3,7 @@
 
 #include "platform/fake/fake_parts.h"
 #include "platform/fake/fake_platform.h"
+#include "platform/fake/fake_seam_log.h"
 
 #include <memory>
 #include <set>
@@ -23,7 +24,6 @@ struct State {
   ComResult createFailure = COM_S_OK;
   ComResult queryFailure = COM_S_OK;
   ComResult saveFailure = COM_S_OK;
-  std::vector<std::string> log;
   std::set<Reference*> live;
   size_t badReleases = 0;
   std::map<std::string, fake::SavedShortcut> saved;
@@ -46,7 +46,7 @@ Reference* Live(void* id) {
 
 void Release(void* id, const char* what) {
   State& state = TheState();
-  state.log.push_back(what);
+  fake::LogCall("shell_link", what);
   Reference* reference = Live(id);
   if (reference == nullptr) {
     ++state.badReleases;
@@ -58,7 +58,7 @@ void Release(void* id, const char* what) {
 
 ComResult Set(ShellLinkId link, const char* method, const char* text,
               std::string fake::SavedShortcut::*field) {
-  TheState().log.push_back(std::string(method) + " " + Text(text));
+  fake::LogCall("shell_link", std::string(method) + " " + Text(text));
   Reference* reference = Live(link);
   if (reference == nullptr) return COM_E_INVALIDARG;
   reference->object->settings.*field = Text(text);
@@ -73,7 +73,7 @@ void ReleasePersistFile(PersistFileId file) { Release(file, "ReleasePersistFile"
 
 ComResult CreateShellLink(ShellLink& link) {
   State& state = TheState();
-  state.log.push_back("CreateShellLink");
+  fake::LogCall("shell_link", "CreateShellLink");
   if (state.createFailure != COM_S_OK) return state.createFailure;
   auto* reference = new Reference{std::make_shared<LinkObject>()};
   state.live.insert(reference);
@@ -99,7 +99,7 @@ ComResult SetShellLinkWorkingDirectory(ShellLinkId link, const char* folder) {
 
 ComResult QueryShellLinkPersistFile(ShellLinkId link, PersistFile& file) {
   State& state = TheState();
-  state.log.push_back("QueryShellLinkPersistFile");
+  fake::LogCall("shell_link", "QueryShellLinkPersistFile");
   Reference* reference = Live(link);
   if (reference == nullptr) return COM_E_INVALIDARG;
   if (state.queryFailure != COM_S_OK) return state.queryFailure;
@@ -111,7 +111,7 @@ ComResult QueryShellLinkPersistFile(ShellLinkId link, PersistFile& file) {
 
 ComResult SavePersistFile(PersistFileId file, const char* path) {
   State& state = TheState();
-  state.log.push_back("SavePersistFile " + Text(path));
+  fake::LogCall("shell_link", "SavePersistFile " + Text(path));
   Reference* reference = Live(file);
   if (reference == nullptr || path == nullptr) return COM_E_INVALIDARG;
   if (state.saveFailure != COM_S_OK) return state.saveFailure;
@@ -135,13 +135,12 @@ void ResetShellLink() {
   State& state = TheState();
   for (Reference* reference : state.live) delete reference;
   state = State{};
+  ForgetCallsOf("shell_link");
 }
 
 void FailShellLinkCreate(ComResult code) { TheState().createFailure = code; }
 void FailShellLinkQuery(ComResult code) { TheState().queryFailure = code; }
 void FailShellLinkSave(ComResult code) { TheState().saveFailure = code; }
-
-const std::vector<std::string>& ShellLinkLog() { return TheState().log; }
 
 size_t LiveShellLinkReferences() { return TheState().live.size(); }
 

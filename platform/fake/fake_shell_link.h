@@ -8,6 +8,7 @@
 #include <string>
 #include <vector>
 
+#include "platform/fake/fake_seam_log.h"
 #include "platform/shell_link.h"
 
 namespace platform::fake {
@@ -32,13 +33,12 @@ void FailShellLinkCreate(ComResult code);
 void FailShellLinkQuery(ComResult code);
 void FailShellLinkSave(ComResult code);
 
-// Every shell link seam call in order, one line each, "Operation arguments":
+// Shell link seam lines of the call log (fake_seam_log.h; ShellLinkLog()
+// gives them alone), "Operation arguments":
 //   "CreateShellLink", "SetShellLinkPath TEXT", "SetShellLinkDescription TEXT",
 //   "SetShellLinkArguments TEXT", "SetShellLinkWorkingDirectory TEXT",
 //   "QueryShellLinkPersistFile", "SavePersistFile PATH", "ReleasePersistFile",
 //   "ReleaseShellLink"
-// Kept apart from the platform fake's log; reset by ResetShellLink only.
-const std::vector<std::string>& ShellLinkLog();
 
 // References handed out (links and persist-file interfaces) not yet released.
 size_t LiveShellLinkReferences();

@@ -166,10 +166,10 @@ ThreadHandle StartThread(ThreadBody body, void* argument, uint32_t& threadId) {
     mode = state.mode;
   }
   if (thread == nullptr) {
-    fake::LogSeamCall("StartThread failed");
+    fake::LogCall("threads", "StartThread failed");
     return nullptr;
   }
-  fake::LogSeamCall("StartThread " + std::to_string(thread->id));
+  fake::LogCall("threads", "StartThread " + std::to_string(thread->id));
   threadId = thread->id;
   if (mode == fake::ThreadMode::Immediate) {
     fake::RunBody(*thread);
@@ -183,11 +183,11 @@ ThreadHandle StartThread(ThreadBody body, void* argument, uint32_t& threadId) {
 
 void WaitForThread(ThreadHandle handle) {
   if (!fake::IsOpen(handle)) {
-    fake::LogSeamCall("WaitForThread bad");
+    fake::LogCall("threads", "WaitForThread bad");
     return;
   }
   auto* thread = static_cast<fake::FakeThread*>(handle);
-  fake::LogSeamCall("WaitForThread " + std::to_string(thread->id));
+  fake::LogCall("threads", "WaitForThread " + std::to_string(thread->id));
   fake::AnswerSentDuringWait();
   if (thread->real.joinable()) {
     thread->real.join();
@@ -198,25 +198,25 @@ void WaitForThread(ThreadHandle handle) {
 
 void CloseThread(ThreadHandle handle) {
   if (!fake::IsOpen(handle)) {
-    fake::LogSeamCall("CloseThread bad");
+    fake::LogCall("threads", "CloseThread bad");
     return;
   }
   auto* thread = static_cast<fake::FakeThread*>(handle);
-  fake::LogSeamCall("CloseThread " + std::to_string(thread->id));
+  fake::LogCall("threads", "CloseThread " + std::to_string(thread->id));
   std::lock_guard<std::mutex> guard(fake::TheThreads().lock);
   fake::TheThreads().openHandles.erase(thread);
 }
 
-void LowerOwnThreadPriority() { fake::LogSeamCall("LowerOwnThreadPriority"); }
+void LowerOwnThreadPriority() { fake::LogCall("threads", "LowerOwnThreadPriority"); }
 
-void PauseThread(uint32_t milliseconds) { fake::LogSeamCall("PauseThread " + std::to_string(milliseconds)); }
+void PauseThread(uint32_t milliseconds) { fake::LogCall("threads", "PauseThread " + std::to_string(milliseconds)); }
 
 int InitializeThreadCom() {
-  fake::LogSeamCall("InitializeThreadCom");
+  fake::LogCall("threads", "InitializeThreadCom");
   std::lock_guard<std::mutex> guard(fake::TheThreads().lock);
   return fake::TheThreads().comInitResult;
 }
 
-void UninitializeThreadCom() { fake::LogSeamCall("UninitializeThreadCom"); }
+void UninitializeThreadCom() { fake::LogCall("threads", "UninitializeThreadCom"); }
 
 }  // namespace platform

@@ -131,7 +131,7 @@ bool TakeMessage(QueuedMessage& message, bool stopAtEnd) {
 }
 
 void Dispatch(const QueuedMessage& message) {
-  LogSeamCall("Dispatch " + Number(message.window) + " " + std::to_string(message.message) + " " +
+  LogCall("messages", "Dispatch " + Number(message.window) + " " + std::to_string(message.message) + " " +
               std::to_string(message.first) + " " + std::to_string(message.second));
   // A message for no window, or for a window that is gone, is dropped.
   WindowProcedure procedure = LiveProcedure(message.window);
@@ -339,13 +339,13 @@ void AnswerSentDuringWait() {
 namespace platform {
 
 using fake::Hex;
-using fake::LogSeamCall;
+using fake::LogCall;
 using fake::Number;
 using fake::TheWindows;
 using fake::WindowSeamState;
 
 int RegisterWindowClass(ModuleHandle, const WindowClassSettings& settings, WindowProcedure procedure) {
-  LogSeamCall("RegisterWindowClass " + std::string(settings.className) + " " + Hex(settings.classStyle) + " " +
+  LogCall("window", "RegisterWindowClass " + std::string(settings.className) + " " + Hex(settings.classStyle) + " " +
               std::to_string(settings.iconResource) + " " + std::to_string(settings.systemCursor) + " " +
               std::to_string(settings.backgroundBrush) + " " +
               (settings.menuName != nullptr ? std::string(settings.menuName) : std::string("-")));
@@ -358,13 +358,13 @@ int RegisterWindowClass(ModuleHandle, const WindowClassSettings& settings, Windo
 }
 
 void UnregisterWindowClass(ModuleHandle, const char* className) {
-  LogSeamCall("UnregisterWindowClass " + std::string(className));
+  LogCall("window", "UnregisterWindowClass " + std::string(className));
   std::lock_guard<std::recursive_mutex> guard(TheWindows().lock);
   TheWindows().classes.erase(className);
 }
 
 WindowHandle CreateAppWindow(const WindowSettings& settings) {
-  LogSeamCall("CreateAppWindow " + std::string(settings.className) + " | " + std::string(settings.title) + " | " +
+  LogCall("window", "CreateAppWindow " + std::string(settings.className) + " | " + std::string(settings.title) + " | " +
               Hex(settings.extendedStyle) + " " + Hex(settings.style) + " " + std::to_string(settings.x) + " " +
               std::to_string(settings.y) + " " + std::to_string(settings.width) + " " +
               std::to_string(settings.height));
@@ -391,26 +391,26 @@ WindowHandle CreateAppWindow(const WindowSettings& settings) {
   return handle;
 }
 
-void KeepWindowsFromGhosting() { LogSeamCall("KeepWindowsFromGhosting"); }
+void KeepWindowsFromGhosting() { LogCall("window", "KeepWindowsFromGhosting"); }
 
 void DestroyAppWindow(WindowHandle window) {
-  LogSeamCall("DestroyAppWindow " + Number(window));
+  LogCall("window", "DestroyAppWindow " + Number(window));
   fake::SendToWindow(window, fake::DESTROY_MESSAGE, 0, 0);
   std::lock_guard<std::recursive_mutex> guard(TheWindows().lock);
   if (fake::FakeWindow* found = fake::FindWindow(TheWindows(), window)) found->destroyed = true;
 }
 
 void ShowAppWindow(WindowHandle window, int32_t showCommand) {
-  LogSeamCall("ShowAppWindow " + Number(window) + " " + std::to_string(showCommand));
+  LogCall("window", "ShowAppWindow " + Number(window) + " " + std::to_string(showCommand));
   std::lock_guard<std::recursive_mutex> guard(TheWindows().lock);
   if (fake::FakeWindow* found = fake::FindWindow(TheWindows(), window)) found->visible = showCommand != SHOW_HIDE;
 }
 
-void UpdateAppWindow(WindowHandle window) { LogSeamCall("UpdateAppWindow " + Number(window)); }
+void UpdateAppWindow(WindowHandle window) { LogCall("window", "UpdateAppWindow " + Number(window)); }
 
 void PlaceWindow(WindowHandle window, WindowHandle insertAfter, int32_t x, int32_t y, int32_t width,
                  int32_t height, uint32_t flags) {
-  LogSeamCall("PlaceWindow " + Number(window) + " " + Number(insertAfter) + " " + std::to_string(x) + " " +
+  LogCall("window", "PlaceWindow " + Number(window) + " " + Number(insertAfter) + " " + std::to_string(x) + " " +
               std::to_string(y) + " " + std::to_string(width) + " " + std::to_string(height) + " " + Hex(flags));
   std::lock_guard<std::recursive_mutex> guard(TheWindows().lock);
   fake::FakeWindow* found = fake::FindWindow(TheWindows(), window);
@@ -425,7 +425,7 @@ void PlaceWindow(WindowHandle window, WindowHandle insertAfter, int32_t x, int32
 }
 
 TimerId StartWindowTimer(WindowHandle window, TimerId id, uint32_t milliseconds) {
-  LogSeamCall("StartWindowTimer " + Number(window) + " " + std::to_string(id) + " " + std::to_string(milliseconds));
+  LogCall("window", "StartWindowTimer " + Number(window) + " " + std::to_string(id) + " " + std::to_string(milliseconds));
   WindowSeamState& state = TheWindows();
   std::lock_guard<std::recursive_mutex> guard(state.lock);
   const TimerId answer = state.timerAnswerSet ? state.timerAnswer : id;
@@ -434,25 +434,25 @@ TimerId StartWindowTimer(WindowHandle window, TimerId id, uint32_t milliseconds)
 }
 
 void StopWindowTimer(WindowHandle window, TimerId id) {
-  LogSeamCall("StopWindowTimer " + Number(window) + " " + std::to_string(id));
+  LogCall("window", "StopWindowTimer " + Number(window) + " " + std::to_string(id));
   std::lock_guard<std::recursive_mutex> guard(TheWindows().lock);
   TheWindows().timers.erase({window, id});
 }
 
 void ShowPointer(CursorHandle cursor) {
-  LogSeamCall("ShowPointer " + Number(cursor));
+  LogCall("window", "ShowPointer " + Number(cursor));
   std::lock_guard<std::recursive_mutex> guard(TheWindows().lock);
   TheWindows().pointer = cursor;
 }
 
 int OpenWithShell(WindowHandle owner, const char* verb, const char* target, int32_t showCommand) {
-  LogSeamCall("OpenWithShell " + Number(owner) + " " + verb + " " + target + " " + std::to_string(showCommand));
+  LogCall("shell_open", "OpenWithShell " + Number(owner) + " " + verb + " " + target + " " + std::to_string(showCommand));
   std::lock_guard<std::recursive_mutex> guard(TheWindows().lock);
   return TheWindows().failShell ? 0 : 1;
 }
 
 DrawContext GetWindowDrawContext(WindowHandle window) {
-  LogSeamCall("GetWindowDrawContext " + Number(window));
+  LogCall("window", "GetWindowDrawContext " + Number(window));
   DrawContext dc = fake::MakeDrawContext();
   std::lock_guard<std::recursive_mutex> guard(TheWindows().lock);
   TheWindows().contexts.insert({window, dc});
@@ -460,13 +460,13 @@ DrawContext GetWindowDrawContext(WindowHandle window) {
 }
 
 void ReleaseWindowDrawContext(WindowHandle window, DrawContext dc) {
-  LogSeamCall("ReleaseWindowDrawContext " + Number(window));
+  LogCall("window", "ReleaseWindowDrawContext " + Number(window));
   std::lock_guard<std::recursive_mutex> guard(TheWindows().lock);
   if (TheWindows().contexts.erase({window, dc}) == 0) ++TheWindows().badReleases;
 }
 
 void BeginWindowPaint(WindowHandle window, PaintRecord& record) {
-  LogSeamCall("BeginWindowPaint " + Number(window));
+  LogCall("window", "BeginWindowPaint " + Number(window));
   record.window = window;
   record.dc = fake::MakeDrawContext();
   std::lock_guard<std::recursive_mutex> guard(TheWindows().lock);
@@ -474,13 +474,13 @@ void BeginWindowPaint(WindowHandle window, PaintRecord& record) {
 }
 
 void EndWindowPaint(PaintRecord& record) {
-  LogSeamCall("EndWindowPaint " + Number(record.window));
+  LogCall("window", "EndWindowPaint " + Number(record.window));
   std::lock_guard<std::recursive_mutex> guard(TheWindows().lock);
   if (TheWindows().contexts.erase({record.window, record.dc}) == 0) ++TheWindows().badReleases;
 }
 
 int PostWindowMessage(WindowHandle window, uint32_t message, uintptr_t first, intptr_t second) {
-  LogSeamCall("PostWindowMessage " + Number(window) + " " + std::to_string(message) + " " + std::to_string(first) +
+  LogCall("messages", "PostWindowMessage " + Number(window) + " " + std::to_string(message) + " " + std::to_string(first) +
               " " + std::to_string(second));
   WindowSeamState& state = TheWindows();
   std::lock_guard<std::recursive_mutex> guard(state.lock);
@@ -490,14 +490,14 @@ int PostWindowMessage(WindowHandle window, uint32_t message, uintptr_t first, in
 }
 
 void EndMessageLoop(int32_t exitCode) {
-  LogSeamCall("EndMessageLoop " + std::to_string(exitCode));
+  LogCall("messages", "EndMessageLoop " + std::to_string(exitCode));
   std::lock_guard<std::recursive_mutex> guard(TheWindows().lock);
   TheWindows().endRequested = true;
   TheWindows().endCode = exitCode;
 }
 
 int32_t RunMessageLoop() {
-  LogSeamCall("RunMessageLoop");
+  LogCall("messages", "RunMessageLoop");
   fake::QueuedMessage message{};
   for (;;) {
     // Posted messages come before the end request, as with the system.
@@ -513,22 +513,22 @@ int32_t RunMessageLoop() {
       state.endRequested = false;
       code = state.endCode;
     }
-    LogSeamCall("RunMessageLoop ends " + std::to_string(code));
+    LogCall("messages", "RunMessageLoop ends " + std::to_string(code));
     return code;
   }
-  LogSeamCall("RunMessageLoop stalled");
+  LogCall("messages", "RunMessageLoop stalled");
   return fake::LOOP_STALLED;
 }
 
 int InSentMessageWait() { return fake::sentMessageWaits > 0 ? 1 : 0; }
 
 intptr_t DefaultWindowProcedure(WindowHandle window, uint32_t message, uintptr_t, intptr_t) {
-  LogSeamCall("DefaultWindowProcedure " + Number(window) + " " + std::to_string(message));
+  LogCall("window", "DefaultWindowProcedure " + Number(window) + " " + std::to_string(message));
   return 0;
 }
 
 void EnumerateTopLevelWindows(WindowVisitor visitor, void* context) {
-  LogSeamCall("EnumerateTopLevelWindows");
+  LogCall("desktop_windows", "EnumerateTopLevelWindows");
   std::vector<fake::TopLevelWindow> windows;
   {
     std::lock_guard<std::recursive_mutex> guard(TheWindows().lock);
@@ -544,7 +544,7 @@ void EnumerateTopLevelWindows(WindowVisitor visitor, void* context) {
 }
 
 int32_t ReadWindowTitle(WindowHandle window, char* buffer, int32_t capacity) {
-  LogSeamCall("ReadWindowTitle " + Number(window));
+  LogCall("desktop_windows", "ReadWindowTitle " + Number(window));
   if (capacity < 1) return 0;
   buffer[0] = '\0';
   std::string title;
@@ -572,7 +572,7 @@ int32_t ReadWindowTitle(WindowHandle window, char* buffer, int32_t capacity) {
 }
 
 int ReadWindowProgramName(WindowHandle window, char* buffer, int32_t capacity) {
-  LogSeamCall("ReadWindowProgramName " + Number(window));
+  LogCall("desktop_windows", "ReadWindowProgramName " + Number(window));
   if (capacity < 1) return 0;
   buffer[0] = '\0';
   std::string program;
@@ -592,13 +592,13 @@ int ReadWindowProgramName(WindowHandle window, char* buffer, int32_t capacity) {
 }
 
 void CloseNamedMutex(void* mutex) {
-  LogSeamCall("CloseNamedMutex");
+  LogCall("named_mutex", "CloseNamedMutex");
   std::lock_guard<std::recursive_mutex> guard(TheWindows().lock);
   TheWindows().mutexes.erase(mutex);
 }
 
 int CreateOwnedMutex(const char* name, UniqueNamedMutex& mutex) {
-  LogSeamCall("CreateOwnedMutex " + std::string(name));
+  LogCall("named_mutex", "CreateOwnedMutex " + std::string(name));
   WindowSeamState& state = TheWindows();
   int outcome = MUTEX_FAILED;
   void* handle = nullptr;
@@ -616,14 +616,14 @@ int CreateOwnedMutex(const char* name, UniqueNamedMutex& mutex) {
 }
 
 void ReleaseNamedMutex(void* mutex) {
-  LogSeamCall("ReleaseNamedMutex");
+  LogCall("named_mutex", "ReleaseNamedMutex");
   std::lock_guard<std::recursive_mutex> guard(TheWindows().lock);
   auto found = TheWindows().mutexes.find(mutex);
   if (found != TheWindows().mutexes.end()) found->second = false;
 }
 
 int QueryNonClientMetrics(NonClientMetrics& metrics) {
-  LogSeamCall("QueryNonClientMetrics");
+  LogCall("system_metrics", "QueryNonClientMetrics");
   std::lock_guard<std::recursive_mutex> guard(TheWindows().lock);
   if (TheWindows().metricsRefused) return 0;
   metrics = TheWindows().metrics;
@@ -631,7 +631,7 @@ int QueryNonClientMetrics(NonClientMetrics& metrics) {
 }
 
 int32_t GetSystemMetric(int32_t index) {
-  LogSeamCall("GetSystemMetric " + std::to_string(index));
+  LogCall("system_metrics", "GetSystemMetric " + std::to_string(index));
   std::lock_guard<std::recursive_mutex> guard(TheWindows().lock);
   auto found = TheWindows().systemMetrics.find(index);
   return found == TheWindows().systemMetrics.end() ? 0 : found->second;

@@ -142,7 +142,7 @@ class InstallTest : public ProcedureTest {};
 
 TEST_F(InstallTest, StepsRunInOrderAndEachSeesTheEarlierOnesDone) {
   std::vector<std::string> notes;
-  fake::SetSeamObserver([&](const std::string& line) {
+  fake::SetCallObserver([&](const std::string& line) {
     if (line.rfind("StartProcess", 0) == 0) {
       notes.push_back("tool: files " + std::to_string(ExtractedFiles()) + ", shortcuts " +
                       std::to_string(ShortcutSaves().size()) + ", entry " +

@@ -85,7 +85,7 @@ void ProcedureTest::SetUp() {
 }
 
 void ProcedureTest::TearDown() {
-  fake::SetSeamObserver(nullptr);
+  fake::SetCallObserver(nullptr);
   fake::JoinThreads();
   EXPECT_EQ(fake::OpenProcessHandles(), 0u);
   EXPECT_EQ(fake::BadProcessCloseCount(), 0u);

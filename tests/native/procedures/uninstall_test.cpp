@@ -52,7 +52,7 @@ class UninstallTest : public ProcedureTest {
 
 TEST_F(UninstallTest, RemovesEverythingThenAsksForARestart) {
   std::vector<std::string> notes;
-  fake::SetSeamObserver([&](const std::string& line) {
+  fake::SetCallObserver([&](const std::string& line) {
     if (line.rfind("StartProcess", 0) == 0) notes.push_back(NothingRemoved() ? "tool before removal" : "late");
   });
 

@@ -27,7 +27,7 @@ TEST_F(WorkerTest, WaitingStartReturnsTheInstallResultAndClosesTheThread) {
   // busy and result as the window would see them when the procedure posts.
   std::string atPost;
   std::string atComEnd;
-  fake::SetSeamObserver([&](const std::string& line) {
+  fake::SetCallObserver([&](const std::string& line) {
     const std::string now = std::to_string(state.busy.load()) + " " + std::to_string(state.result);
     if (line.rfind("PostCommand", 0) == 0) atPost = now;
     if (line == "UninitializeThreadCom") atComEnd = now;

@@ -193,7 +193,7 @@ TEST_F(StartupTest, AMachineLockHeldOrRefusedEndsAtOnceWithMinusOne) {
 
 TEST_F(StartupTest, BothLocksAreHeldWhileTheWindowRunsAndReleasedAtTheEnd) {
   size_t heldInLoop = 0;
-  fake::SetSeamObserver([&](const std::string& line) {
+  fake::SetCallObserver([&](const std::string& line) {
     if (line == "RunMessageLoop" && fake::MutexOwned()) heldInLoop = fake::OpenMutexHandles();
   });
   EXPECT_EQ(app::ApplicationMain(kInstance, "-h -u"), 0);
@@ -247,7 +247,7 @@ TEST_F(StartupTest, HiddenRunWithoutModeWaitsUntilClosedFromOutside) {
 
   // A close request from outside, once the loop runs, ends it with 0.
   SetUp();
-  fake::SetSeamObserver([](const std::string& line) {
+  fake::SetCallObserver([](const std::string& line) {
     if (line == "RunMessageLoop") platform::PostWindowMessage(app::appState.mainWindow, ui::WM_CLOSE, 0, 0);
   });
   EXPECT_EQ(app::ApplicationMain(kInstance, "-h"), 0);
@@ -298,7 +298,7 @@ TEST_F(StartupTest, ARequestToEndFromOutsideNeverChangesAHiddenRunsResult) {
         if (std::string(tail) == "-h -u") fake::SetDeviceOutcome(platform::DEVICE_OPEN_FAILED);
         fake::SetEnvironmentText(app::LOG_REQUEST_VARIABLE, "C:\\logs\\setup.log");
         bool posted = false;
-        fake::SetSeamObserver([&](const std::string& line) {
+        fake::SetCallObserver([&](const std::string& line) {
           if (!posted && line.find(point.seamText) != std::string::npos) {
             posted = true;
             platform::PostWindowMessage(app::appState.mainWindow, message, 0, 0);

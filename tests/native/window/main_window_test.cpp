@@ -29,14 +29,14 @@ class MainWindowTest : public WindowFixture {
   void Create() {
     window = ui::CreateMainWindow(nullptr, MainWindowProc, nullptr, "Title");
     ASSERT_NE(window, nullptr);
-    fake::ClearSeamLog();
+    fake::ClearCalls();
     fake::ClearCanvasLog();
   }
   // Paints once, so that the button rectangle is known, and clears the log.
   void CreateAndPaint() {
     Create();
     MainWindowProc(window, ui::WM_PAINT, 0, 0);
-    fake::ClearSeamLog();
+    fake::ClearCalls();
     fake::ClearCanvasLog();
   }
   intptr_t Send(uint32_t message, uintptr_t first = 0, intptr_t second = 0) {
@@ -422,7 +422,7 @@ TEST_F(MainWindowTest, MessagesSentWhileTheStartCommandWaitsRunNoHandler) {
   });
   std::vector<std::string> duringWait;
   bool waiting = false;
-  fake::SetSeamObserver([&](const std::string& line) {
+  fake::SetCallObserver([&](const std::string& line) {
     if (line.rfind("WaitForThread", 0) == 0) waiting = true;
     if (line == "LowerOwnThreadPriority") waiting = false;  // the worker's body begins
     if (waiting && line.rfind("WaitForThread", 0) != 0) duringWait.push_back(line);
@@ -440,7 +440,7 @@ TEST_F(MainWindowTest, MessagesSentWhileTheStartCommandWaitsRunNoHandler) {
   EXPECT_EQ(LinesOf("EndMessageLoop"), std::vector<std::string>{"EndMessageLoop -1"});
   // Outside the wait the handlers run again; after the start command an end
   // request keeps the procedure's result.
-  fake::ClearSeamLog();
+  fake::ClearCalls();
   Send(ui::WM_DESTROY);
   EXPECT_EQ(fake::SeamLog(), std::vector<std::string>{"EndMessageLoop -1"});
 }

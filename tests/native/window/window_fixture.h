@@ -52,7 +52,7 @@ inline int IndexOf(const std::string& prefix) {
 // Lets messages reach the window while a message box is up, as the box's own
 // message loop does.
 inline void PumpWhileBoxesShow() {
-  fake::SetSeamObserver([](const std::string& line) {
+  fake::SetCallObserver([](const std::string& line) {
     if (line.rfind("ShowMessageBox", 0) == 0) fake::DispatchQueuedMessages();
   });
 }
@@ -70,7 +70,7 @@ class WindowFixture : public ::testing::Test {
   }
 
   void TearDown() override {
-    fake::SetSeamObserver(nullptr);
+    fake::SetCallObserver(nullptr);
     fake::JoinThreads();
     EXPECT_EQ(fake::OpenDrawContexts(), 0u);
     EXPECT_EQ(fake::BadContextReleases(), 0u);
