@@ -1,10 +1,12 @@
 // The fake of the device interfaces (devices.h): the outcome a test sets.
+#include "platform/fake/fake_devices.h"
+
 #include <cstdio>
 #include <string>
 
 #include "platform/devices.h"
 #include "platform/fake/fake_parts.h"
-#include "platform/fake/fake_platform.h"
+#include "platform/fake/fake_seam_log.h"
 
 namespace platform::fake {
 

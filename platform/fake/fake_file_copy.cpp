@@ -6,7 +6,8 @@
 #include <string>
 
 #include "platform/fake/fake_parts.h"
-#include "platform/fake/fake_platform.h"
+#include "platform/fake/fake_files.h"
+#include "platform/fake/fake_system.h"
 #include "platform/fake/fake_seam_log.h"
 #include "platform/file_copy.h"
 

@@ -1,5 +1,5 @@
 // Control of the fake file-copy seam of the host build. Copies act on the
-// fake file system (fake_platform.h): the source must exist as a file and
+// fake file system (fake_files.h): the source must exist as a file and
 // differ from the destination, whose content it then replaces.
 //
 // Seam log lines (fake_seam_log.h):

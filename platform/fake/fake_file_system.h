@@ -1,6 +1,6 @@
 // The in-memory file system of the fake platform, shared by its files seam
 // (fake_files.cpp) and its held-folder seam (fake_held_folders.cpp). For
-// the fakes' own use; tests use fake_platform.h.
+// the fakes' own use; tests use fake_files.h.
 #pragma once
 
 #include <cstdint>
@@ -41,7 +41,7 @@ bool HasChildren(const std::string& key);
 // The last component of a node's path text.
 std::string LastComponent(const std::string& path);
 
-// Failures injected by key (fake_platform.h).
+// Failures injected by key (fake_files.h).
 bool CreateFails(const std::string& key);
 bool RemoveFails(const std::string& key);
 bool ListingFails(const std::string& key);

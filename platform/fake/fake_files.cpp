@@ -1,6 +1,7 @@
 // The fake of the files seam (files.h): a file system held in a map, shared
 // with the held-folder fake, with the failures a test injects.
-#include "platform/fake/fake_platform.h"
+#include "platform/fake/fake_files.h"
+
 
 #include <algorithm>
 #include <cctype>

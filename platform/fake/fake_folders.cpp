@@ -1,11 +1,14 @@
 // The fake of the special folders and the Windows folder (folders.h).
+#include "platform/fake/fake_folders.h"
+
 #include <cstring>
 #include <map>
 #include <string>
 #include <utility>
 
+#include "platform/fake/fake_files.h"
 #include "platform/fake/fake_parts.h"
-#include "platform/fake/fake_platform.h"
+#include "platform/fake/fake_seam_log.h"
 #include "platform/folders.h"
 
 namespace platform::fake {

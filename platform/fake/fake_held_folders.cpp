@@ -24,7 +24,7 @@
 
 #include "platform/fake/fake_file_system.h"
 #include "platform/fake/fake_parts.h"
-#include "platform/fake/fake_platform.h"
+#include "platform/fake/fake_files.h"
 #include "platform/fake/fake_seam_log.h"
 #include "platform/held_folders.h"
 

@@ -1,8 +1,10 @@
 // The fake of the package view (package_view.h): the bytes a test sets.
+#include "platform/fake/fake_package_view.h"
+
 #include <vector>
 
 #include "platform/fake/fake_parts.h"
-#include "platform/fake/fake_platform.h"
+#include "platform/fake/fake_seam_log.h"
 #include "platform/package_view.h"
 
 namespace platform::fake {

@@ -6,7 +6,7 @@
 #include <set>
 
 #include "platform/fake/fake_parts.h"
-#include "platform/fake/fake_platform.h"
+#include "platform/fake/fake_files.h"
 #include "platform/fake/fake_seam_log.h"
 #include "platform/fake/fake_window.h"
 #include "platform/process.h"

@@ -1,5 +1,5 @@
 // Control of the fake process seam of the host build. By default a program
-// starts when its file exists in the fake file system (fake_platform.h) and
+// starts when its file exists in the fake file system (fake_files.h) and
 // ends at once with exit code 0.
 //
 // Seam log lines (fake_seam_log.h):

@@ -3,7 +3,7 @@
 #include "platform/fake/fake_registry.h"
 
 #include "platform/fake/fake_parts.h"
-#include "platform/fake/fake_platform.h"
+#include "platform/fake/fake_files.h"
 #include "platform/fake/fake_seam_log.h"
 
 #include <algorithm>

@@ -27,6 +27,9 @@ void Reset() {
   ResetCanvas();
   ResetWindow();
   ResetLogFiles();
+  ResetEnvironment();
+  ResetClock();
+  ResetSystemErrors();
   ResetCallLog();
 }
 

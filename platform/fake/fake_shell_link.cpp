@@ -2,7 +2,7 @@
 #include "platform/fake/fake_shell_link.h"
 
 #include "platform/fake/fake_parts.h"
-#include "platform/fake/fake_platform.h"
+#include "platform/fake/fake_files.h"
 #include "platform/fake/fake_seam_log.h"
 
 #include <memory>

@@ -1,11 +1,13 @@
 // The fake of the system's answers (system.h): versions, WOW64, elevation,
 // the host machine and the program's own path, as a test sets them.
+#include "platform/fake/fake_system.h"
+
 #include <cstring>
 #include <string>
 
-#include "platform/fake/fake_log_file.h"
+#include "platform/fake/fake_files.h"
 #include "platform/fake/fake_parts.h"
-#include "platform/fake/fake_platform.h"
+#include "platform/fake/fake_seam_log.h"
 #include "platform/system.h"
 
 namespace platform::fake {
