@@ -19,6 +19,11 @@ void ResetMessages();
 void ResetFileCopy();
 void ResetCanvas();
 void ResetWindow();
+void ResetMessageBoxes();
+void ResetDesktop();
+void ResetShell();
+void ResetMutexes();
+void ResetMetrics();
 void ResetCallLog();
 // Takes the lines of one seam out of the call log.
 void ForgetCallsOf(const char* seam);

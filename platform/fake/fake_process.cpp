@@ -8,7 +8,7 @@
 #include "platform/fake/fake_parts.h"
 #include "platform/fake/fake_files.h"
 #include "platform/fake/fake_seam_log.h"
-#include "platform/fake/fake_window.h"
+#include "platform/fake/fake_messages.h"
 #include "platform/process.h"
 
 namespace platform::fake {

@@ -26,6 +26,11 @@ void Reset() {
   ResetFileCopy();
   ResetCanvas();
   ResetWindow();
+  ResetMessageBoxes();
+  ResetDesktop();
+  ResetShell();
+  ResetMutexes();
+  ResetMetrics();
   ResetLogFiles();
   ResetEnvironment();
   ResetClock();

@@ -10,8 +10,8 @@
 #include <vector>
 
 #include "app/app_state.h"
+#include "platform/fake/fake_canvas.h"
 #include "platform/fake/fake_platform.h"
-#include "platform/fake/recording_canvas.h"
 #include "ui/painting.h"
 
 namespace {

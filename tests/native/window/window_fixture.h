@@ -11,6 +11,7 @@
 
 #include "app/app_state_instance.h"
 #include "app/options.h"
+#include "platform/fake/fake_canvas.h"
 #include "platform/fake/fake_file_copy.h"
 #include "platform/fake/fake_log_file.h"
 #include "platform/fake/fake_messages.h"
@@ -21,7 +22,6 @@
 #include "platform/fake/fake_shell_link.h"
 #include "platform/fake/fake_threads.h"
 #include "platform/fake/fake_window.h"
-#include "platform/fake/recording_canvas.h"
 #include "ui/main_window.h"
 
 namespace window_test {

@@ -1,7 +1,7 @@
 // The recording canvas: the canvas seam in the native build. It keeps the
 // objects and contexts it hands out as records, follows what each context
 // holds as the system would, and logs every call.
-#include "platform/fake/recording_canvas.h"
+#include "platform/fake/fake_canvas.h"
 
 #include <cstring>
 #include <deque>
