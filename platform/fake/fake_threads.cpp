@@ -16,6 +16,8 @@
 
 namespace platform::fake {
 
+ThreadKnobs threadKnobs;
+
 namespace {
 
 struct FakeThread {
@@ -28,9 +30,6 @@ struct FakeThread {
 
 struct ThreadState {
   std::mutex lock;
-  ThreadMode mode = ThreadMode::Deferred;
-  bool failCreation = false;
-  int comInitResult = 1;
   uint32_t nextId = 1000;
   // Every thread ever started lives here until reset, so that a handle
   // closed before its real thread ended never leaves a dangling record.
@@ -81,27 +80,10 @@ void ResetThreads() {
   std::lock_guard<std::mutex> guard(state.lock);
   state.threads.clear();
   state.openHandles.clear();
-  state.mode = ThreadMode::Deferred;
-  state.failCreation = false;
-  state.comInitResult = 1;
+  threadKnobs = ThreadKnobs{};
   state.nextId = 1000;
   state.badUses = 0;
   state.lastExitCode = -1;
-}
-
-void SetThreadMode(ThreadMode mode) {
-  std::lock_guard<std::mutex> guard(TheThreads().lock);
-  TheThreads().mode = mode;
-}
-
-void FailThreadCreation(bool fail) {
-  std::lock_guard<std::mutex> guard(TheThreads().lock);
-  TheThreads().failCreation = fail;
-}
-
-void SetComInitResult(int result) {
-  std::lock_guard<std::mutex> guard(TheThreads().lock);
-  TheThreads().comInitResult = result;
 }
 
 size_t RunPendingThreads() {
@@ -154,16 +136,16 @@ ThreadHandle StartThread(ThreadBody body, void* argument, uint32_t& threadId) {
   fake::ThreadMode mode;
   {
     std::lock_guard<std::mutex> guard(state.lock);
-    if (!state.failCreation) {
+    if (!fake::threadKnobs.failCreation) {
       state.threads.push_back(std::make_unique<fake::FakeThread>());
       thread = state.threads.back().get();
       thread->id = state.nextId++;
       thread->body = body;
       thread->argument = argument;
-      thread->ran = state.mode != fake::ThreadMode::Deferred;
+      thread->ran = fake::threadKnobs.mode != fake::ThreadMode::Deferred;
       state.openHandles[thread] = true;
     }
-    mode = state.mode;
+    mode = fake::threadKnobs.mode;
   }
   if (thread == nullptr) {
     fake::LogCall("threads", "StartThread failed");
@@ -213,8 +195,7 @@ void PauseThread(uint32_t milliseconds) { fake::LogCall("threads", "PauseThread 
 
 int InitializeThreadCom() {
   fake::LogCall("threads", "InitializeThreadCom");
-  std::lock_guard<std::mutex> guard(fake::TheThreads().lock);
-  return fake::TheThreads().comInitResult;
+  return fake::threadKnobs.comInitResult;
 }
 
 void UninitializeThreadCom() { fake::LogCall("threads", "UninitializeThreadCom"); }

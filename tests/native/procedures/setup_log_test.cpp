@@ -249,7 +249,7 @@ TEST_F(SetupLogTest, AFailedInstallNamesTheFailedEntryTheToolRunAndTheSystemErro
 
   // The tool asks for a restart first.
   SetUp();
-  fake::SetProcessExitCode(1);
+  fake::processKnobs.exitCode = 1;
   fake::SetMillisecondStep(250);
   OpenLog();
   EXPECT_EQ(setup::RunInstall(state), -21);
@@ -258,7 +258,7 @@ TEST_F(SetupLogTest, AFailedInstallNamesTheFailedEntryTheToolRunAndTheSystemErro
   // The tool cannot be started, and the target folder cannot be created:
   // the system's error code and message.
   SetUp();
-  fake::ForceStartOutcome(platform::PROCESS_NOT_STARTED);
+  fake::processKnobs.startOutcome = platform::PROCESS_NOT_STARTED;
   fake::SetLastSystemError(2);
   fake::SetSystemErrorText(2, "The system cannot find the file specified.");
   OpenLog();

@@ -235,7 +235,7 @@ TEST_F(StartupTest, HiddenRunWithoutDriverAndUninstallEndsWithZero) {
 }
 
 TEST_F(StartupTest, ComIsEndedOnlyWhenThisThreadBeganIt) {
-  fake::SetComInitResult(0);
+  fake::threadKnobs.comInitResult = 0;
   EXPECT_EQ(app::ApplicationMain(kInstance, "-h -u"), 0);
   EXPECT_TRUE(LinesOf("UninitializeThreadCom").empty());
 }

@@ -307,7 +307,7 @@ TEST_F(MainWindowTest, InstallClickDrawsPressedPausesAndStartsTheWorkerWithoutWa
 
 TEST_F(MainWindowTest, InstallClickWhoseWorkerCannotStartShowsTheBoxThenEnds) {
   CreateAndPaint();
-  fake::FailThreadCreation(true);
+  fake::threadKnobs.failCreation = true;
   Send(ui::WM_LBUTTONDOWN, 0, Point(700, 470));
   const std::vector<std::string> log = fake::SeamLog();
   ASSERT_GE(log.size(), 3u);
@@ -380,7 +380,7 @@ TEST_F(MainWindowTest, StartCommandChoosesTheProcedureAndEndsWithItsResult) {
     app::uninstallMode = c.uninstall;
     Create();
     state.installed = c.installed;
-    fake::FailThreadCreation(c.failThread);
+    fake::threadKnobs.failCreation = c.failThread;
     EXPECT_EQ(Send(ui::WM_COMMAND, app::CMD_START, app::START_CODE), 0);
     EXPECT_EQ(LinesOf("EndMessageLoop"), std::vector<std::string>{"EndMessageLoop " + std::to_string(c.result)})
         << c.name;
