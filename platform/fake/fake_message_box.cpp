@@ -11,11 +11,12 @@
 
 namespace platform::fake {
 
+MessageBoxKnobs messageBoxKnobs;
+
 namespace {
 
 struct BoxState {
   std::mutex lock;
-  int boxResult = 1;
   std::vector<ShownMessageBox> boxes;
 };
 
@@ -28,13 +29,8 @@ BoxState& TheBoxes() {
 
 void ResetMessageBoxes() {
   std::lock_guard<std::mutex> guard(TheBoxes().lock);
-  TheBoxes().boxResult = 1;
+  messageBoxKnobs = MessageBoxKnobs{};
   TheBoxes().boxes.clear();
-}
-
-void SetMessageBoxResult(int result) {
-  std::lock_guard<std::mutex> guard(TheBoxes().lock);
-  TheBoxes().boxResult = result;
 }
 
 std::vector<ShownMessageBox> ShownMessageBoxes() {
@@ -53,7 +49,7 @@ int ShowMessageBox(WindowHandle owner, const char* text, const char* caption, ui
                                    styleText + " " + caption + " | " + text);
   std::lock_guard<std::mutex> guard(fake::TheBoxes().lock);
   fake::TheBoxes().boxes.push_back(fake::ShownMessageBox{owner, text, caption, style});
-  return fake::TheBoxes().boxResult;
+  return fake::messageBoxKnobs.result;
 }
 
 }  // namespace platform

@@ -19,8 +19,11 @@ struct ShownMessageBox {
   uint32_t style;
 };
 
-// ShowMessageBox answers `result` from now on.
-void SetMessageBoxResult(int result);
+// What a test sets; fake::Reset puts back these values.
+struct MessageBoxKnobs {
+  int result = 1;  // what ShowMessageBox answers
+};
+extern MessageBoxKnobs messageBoxKnobs;
 
 std::vector<ShownMessageBox> ShownMessageBoxes();
 

@@ -14,6 +14,8 @@
 
 namespace platform::fake {
 
+MessageKnobs messageKnobs;
+
 namespace {
 
 // The system's number of the message a posted command arrives as.
@@ -22,7 +24,6 @@ constexpr uint32_t COMMAND_MESSAGE = 0x0111;
 struct MessageState {
   // Never held while a procedure runs.
   std::mutex lock;
-  int postResult = 1;
   std::vector<PostedCommand> posted;
   std::deque<QueuedMessage> queue;
   bool endRequested = false;
@@ -64,18 +65,13 @@ void Dispatch(const QueuedMessage& message) {
 void ResetMessages() {
   MessageState& state = TheMessages();
   std::lock_guard<std::mutex> guard(state.lock);
-  state.postResult = 1;
+  messageKnobs = MessageKnobs{};
   state.posted.clear();
   state.queue.clear();
   state.endRequested = false;
   state.endCode = 0;
   state.sentDuringNextWait.clear();
   state.answersDuringWait.clear();
-}
-
-void SetPostResult(int result) {
-  std::lock_guard<std::mutex> guard(TheMessages().lock);
-  TheMessages().postResult = result;
 }
 
 std::vector<PostedCommand> PostedCommands() {
@@ -146,7 +142,7 @@ int PostCommand(WindowHandle window, uint16_t command, intptr_t code) {
   std::lock_guard<std::mutex> guard(TheMessages().lock);
   TheMessages().posted.push_back(fake::PostedCommand{window, command, code});
   TheMessages().queue.push_back(fake::QueuedMessage{window, fake::COMMAND_MESSAGE, command, code});
-  return TheMessages().postResult;
+  return fake::messageKnobs.postResult;
 }
 
 int PostWindowMessage(WindowHandle window, uint32_t message, uintptr_t first, intptr_t second) {

@@ -38,9 +38,13 @@ struct QueuedMessage {
   intptr_t second;
 };
 
-// PostCommand answers `result` (1 queued, 0 not) from now on; the command
-// joins the queue either way.
-void SetPostResult(int result);
+// What a test sets; fake::Reset puts back these values.
+struct MessageKnobs {
+  // What PostCommand answers (1 queued, 0 not); the command joins the queue
+  // either way.
+  int postResult = 1;
+};
+extern MessageKnobs messageKnobs;
 
 std::vector<PostedCommand> PostedCommands();
 // Messages still queued, oldest first.

@@ -10,12 +10,12 @@
 
 namespace platform::fake {
 
+MutexKnobs mutexKnobs;
+
 namespace {
 
 struct MutexState {
   std::mutex lock;
-  int mutexOutcome = MUTEX_CREATED;
-  std::map<std::string, int> mutexOutcomeByName;
   uintptr_t nextMutex = 0x7000;
   // Open mutex handles and whether each is owned.
   std::map<void*, bool> mutexes;
@@ -31,21 +31,10 @@ MutexState& TheMutexes() {
 void ResetMutexes() {
   MutexState& state = TheMutexes();
   std::lock_guard<std::mutex> guard(state.lock);
-  state.mutexOutcome = MUTEX_CREATED;
-  state.mutexOutcomeByName.clear();
+  mutexKnobs = MutexKnobs{};
   // Handles are never reused: one left over from an earlier test never
   // names a new mutex.
   state.mutexes.clear();
-}
-
-void SetMutexOutcome(int outcome) {
-  std::lock_guard<std::mutex> guard(TheMutexes().lock);
-  TheMutexes().mutexOutcome = outcome;
-}
-
-void SetMutexOutcomeFor(const std::string& name, int outcome) {
-  std::lock_guard<std::mutex> guard(TheMutexes().lock);
-  TheMutexes().mutexOutcomeByName[name] = outcome;
 }
 
 size_t OpenMutexHandles() {
@@ -80,8 +69,8 @@ int CreateOwnedMutex(const char* name, UniqueNamedMutex& mutex) {
   void* handle = nullptr;
   {
     std::lock_guard<std::mutex> guard(state.lock);
-    auto named = state.mutexOutcomeByName.find(name);
-    outcome = named != state.mutexOutcomeByName.end() ? named->second : state.mutexOutcome;
+    auto named = fake::mutexKnobs.outcomeByName.find(name);
+    outcome = named != fake::mutexKnobs.outcomeByName.end() ? named->second : fake::mutexKnobs.outcome;
     if (outcome == MUTEX_FAILED) return MUTEX_FAILED;
     handle = reinterpret_cast<void*>(state.nextMutex);
     state.nextMutex += 4;

@@ -4,17 +4,21 @@
 #pragma once
 
 #include <cstddef>
+#include <map>
 #include <string>
 
 #include "platform/named_mutex.h"
 
 namespace platform::fake {
 
-// CreateOwnedMutex answers `outcome` (MUTEX_*) from now on, for every name
-// not given an outcome of its own.
-void SetMutexOutcome(int outcome);
-// CreateOwnedMutex answers `outcome` for the mutex `name` from now on.
-void SetMutexOutcomeFor(const std::string& name, int outcome);
+// What a test sets; fake::Reset puts back these values.
+struct MutexKnobs {
+  // What CreateOwnedMutex answers (MUTEX_*): for the names listed, else
+  // `outcome`.
+  int outcome = MUTEX_CREATED;
+  std::map<std::string, int> outcomeByName;
+};
+extern MutexKnobs mutexKnobs;
 
 // Mutex handles created and not yet closed; true while one of them is owned.
 size_t OpenMutexHandles();

@@ -2,7 +2,6 @@
 // the test set.
 #include "platform/fake/fake_shell_open.h"
 
-#include <atomic>
 #include <string>
 
 #include "platform/fake/fake_parts.h"
@@ -11,15 +10,9 @@
 
 namespace platform::fake {
 
-namespace {
+ShellKnobs shellKnobs;
 
-std::atomic<bool> failShell{false};
-
-}  // namespace
-
-void ResetShell() { failShell = false; }
-
-void FailShell(bool fail) { failShell = fail; }
+void ResetShell() { shellKnobs = ShellKnobs{}; }
 
 }  // namespace platform::fake
 
@@ -28,7 +21,7 @@ namespace platform {
 int OpenWithShell(WindowHandle owner, const char* verb, const char* target, int32_t showCommand) {
   fake::LogCall("shell_open", "OpenWithShell " + std::to_string(reinterpret_cast<uintptr_t>(owner)) + " " + verb +
                                   " " + target + " " + std::to_string(showCommand));
-  return fake::failShell ? 0 : 1;
+  return fake::shellKnobs.fail ? 0 : 1;
 }
 
 }  // namespace platform

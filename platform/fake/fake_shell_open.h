@@ -4,6 +4,10 @@
 
 namespace platform::fake {
 
-void FailShell(bool fail);
+// What a test sets; fake::Reset puts back these values.
+struct ShellKnobs {
+  bool fail = false;
+};
+extern ShellKnobs shellKnobs;
 
 }  // namespace platform::fake

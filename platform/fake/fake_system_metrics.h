@@ -5,13 +5,18 @@
 #pragma once
 
 #include <cstdint>
+#include <map>
 
 #include "platform/system_metrics.h"
 
 namespace platform::fake {
 
-void SetNonClientMetrics(NonClientMetrics metrics);
-void RefuseNonClientMetrics();
-void SetSystemMetric(int32_t index, int32_t value);
+// What a test sets; fake::Reset puts back these values.
+struct MetricsKnobs {
+  NonClientMetrics nonClient{1, 20, 4};
+  bool nonClientRefused = false;
+  std::map<int32_t, int32_t> systemMetrics;  // by index; others answer 0
+};
+extern MetricsKnobs metricsKnobs;
 
 }  // namespace platform::fake

@@ -14,6 +14,8 @@
 
 namespace platform::fake {
 
+WindowKnobs windowKnobs;
+
 namespace {
 
 // The system's numbers of the messages the fake itself produces.
@@ -25,11 +27,6 @@ constexpr intptr_t CREATION_REFUSED = -1;
 struct WindowSeamState {
   // Never held while a procedure runs.
   std::recursive_mutex lock;
-
-  bool failRegistration = false;
-  bool failCreation = false;
-  bool timerAnswerSet = false;
-  TimerId timerAnswer = 0;
 
   std::map<std::string, WindowProcedure> classes;
   std::vector<FakeWindow> windows;
@@ -78,10 +75,7 @@ void ResetWindow() {
   // Handles are never reused, so one left over from an earlier test never
   // reaches a new window.
   const uintptr_t nextWindow = state.nextWindow;
-  state.failRegistration = false;
-  state.failCreation = false;
-  state.timerAnswerSet = false;
-  state.timerAnswer = 0;
+  windowKnobs = WindowKnobs{};
   state.classes.clear();
   state.windows.clear();
   state.nextWindow = nextWindow;
@@ -89,22 +83,6 @@ void ResetWindow() {
   state.contexts.clear();
   state.badReleases = 0;
   state.pointer = nullptr;
-}
-
-void FailClassRegistration(bool fail) {
-  std::lock_guard<std::recursive_mutex> guard(TheWindows().lock);
-  TheWindows().failRegistration = fail;
-}
-
-void FailWindowCreation(bool fail) {
-  std::lock_guard<std::recursive_mutex> guard(TheWindows().lock);
-  TheWindows().failCreation = fail;
-}
-
-void SetTimerAnswer(TimerId id) {
-  std::lock_guard<std::recursive_mutex> guard(TheWindows().lock);
-  TheWindows().timerAnswerSet = true;
-  TheWindows().timerAnswer = id;
 }
 
 std::vector<FakeWindow> Windows() {
@@ -160,7 +138,7 @@ int RegisterWindowClass(ModuleHandle, const WindowClassSettings& settings, Windo
               (settings.menuName != nullptr ? std::string(settings.menuName) : std::string("-")));
   WindowSeamState& state = TheWindows();
   std::lock_guard<std::recursive_mutex> guard(state.lock);
-  if (state.failRegistration || procedure == nullptr) return 0;
+  if (fake::windowKnobs.failRegistration || procedure == nullptr) return 0;
   // The system refuses a class name that is already registered.
   if (!state.classes.emplace(settings.className, procedure).second) return 0;
   return 1;
@@ -183,7 +161,7 @@ WindowHandle CreateAppWindow(const WindowSettings& settings) {
   {
     std::lock_guard<std::recursive_mutex> guard(state.lock);
     auto found = state.classes.find(settings.className);
-    if (state.failCreation || found == state.classes.end()) return nullptr;
+    if (fake::windowKnobs.failCreation || found == state.classes.end()) return nullptr;
     procedure = found->second;
     handle = reinterpret_cast<WindowHandle>(state.nextWindow);
     state.nextWindow += 0x10;
@@ -237,7 +215,7 @@ TimerId StartWindowTimer(WindowHandle window, TimerId id, uint32_t milliseconds)
   LogCall("window", "StartWindowTimer " + Number(window) + " " + std::to_string(id) + " " + std::to_string(milliseconds));
   WindowSeamState& state = TheWindows();
   std::lock_guard<std::recursive_mutex> guard(state.lock);
-  const TimerId answer = state.timerAnswerSet ? state.timerAnswer : id;
+  const TimerId answer = fake::windowKnobs.timerAnswerSet ? fake::windowKnobs.timerAnswer : id;
   if (answer != 0) state.timers.insert({window, answer});
   return answer;
 }

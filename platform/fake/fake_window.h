@@ -40,11 +40,16 @@ struct FakeWindow {
   bool destroyed;
 };
 
-void FailClassRegistration(bool fail);
-void FailWindowCreation(bool fail);
-// StartWindowTimer answers `id` (0: no timer) from now on instead of the id
-// it was asked for.
-void SetTimerAnswer(TimerId id);
+// What a test sets; fake::Reset puts back these values.
+struct WindowKnobs {
+  bool failRegistration = false;
+  bool failCreation = false;
+  // StartWindowTimer answers `timerAnswer` (0: no timer) instead of the id
+  // it was asked for.
+  bool timerAnswerSet = false;
+  TimerId timerAnswer = 0;
+};
+extern WindowKnobs windowKnobs;
 
 std::vector<FakeWindow> Windows();
 // The procedure registered for class `className`; null when none.

@@ -156,7 +156,7 @@ TEST_F(StartupTest, ASecondCopyEndsAtOnceWithMinusOneDoingNothing) {
     SetUp();
     fake::SetEnvironmentText(app::LOG_REQUEST_VARIABLE, "C:\\logs\\setup.log");
     fake::AddTopLevelWindow(Handle(1), "Kelvane Brevik Installation (Version 1.0.0.7)");
-    fake::SetMutexOutcome(outcome);
+    fake::mutexKnobs.outcome = outcome;
     EXPECT_EQ(app::ApplicationMain(kInstance, "-h -i"), -1);
     std::vector<std::string> expected = {kLock};
     if (outcome == platform::MUTEX_ALREADY_EXISTS) expected.push_back("CloseNamedMutex");
@@ -178,7 +178,7 @@ TEST_F(StartupTest, AMachineLockHeldOrRefusedEndsAtOnceWithMinusOne) {
     SetUp();
     fake::SetEnvironmentText(app::LOG_REQUEST_VARIABLE, "C:\\logs\\setup.log");
     fake::AddTopLevelWindow(Handle(1), "Kelvane Brevik", "SONDREL_Brevik.exe");
-    fake::SetMutexOutcomeFor(app::MACHINE_INSTANCE_MUTEX, outcome);
+    fake::mutexKnobs.outcomeByName[app::MACHINE_INSTANCE_MUTEX] = outcome;
     EXPECT_EQ(app::ApplicationMain(kInstance, "-h -i"), -1);
     // The session's lock is given up; every handle is closed.
     std::vector<std::string> expected = {kLock, kMachineLock, "ReleaseNamedMutex"};
@@ -325,7 +325,7 @@ TEST_F(StartupTest, VisibleInstallFailureShowsItsBoxAndEndsWithTheResult) {
 }
 
 TEST_F(StartupTest, NoWindowMeansNoLoopAndItsOwnExitCode) {
-  fake::FailWindowCreation(true);
+  fake::windowKnobs.failCreation = true;
   EXPECT_EQ(app::ApplicationMain(kInstance, ""), app::EXIT_NO_WINDOW);
   EXPECT_EQ(app::EXIT_NO_WINDOW, -2);
   EXPECT_EQ(LinesOf("ShowMessageBox"),

@@ -109,7 +109,7 @@ TEST_F(MainWindowTest, ModeOptionsPostTheStartCommandAtCreation) {
 
 TEST_F(MainWindowTest, StartupErrorsShowTheirBoxWithoutOwnerEvenWhenHidden) {
   app::hiddenMode = 1;
-  fake::FailClassRegistration(true);
+  fake::windowKnobs.failRegistration = true;
   EXPECT_EQ(ui::CreateMainWindow(nullptr, MainWindowProc, nullptr, "T"), nullptr);
   EXPECT_EQ(LinesOf("ShowMessageBox"),
             std::vector<std::string>{"ShowMessageBox 0 0x30 Startup Error | Failed to register window class..."});
@@ -117,7 +117,7 @@ TEST_F(MainWindowTest, StartupErrorsShowTheirBoxWithoutOwnerEvenWhenHidden) {
 
   SetUp();
   app::hiddenMode = 1;
-  fake::FailWindowCreation(true);
+  fake::windowKnobs.failCreation = true;
   EXPECT_EQ(ui::CreateMainWindow(nullptr, MainWindowProc, nullptr, "T"), nullptr);
   EXPECT_EQ(LinesOf("ShowMessageBox"),
             std::vector<std::string>{"ShowMessageBox 0 0x30 Startup Error | Failed to create window..."});
@@ -125,7 +125,7 @@ TEST_F(MainWindowTest, StartupErrorsShowTheirBoxWithoutOwnerEvenWhenHidden) {
 }
 
 TEST_F(MainWindowTest, FrameMetricsComeFromTheNonClientRecordElseFromSingleMetrics) {
-  fake::SetNonClientMetrics({3, 22, 2});
+  fake::metricsKnobs.nonClient = {3, 22, 2};
   int32_t border = -1;
   int32_t caption = -1;
   ui::GetFrameMetrics(&border, &caption);
@@ -133,10 +133,10 @@ TEST_F(MainWindowTest, FrameMetricsComeFromTheNonClientRecordElseFromSingleMetri
   EXPECT_EQ(caption, 22);
   EXPECT_TRUE(LinesOf("GetSystemMetric").empty());
 
-  fake::RefuseNonClientMetrics();
-  fake::SetSystemMetric(7, 3);
-  fake::SetSystemMetric(92, 4);
-  fake::SetSystemMetric(4, 19);
+  fake::metricsKnobs.nonClientRefused = true;
+  fake::metricsKnobs.systemMetrics[7] = 3;
+  fake::metricsKnobs.systemMetrics[92] = 4;
+  fake::metricsKnobs.systemMetrics[4] = 19;
   ui::GetFrameMetrics(&border, &caption);
   EXPECT_EQ(border, 7);
   EXPECT_EQ(caption, 19);
