@@ -12,6 +12,8 @@
 
 namespace platform::fake {
 
+CanvasKnobs canvasKnobs;
+
 namespace {
 
 struct FakeObject {
@@ -35,8 +37,6 @@ struct Canvas {
   std::map<int32_t, FakeObject*> stock;
   std::map<uint32_t, std::pair<int32_t, int32_t>> bitmapResources;
   FakeObject* handCursor = nullptr;
-  bool failFonts = false;
-  bool failCursor = false;
   std::vector<CanvasCall> log;
   size_t badDeletes = 0;
   bool stockMade = false;
@@ -130,8 +130,7 @@ void ResetCanvas() {
   canvas.contexts.clear();
   canvas.stock.clear();
   canvas.bitmapResources.clear();
-  canvas.failFonts = false;
-  canvas.failCursor = false;
+  canvasKnobs = CanvasKnobs{};
   canvas.log.clear();
   canvas.badDeletes = 0;
   canvas.stockMade = false;
@@ -143,9 +142,7 @@ void AddBitmapResource(uint32_t id, int32_t width, int32_t height) {
   TheCanvas().bitmapResources[id] = {width, height};
 }
 
-void FailFontCreation(bool fail) { TheCanvas().failFonts = fail; }
 
-void FailHandCursor(bool fail) { TheCanvas().failCursor = fail; }
 
 DrawContext MakeDrawContext() {
   EnsureStock();
@@ -228,7 +225,7 @@ FontHandle CreateCanvasFont(const char* face, int32_t height, int32_t weight) {
   call.text = face != nullptr ? face : "";
   call.fontHeight = height;
   call.fontWeight = weight;
-  if (!fake::TheCanvas().failFonts && face != nullptr && std::strlen(face) < FONT_FACE_SIZE) {
+  if (!fake::canvasKnobs.failFonts && face != nullptr && std::strlen(face) < FONT_FACE_SIZE) {
     FakeObject* font = fake::NewObject(DrawObjectKind::Font);
     font->created = true;
     font->face = face;
@@ -267,7 +264,7 @@ void DeleteCanvasBitmap(BitmapHandle bitmap) {
 CursorHandle LoadHandCursor() {
   fake::EnsureStock();
   CanvasCall call = fake::Begin(CanvasOp::LoadCursor, nullptr);
-  if (!fake::TheCanvas().failCursor) call.object = fake::TheCanvas().handCursor;
+  if (!fake::canvasKnobs.handCursorMissing) call.object = fake::TheCanvas().handCursor;
   fake::Log(call);
   return call.object;
 }

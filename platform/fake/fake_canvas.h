@@ -74,10 +74,12 @@ constexpr Colour UNSET_TEXT_COLOUR = 0x00123456;
 // A size of 0 stands for a bitmap that loads but whose size cannot be read.
 void AddBitmapResource(uint32_t id, int32_t width, int32_t height);
 
-// Makes every later font creation fail (or succeed again).
-void FailFontCreation(bool fail);
-// Makes the hand cursor missing (or present again).
-void FailHandCursor(bool fail);
+// What a test sets; fake::Reset puts back these values.
+struct CanvasKnobs {
+  bool failFonts = false;          // every font creation fails
+  bool handCursorMissing = false;  // LoadHandCursor finds none
+};
+extern CanvasKnobs canvasKnobs;
 
 // A new drawing context holding a pen, a brush and a font of its own (none of
 // them a stock object or a created font), text colour UNSET_TEXT_COLOUR and

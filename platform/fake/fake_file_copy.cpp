@@ -5,25 +5,17 @@
 #include <cctype>
 #include <string>
 
-#include "platform/fake/fake_parts.h"
 #include "platform/fake/fake_files.h"
+#include "platform/fake/fake_parts.h"
 #include "platform/fake/fake_system.h"
 #include "platform/fake/fake_seam_log.h"
 #include "platform/file_copy.h"
 
 namespace platform::fake {
 
+FileCopyKnobs fileCopyKnobs;
+
 namespace {
-
-struct CopyState {
-  bool failCopy = false;
-  bool failAttributes = false;
-};
-
-CopyState& TheCopies() {
-  static CopyState state;
-  return state;
-}
 
 bool SamePath(std::string first, std::string second) {
   auto upper = [](std::string& text) {
@@ -42,9 +34,7 @@ std::string ParentFolder(const std::string& path) {
 
 }  // namespace
 
-void ResetFileCopy() { TheCopies() = CopyState(); }
-void FailFileCopy(bool fail) { TheCopies().failCopy = fail; }
-void FailSetAttributes(bool fail) { TheCopies().failAttributes = fail; }
+void ResetFileCopy() { fileCopyKnobs = FileCopyKnobs{}; }
 
 }  // namespace platform::fake
 
@@ -55,7 +45,7 @@ namespace {
 bool CopyInFake(const std::string& source, const char* destination) {
   // A file cannot be copied onto itself: the system refuses, since the
   // source is open for reading while the destination is replaced.
-  if (fake::TheCopies().failCopy || !fake::FileExists(source) || fake::SamePath(source, destination) ||
+  if (fake::fileCopyKnobs.failCopy || !fake::FileExists(source) || fake::SamePath(source, destination) ||
       fake::FolderExists(destination) || !fake::FolderExists(fake::ParentFolder(destination))) {
     return false;
   }
@@ -78,7 +68,7 @@ int CopyModuleFile(ModuleHandle module, const char* destination) {
 
 int SetFileAttributesNormal(const char* path) {
   fake::LogCall("file_copy", std::string("SetFileAttributesNormal ") + path);
-  if (fake::TheCopies().failAttributes || !fake::FileExists(path)) return 0;
+  if (fake::fileCopyKnobs.failAttributes || !fake::FileExists(path)) return 0;
   return 1;
 }
 

@@ -10,10 +10,12 @@
 
 namespace platform::fake {
 
-// After fake::Reset copies and attribute changes behave as described above.
-// Every copy fails from now on (or behaves normally again).
-void FailFileCopy(bool fail);
-// Every attribute change fails from now on (or succeeds again).
-void FailSetAttributes(bool fail);
+// What a test sets; fake::Reset puts back these values (copies and
+// attribute changes behave as described above).
+struct FileCopyKnobs {
+  bool failCopy = false;        // every copy fails
+  bool failAttributes = false;  // every attribute change fails
+};
+extern FileCopyKnobs fileCopyKnobs;
 
 }  // namespace platform::fake

@@ -21,9 +21,6 @@ struct Reference {
 };
 
 struct State {
-  ComResult createFailure = COM_S_OK;
-  ComResult queryFailure = COM_S_OK;
-  ComResult saveFailure = COM_S_OK;
   std::set<Reference*> live;
   size_t badReleases = 0;
   std::map<std::string, fake::SavedShortcut> saved;
@@ -74,7 +71,7 @@ void ReleasePersistFile(PersistFileId file) { Release(file, "ReleasePersistFile"
 ComResult CreateShellLink(ShellLink& link) {
   State& state = TheState();
   fake::LogCall("shell_link", "CreateShellLink");
-  if (state.createFailure != COM_S_OK) return state.createFailure;
+  if (fake::shellLinkKnobs.createFailure != COM_S_OK) return fake::shellLinkKnobs.createFailure;
   auto* reference = new Reference{std::make_shared<LinkObject>()};
   state.live.insert(reference);
   link.Reset(reference);
@@ -102,7 +99,7 @@ ComResult QueryShellLinkPersistFile(ShellLinkId link, PersistFile& file) {
   fake::LogCall("shell_link", "QueryShellLinkPersistFile");
   Reference* reference = Live(link);
   if (reference == nullptr) return COM_E_INVALIDARG;
-  if (state.queryFailure != COM_S_OK) return state.queryFailure;
+  if (fake::shellLinkKnobs.queryFailure != COM_S_OK) return fake::shellLinkKnobs.queryFailure;
   auto* persist = new Reference{reference->object};
   state.live.insert(persist);
   file.Reset(persist);
@@ -114,7 +111,7 @@ ComResult SavePersistFile(PersistFileId file, const char* path) {
   fake::LogCall("shell_link", "SavePersistFile " + Text(path));
   Reference* reference = Live(file);
   if (reference == nullptr || path == nullptr) return COM_E_INVALIDARG;
-  if (state.saveFailure != COM_S_OK) return state.saveFailure;
+  if (fake::shellLinkKnobs.saveFailure != COM_S_OK) return fake::shellLinkKnobs.saveFailure;
   // The file lands in the fake file system, so that the folder must exist and
   // a later delete of the shortcut file finds it.
   std::string target = path;
@@ -135,12 +132,11 @@ void ResetShellLink() {
   State& state = TheState();
   for (Reference* reference : state.live) delete reference;
   state = State{};
+  shellLinkKnobs = ShellLinkKnobs{};
   ForgetCallsOf("shell_link");
 }
 
-void FailShellLinkCreate(ComResult code) { TheState().createFailure = code; }
-void FailShellLinkQuery(ComResult code) { TheState().queryFailure = code; }
-void FailShellLinkSave(ComResult code) { TheState().saveFailure = code; }
+ShellLinkKnobs shellLinkKnobs;
 
 size_t LiveShellLinkReferences() { return TheState().live.size(); }
 

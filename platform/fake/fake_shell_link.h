@@ -27,11 +27,15 @@ struct SavedShortcut {
 // its next case afresh.
 void ResetShellLink();
 
-// Makes object creation, the persist-file query or the save fail with `code`
-// from now on (COM_S_OK lets them succeed again).
-void FailShellLinkCreate(ComResult code);
-void FailShellLinkQuery(ComResult code);
-void FailShellLinkSave(ComResult code);
+// What a test sets; fake::Reset and ResetShellLink put back these values.
+// Object creation, the persist-file query or the save fail with the code
+// set (COM_S_OK: they succeed).
+struct ShellLinkKnobs {
+  ComResult createFailure = COM_S_OK;
+  ComResult queryFailure = COM_S_OK;
+  ComResult saveFailure = COM_S_OK;
+};
+extern ShellLinkKnobs shellLinkKnobs;
 
 // Shell link seam lines of the call log (fake_seam_log.h; ShellLinkLog()
 // gives them alone), "Operation arguments":

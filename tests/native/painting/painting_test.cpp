@@ -201,8 +201,8 @@ TEST_F(PaintingTest, PictureWithoutReadableSizeIsKeptWithTheDesignedSize) {
 
 TEST_F(PaintingTest, FailedFontsAndCursorStayNullAndTheProbeStillRuns) {
   platform::fake::AddBitmapResource(101, 900, 424);
-  platform::fake::FailFontCreation(true);
-  platform::fake::FailHandCursor(true);
+  platform::fake::canvasKnobs.failFonts = true;
+  platform::fake::canvasKnobs.handCursorMissing = true;
   platform::fake::SetDeviceOutcome(platform::DEVICE_OPENED);
 
   EXPECT_EQ(ui::PrepareWindowState(state_), 1);

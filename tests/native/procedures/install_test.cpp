@@ -209,7 +209,7 @@ TEST_F(InstallTest, UninstallEntryNamesTheQuotedCopyAndKeepsOtherValues) {
 }
 
 TEST_F(InstallTest, FailedCopyIsIgnoredAndTheEntryIsStillWritten) {
-  fake::FailFileCopy(true);
+  fake::fileCopyKnobs.failCopy = true;
 
   EXPECT_EQ(setup::RunInstall(state), 0);
 
@@ -369,7 +369,7 @@ TEST_F(InstallTest, PerUserProgramsFolderTooLongForTheMenuFolderIsSkipped) {
 }
 
 TEST_F(InstallTest, ShortcutFailuresDoNotStopTheInstall) {
-  fake::FailShellLinkSave(platform::COM_E_FAIL);
+  fake::shellLinkKnobs.saveFailure = platform::COM_E_FAIL;
 
   EXPECT_EQ(setup::RunInstall(state), 0);
   EXPECT_TRUE(fake::RegistryKeyExists(kEntryKey));
