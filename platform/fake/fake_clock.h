@@ -1,5 +1,4 @@
-// Control of the fake clock (clock.h). After fake::Reset the time is
-// 2026-12-09T01:02:03.456Z and the counter is at 0, moving 0 per read.
+// Control of the fake clock (clock.h).
 #pragma once
 
 #include <cstdint>
@@ -8,8 +7,11 @@
 
 namespace platform::fake {
 
-void SetUtcTime(const UtcTime& time);
-// Each MillisecondCounter read moves the counter on by `step`.
-void SetMillisecondStep(uint32_t step);
+// What a test sets; fake::Reset puts back these values and the counter at 0.
+struct ClockKnobs {
+  UtcTime time{2026, 12, 9, 1, 2, 3, 456};  // what ReadUtcTime answers
+  uint32_t millisecondStep = 0;              // each MillisecondCounter read moves it on so far
+};
+extern ClockKnobs clockKnobs;
 
 }  // namespace platform::fake

@@ -10,6 +10,8 @@
 
 namespace platform::fake {
 
+DeviceKnobs deviceKnobs;
+
 namespace {
 
 constexpr char kSeam[] = "devices";
@@ -19,7 +21,6 @@ struct Device {
 };
 
 struct DeviceState {
-  int deviceOutcome = DEVICE_NO_INTERFACE;
   int openDevices = 0;
 };
 
@@ -30,9 +31,11 @@ DeviceState& TheDevices() {
 
 }  // namespace
 
-void ResetDevices() { TheDevices() = DeviceState(); }
+void ResetDevices() {
+  TheDevices() = DeviceState();
+  deviceKnobs = DeviceKnobs{};
+}
 
-void SetDeviceOutcome(int outcome) { TheDevices().deviceOutcome = outcome; }
 int OpenDevices() { return TheDevices().openDevices; }
 
 }  // namespace platform::fake
@@ -52,11 +55,11 @@ int OpenFirstDeviceInterface(const InterfaceClassId& interfaceClass, UniqueDevic
                 static_cast<unsigned>(interfaceClass.data2),
                 static_cast<unsigned>(interfaceClass.data3));
   fake::LogCall(fake::kSeam, std::string("OpenFirstDeviceInterface ") + id);
-  if (fake::TheDevices().deviceOutcome == DEVICE_OPENED) {
+  if (fake::deviceKnobs.outcome == DEVICE_OPENED) {
     ++fake::TheDevices().openDevices;
     device.Reset(new fake::Device);
   }
-  return fake::TheDevices().deviceOutcome;
+  return fake::deviceKnobs.outcome;
 }
 
 }  // namespace platform

@@ -2,12 +2,17 @@
 // is no device interface.
 #pragma once
 
+#include "platform/devices.h"
+
 
 
 namespace platform::fake {
 
-// OpenFirstDeviceInterface returns `outcome` (DEVICE_*).
-void SetDeviceOutcome(int outcome);
+// What a test sets; fake::Reset puts back these values.
+struct DeviceKnobs {
+  int outcome = DEVICE_NO_INTERFACE;  // what OpenFirstDeviceInterface returns (DEVICE_*)
+};
+extern DeviceKnobs deviceKnobs;
 // Device handles opened and not yet closed.
 int OpenDevices();
 

@@ -1,14 +1,17 @@
-// Control of the fake system errors (system_error.h). After fake::Reset the
-// last error is 0 and no error has a message.
+// Control of the fake system errors (system_error.h).
 #pragma once
 
 #include <cstdint>
+#include <map>
 #include <string>
 
 namespace platform::fake {
 
-// LastSystemError answers `code` until set again.
-void SetLastSystemError(uint32_t code);
-void SetSystemErrorText(uint32_t code, const std::string& text);
+// What a test sets; fake::Reset puts back these values.
+struct SystemErrorKnobs {
+  uint32_t lastError = 0;                  // what LastSystemError answers
+  std::map<uint32_t, std::string> texts;  // the messages of the codes listed; others have none
+};
+extern SystemErrorKnobs systemErrorKnobs;
 
 }  // namespace platform::fake

@@ -121,7 +121,7 @@ class PaintingTest : public ::testing::Test {
 TEST_F(PaintingTest, PrepareCreatesFontsLoadsPictureAndCursorThenProbes) {
   platform::fake::AddBitmapResource(101, 900, 424);
   platform::fake::SetVersion(platform::VERSION_RECORD_EXTENDED, {6, 1, 1});
-  platform::fake::SetDeviceOutcome(platform::DEVICE_OPEN_FAILED);
+  platform::fake::deviceKnobs.outcome = platform::DEVICE_OPEN_FAILED;
   // Every canvas call must come before the probe's first question.
   size_t callsBeforeProbe = 0;
   platform::fake::SetCanvasObserver([&](const CanvasCall&) {
@@ -166,7 +166,7 @@ TEST_F(PaintingTest, PrepareCreatesFontsLoadsPictureAndCursorThenProbes) {
 
 TEST_F(PaintingTest, PrepareReturnsTheInstalledFlagOfTheProbe) {
   platform::fake::AddBitmapResource(101, 900, 424);
-  platform::fake::SetDeviceOutcome(platform::DEVICE_NO_INTERFACE);
+  platform::fake::deviceKnobs.outcome = platform::DEVICE_NO_INTERFACE;
   state_.installed = 1;
   EXPECT_EQ(ui::PrepareWindowState(state_), 0);
   EXPECT_EQ(state_.installed, 0);
@@ -203,7 +203,7 @@ TEST_F(PaintingTest, FailedFontsAndCursorStayNullAndTheProbeStillRuns) {
   platform::fake::AddBitmapResource(101, 900, 424);
   platform::fake::canvasKnobs.failFonts = true;
   platform::fake::canvasKnobs.handCursorMissing = true;
-  platform::fake::SetDeviceOutcome(platform::DEVICE_OPENED);
+  platform::fake::deviceKnobs.outcome = platform::DEVICE_OPENED;
 
   EXPECT_EQ(ui::PrepareWindowState(state_), 1);
   EXPECT_EQ(state_.smallFont, nullptr);

@@ -205,7 +205,7 @@ TEST_F(SetupLogTest, AFileThatIsNotOurLogIsNeitherAppendedToRenamedNorReplaced) 
 }
 
 TEST_F(SetupLogTest, TheHeaderNamesTimeVersionProgramCommandSystemElevationAndHost) {
-  fake::SetUtcTime(platform::UtcTime{2027, 1, 2, 3, 4, 5, 6});
+  fake::clockKnobs.time = platform::UtcTime{2027, 1, 2, 3, 4, 5, 6};
   OpenLog();
   app::WriteLogHeader(app::setupLog, app::LogHeader{"1.0.0.7", "C:\\Setup\\BrevikSetup.exe", "-h\t-i", 4, 1,
                                                     platform::ELEVATION_YES});
@@ -250,7 +250,7 @@ TEST_F(SetupLogTest, AFailedInstallNamesTheFailedEntryTheToolRunAndTheSystemErro
   // The tool asks for a restart first.
   SetUp();
   fake::processKnobs.exitCode = 1;
-  fake::SetMillisecondStep(250);
+  fake::clockKnobs.millisecondStep = 250;
   OpenLog();
   EXPECT_EQ(setup::RunInstall(state), -21);
   HasLine("tool  " + kTarget + "\\SONDREL_Setup.exe  command \"-h -i -H -n\"  started  exit 1  250 ms");
@@ -259,8 +259,8 @@ TEST_F(SetupLogTest, AFailedInstallNamesTheFailedEntryTheToolRunAndTheSystemErro
   // the system's error code and message.
   SetUp();
   fake::processKnobs.startOutcome = platform::PROCESS_NOT_STARTED;
-  fake::SetLastSystemError(2);
-  fake::SetSystemErrorText(2, "The system cannot find the file specified.");
+  fake::systemErrorKnobs.lastError = 2;
+  fake::systemErrorKnobs.texts[2] = "The system cannot find the file specified.";
   OpenLog();
   EXPECT_EQ(setup::RunInstall(state), -605);
   HasLine("tool  " + kTarget +
@@ -269,8 +269,8 @@ TEST_F(SetupLogTest, AFailedInstallNamesTheFailedEntryTheToolRunAndTheSystemErro
 
   SetUp();
   fake::FailCreateFolder(kProgramFiles + "\\KV");
-  fake::SetLastSystemError(5);
-  fake::SetSystemErrorText(5, "Access is denied.");
+  fake::systemErrorKnobs.lastError = 5;
+  fake::systemErrorKnobs.texts[5] = "Access is denied.";
   OpenLog();
   EXPECT_EQ(setup::RunInstall(state), -3);
   HasLine("folder  " + kTarget + "  not created  error 5: Access is denied.");
@@ -292,7 +292,7 @@ TEST_F(SetupLogTest, AnUninstallNamesWhatItRemovedAndWhatStayed) {
   SeedInstalledMachine();
   fake::AddFile(kTarget + "\\user.txt", "kept");
   fake::SetInUse(kTarget + "\\user.txt");
-  fake::SetLastSystemError(32);
+  fake::systemErrorKnobs.lastError = 32;
   OpenLog();
   EXPECT_EQ(setup::RunUninstall(state), 0);
   HasLine("tool  " + kTarget + "\\SONDREL_Setup.exe  command \"-h -u -H\"  started  exit 0  0 ms");

@@ -295,7 +295,7 @@ TEST_F(StartupTest, ARequestToEndFromOutsideNeverChangesAHiddenRunsResult) {
       for (uint32_t message : {ui::WM_CLOSE, ui::WM_DESTROY}) {
         SetUp();
         // -h -u runs the uninstall only where the driver is present.
-        if (std::string(tail) == "-h -u") fake::SetDeviceOutcome(platform::DEVICE_OPEN_FAILED);
+        if (std::string(tail) == "-h -u") fake::deviceKnobs.outcome = platform::DEVICE_OPEN_FAILED;
         fake::SetEnvironmentText(app::LOG_REQUEST_VARIABLE, "C:\\logs\\setup.log");
         bool posted = false;
         fake::SetCallObserver([&](const std::string& line) {
