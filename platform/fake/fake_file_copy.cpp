@@ -5,23 +5,17 @@
 #include <cctype>
 #include <string>
 
-#include "platform/fake/fake_platform.h"
+#include "platform/fake/fake_files.h"
+#include "platform/fake/fake_parts.h"
+#include "platform/fake/fake_system.h"
 #include "platform/fake/fake_seam_log.h"
 #include "platform/file_copy.h"
 
 namespace platform::fake {
 
+FileCopyKnobs fileCopyKnobs;
+
 namespace {
-
-struct CopyState {
-  bool failCopy = false;
-  bool failAttributes = false;
-};
-
-CopyState& TheCopies() {
-  static CopyState state;
-  return state;
-}
 
 bool SamePath(std::string first, std::string second) {
   auto upper = [](std::string& text) {
@@ -40,9 +34,7 @@ std::string ParentFolder(const std::string& path) {
 
 }  // namespace
 
-void ResetFileCopy() { TheCopies() = CopyState(); }
-void FailFileCopy(bool fail) { TheCopies().failCopy = fail; }
-void FailSetAttributes(bool fail) { TheCopies().failAttributes = fail; }
+void ResetFileCopy() { fileCopyKnobs = FileCopyKnobs{}; }
 
 }  // namespace platform::fake
 
@@ -53,7 +45,7 @@ namespace {
 bool CopyInFake(const std::string& source, const char* destination) {
   // A file cannot be copied onto itself: the system refuses, since the
   // source is open for reading while the destination is replaced.
-  if (fake::TheCopies().failCopy || !fake::FileExists(source) || fake::SamePath(source, destination) ||
+  if (fake::fileCopyKnobs.failCopy || !fake::FileExists(source) || fake::SamePath(source, destination) ||
       fake::FolderExists(destination) || !fake::FolderExists(fake::ParentFolder(destination))) {
     return false;
   }
@@ -64,19 +56,19 @@ bool CopyInFake(const std::string& source, const char* destination) {
 }  // namespace
 
 int CopyFileReplacing(const char* source, const char* destination) {
-  fake::LogSeamCall(std::string("CopyFileReplacing ") + source + " | " + destination);
+  fake::LogCall("file_copy", std::string("CopyFileReplacing ") + source + " | " + destination);
   return CopyInFake(source, destination) ? 1 : 0;
 }
 
 int CopyModuleFile(ModuleHandle module, const char* destination) {
   (void)module;
-  fake::LogSeamCall(std::string("CopyModuleFile ") + destination);
+  fake::LogCall("file_copy", std::string("CopyModuleFile ") + destination);
   return CopyInFake(fake::ModulePath(), destination) ? 1 : 0;
 }
 
 int SetFileAttributesNormal(const char* path) {
-  fake::LogSeamCall(std::string("SetFileAttributesNormal ") + path);
-  if (fake::TheCopies().failAttributes || !fake::FileExists(path)) return 0;
+  fake::LogCall("file_copy", std::string("SetFileAttributesNormal ") + path);
+  if (fake::fileCopyKnobs.failAttributes || !fake::FileExists(path)) return 0;
   return 1;
 }
 

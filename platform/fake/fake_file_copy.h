@@ -1,5 +1,5 @@
 // Control of the fake file-copy seam of the host build. Copies act on the
-// fake file system (fake_platform.h): the source must exist as a file and
+// fake file system (fake_files.h): the source must exist as a file and
 // differ from the destination, whose content it then replaces.
 //
 // Seam log lines (fake_seam_log.h):
@@ -10,11 +10,12 @@
 
 namespace platform::fake {
 
-// Copies and attribute changes behave as described above again.
-void ResetFileCopy();
-// Every copy fails from now on (or behaves normally again).
-void FailFileCopy(bool fail);
-// Every attribute change fails from now on (or succeeds again).
-void FailSetAttributes(bool fail);
+// What a test sets; fake::Reset puts back these values (copies and
+// attribute changes behave as described above).
+struct FileCopyKnobs {
+  bool failCopy = false;        // every copy fails
+  bool failAttributes = false;  // every attribute change fails
+};
+extern FileCopyKnobs fileCopyKnobs;
 
 }  // namespace platform::fake

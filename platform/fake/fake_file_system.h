@@ -1,6 +1,6 @@
 // The in-memory file system of the fake platform, shared by its files seam
-// (fake_platform.cpp) and its held-folder seam (fake_held_folders.cpp). For
-// the fakes' own use; tests use fake_platform.h.
+// (fake_files.cpp) and its held-folder seam (fake_held_folders.cpp). For
+// the fakes' own use; tests use fake_files.h.
 #pragma once
 
 #include <cstdint>
@@ -31,7 +31,6 @@ std::map<std::string, Node>& Nodes();
 // A node newly at `key`, with a fresh identity.
 Node& NewNode(const std::string& key);
 
-void Log(const std::string& line);
 std::string Key(const std::string& path);
 std::string ParentKey(const std::string& key);
 // `path` with every link on the way followed (the last one too when
@@ -42,7 +41,7 @@ bool HasChildren(const std::string& key);
 // The last component of a node's path text.
 std::string LastComponent(const std::string& path);
 
-// Failures injected by key (fake_platform.h).
+// Failures injected by key (fake_files.h).
 bool CreateFails(const std::string& key);
 bool RemoveFails(const std::string& key);
 bool ListingFails(const std::string& key);
@@ -51,7 +50,5 @@ bool RenameFails(const std::string& key);
 // Whether a held-folder handle holds the node `id` (then it cannot be
 // removed by path).
 bool IsHeld(uint64_t id);
-// Forgets the injected hold failures (fake::Reset).
-void ResetHeld();
 
 }  // namespace platform::fake

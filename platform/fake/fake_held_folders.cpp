@@ -23,7 +23,9 @@
 #include <vector>
 
 #include "platform/fake/fake_file_system.h"
-#include "platform/fake/fake_platform.h"
+#include "platform/fake/fake_parts.h"
+#include "platform/fake/fake_files.h"
+#include "platform/fake/fake_seam_log.h"
 #include "platform/held_folders.h"
 
 namespace platform::fake {
@@ -186,7 +188,7 @@ void CloseHeldItem(void* item) {
 
 int HoldFolder(const char* path, UniqueHeldItem& item) {
   item.Reset();
-  fake::Log(std::string("HoldFolder ") + path);
+  fake::LogCall("held_folders", std::string("HoldFolder ") + path);
   const std::string key = fake::Real(path, false);
   if (fake::IsRoot(key)) {
     fake::Keep(0, key, true, item);
@@ -199,7 +201,7 @@ int OpenHeldName(const UniqueHeldItem& folder, const char* name, UniqueHeldItem&
   item.Reset();
   std::string parent;
   const bool held = fake::FolderKey(folder, parent);
-  fake::Log("OpenHeldName " + fake::PathOfKey(parent) + " | " + name);
+  fake::LogCall("held_folders", "OpenHeldName " + fake::PathOfKey(parent) + " | " + name);
   if (!held || !fake::IsPlainName(name)) return HELD_UNAVAILABLE;
   return fake::OpenNode(parent + "\\" + fake::Upper(name), false, item);
 }
@@ -209,7 +211,7 @@ int OpenHeldEntry(const UniqueHeldItem& folder, const HeldEntry& entry, UniqueHe
   std::string parent;
   const bool held = fake::FolderKey(folder, parent);
   const std::string name = fake::NarrowName(entry.systemName);
-  fake::Log("OpenHeldEntry " + fake::PathOfKey(parent) + " | " + name);
+  fake::LogCall("held_folders", "OpenHeldEntry " + fake::PathOfKey(parent) + " | " + name);
   if (!held || !fake::IsPlainName(name)) return HELD_UNAVAILABLE;
   const std::string key = parent + "\\" + fake::Upper(name);
   if (entry.isFolder == 0 || entry.isLink != 0) {
@@ -225,7 +227,7 @@ int OpenHeldFile(const UniqueHeldItem& folder, const char* name, UniqueHeldItem&
   item.Reset();
   std::string parent;
   const bool held = fake::FolderKey(folder, parent);
-  fake::Log("OpenHeldFile " + fake::PathOfKey(parent) + " | " + name);
+  fake::LogCall("held_folders", "OpenHeldFile " + fake::PathOfKey(parent) + " | " + name);
   if (!held || !fake::IsPlainName(name)) return HELD_UNAVAILABLE;
   auto found = fake::Nodes().find(parent + "\\" + fake::Upper(name));
   if (found == fake::Nodes().end()) return HELD_MISSING;
@@ -239,7 +241,7 @@ int CreateHeldFolder(const UniqueHeldItem& folder, const char* name, UniqueHeldI
   std::string parent;
   const bool held = fake::FolderKey(folder, parent);
   const std::string parentPath = fake::PathOfKey(parent);
-  fake::Log("CreateHeldFolder " + parentPath + " | " + name);
+  fake::LogCall("held_folders", "CreateHeldFolder " + parentPath + " | " + name);
   if (!held || !fake::IsPlainName(name)) return HELD_UNAVAILABLE;
   const std::string key = parent + "\\" + fake::Upper(name);
   if (fake::Nodes().count(key) != 0) {
@@ -260,7 +262,7 @@ int NextHeldEntry(const UniqueHeldItem& folder, int restart, HeldEntry& entry) {
   if (restart != 0) {
     std::string key;
     const bool present = fake::FolderKey(folder, key);
-    fake::Log("ListHeld " + fake::PathOfKey(key));
+    fake::LogCall("held_folders", "ListHeld " + fake::PathOfKey(key));
     held->listing.clear();
     held->next = 0;
     if (!present || fake::ListingFails(key)) return 0;
@@ -281,7 +283,7 @@ int NextHeldEntry(const UniqueHeldItem& folder, int restart, HeldEntry& entry) {
 
 int DeleteHeldItem(UniqueHeldItem& item) {
   const fake::HeldItem* held = fake::ItemOf(item);
-  fake::Log("DeleteHeld " + fake::PathOfKey(held != nullptr && held->id != 0 ? fake::KeyOfId(held->id) : ""));
+  fake::LogCall("held_folders", "DeleteHeld " + fake::PathOfKey(held != nullptr && held->id != 0 ? fake::KeyOfId(held->id) : ""));
   // Found again after the log line: a test may move things at that moment.
   const std::string key = held != nullptr && held->id != 0 ? fake::KeyOfId(held->id) : std::string();
   auto found = fake::Nodes().find(key);
@@ -300,7 +302,7 @@ int RenameHeldItem(const UniqueHeldItem& item, const UniqueHeldItem& folder, con
   const std::string key = held != nullptr && held->id != 0 ? fake::KeyOfId(held->id) : std::string();
   std::string parent;
   const bool inFolder = fake::FolderKey(folder, parent);
-  fake::Log("RenameHeld " + fake::PathOfKey(key) + " | " + name);
+  fake::LogCall("held_folders", "RenameHeld " + fake::PathOfKey(key) + " | " + name);
   auto found = fake::Nodes().find(key);
   if (!inFolder || key.empty() || found == fake::Nodes().end() || found->second.isFolder ||
       fake::RenameFails(key) || !fake::IsPlainName(name)) {

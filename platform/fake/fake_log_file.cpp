@@ -1,5 +1,5 @@
-// The fakes of the setup log's seams: log files, environment, clock,
-// elevation and errors in memory.
+// The fake of the setup log's file (log_file.h): log files in memory, apart
+// from the fake file system.
 #include "platform/fake/fake_log_file.h"
 
 #include <algorithm>
@@ -8,9 +8,7 @@
 #include <map>
 #include <mutex>
 
-#include "platform/environment.h"
-#include "platform/system.h"
-#include "platform/system_error.h"
+#include "platform/fake/fake_parts.h"
 
 namespace platform::fake {
 
@@ -31,17 +29,9 @@ struct OpenFile {
 
 struct LogState {
   std::mutex lock;
-  std::map<std::string, std::string> environment;
   std::map<std::string, LogNode> nodes;  // key: upper-case path
   bool writesFail = false;
   int openFiles = 0;
-  UtcTime time{};
-  uint32_t counter = 0;
-  uint32_t step = 0;
-  int elevation = ELEVATION_NO;
-  uint16_t hostMachine = 0;
-  uint32_t lastError = 0;
-  std::map<uint32_t, std::string> errorTexts;
 };
 
 LogState& TheLogState() {
@@ -61,38 +51,16 @@ LogNode& NodeAt(const std::string& path) {
   return node;
 }
 
-int CopyOut(const std::string& text, char* buffer, uint32_t capacity) {
-  if (capacity == 0) return 0;
-  if (text.empty() || text.size() >= capacity) {
-    buffer[0] = '\0';
-    return 0;
-  }
-  std::memcpy(buffer, text.c_str(), text.size() + 1);
-  return 1;
-}
-
 }  // namespace
 
 void ResetLogFiles() {
   LogState& state = TheLogState();
   std::lock_guard<std::mutex> guard(state.lock);
-  state.environment.clear();
   state.nodes.clear();
   state.writesFail = false;
   state.openFiles = 0;
-  state.time = UtcTime{2026, 12, 9, 1, 2, 3, 456};
-  state.counter = 0;
-  state.step = 0;
-  state.elevation = ELEVATION_NO;
-  state.hostMachine = 0;
-  state.lastError = 0;
-  state.errorTexts.clear();
 }
 
-void SetEnvironmentText(const std::string& name, const std::string& value) {
-  std::lock_guard<std::mutex> guard(TheLogState().lock);
-  TheLogState().environment[Key(name)] = value;
-}
 
 void PutLogFile(const std::string& path, const std::string& content) {
   std::lock_guard<std::mutex> guard(TheLogState().lock);
@@ -142,35 +110,11 @@ int OpenLogFiles() {
   return TheLogState().openFiles;
 }
 
-void SetUtcTime(const UtcTime& time) {
-  std::lock_guard<std::mutex> guard(TheLogState().lock);
-  TheLogState().time = time;
-}
 
-void SetMillisecondStep(uint32_t step) {
-  std::lock_guard<std::mutex> guard(TheLogState().lock);
-  TheLogState().step = step;
-}
 
-void SetElevation(int elevation) {
-  std::lock_guard<std::mutex> guard(TheLogState().lock);
-  TheLogState().elevation = elevation;
-}
 
-void SetHostMachine(uint16_t machine) {
-  std::lock_guard<std::mutex> guard(TheLogState().lock);
-  TheLogState().hostMachine = machine;
-}
 
-void SetLastSystemError(uint32_t code) {
-  std::lock_guard<std::mutex> guard(TheLogState().lock);
-  TheLogState().lastError = code;
-}
 
-void SetSystemErrorText(uint32_t code, const std::string& text) {
-  std::lock_guard<std::mutex> guard(TheLogState().lock);
-  TheLogState().errorTexts[code] = text;
-}
 
 }  // namespace platform::fake
 
@@ -178,13 +122,6 @@ namespace platform {
 
 using fake::TheLogState;
 
-int ReadEnvironmentText(const char* name, char* buffer, uint32_t capacity) {
-  std::lock_guard<std::mutex> guard(TheLogState().lock);
-  auto found = TheLogState().environment.find(fake::Key(name));
-  const std::string value = found == TheLogState().environment.end() ? std::string() : found->second;
-  if (fake::CopyOut(value, buffer, capacity) == 1) return ENVIRONMENT_READ;
-  return value.empty() ? ENVIRONMENT_NOT_SET : ENVIRONMENT_TOO_LONG;
-}
 
 void CloseLogFile(void* file) {
   std::lock_guard<std::mutex> guard(TheLogState().lock);
@@ -250,40 +187,10 @@ int AppendLogText(const UniqueLogFile& file, const char* text, uint32_t length) 
   return 1;
 }
 
-void ReadUtcTime(UtcTime& time) {
-  std::lock_guard<std::mutex> guard(TheLogState().lock);
-  time = TheLogState().time;
-}
 
-uint32_t MillisecondCounter() {
-  std::lock_guard<std::mutex> guard(TheLogState().lock);
-  const uint32_t now = TheLogState().counter;
-  TheLogState().counter += TheLogState().step;
-  return now;
-}
 
-int QueryElevation() {
-  std::lock_guard<std::mutex> guard(TheLogState().lock);
-  return TheLogState().elevation;
-}
 
-int QueryHostMachine(uint16_t& machine) {
-  std::lock_guard<std::mutex> guard(TheLogState().lock);
-  if (TheLogState().hostMachine == 0) return 0;
-  machine = TheLogState().hostMachine;
-  return 1;
-}
 
-uint32_t LastSystemError() {
-  std::lock_guard<std::mutex> guard(TheLogState().lock);
-  return TheLogState().lastError;
-}
 
-int DescribeSystemError(uint32_t code, char* buffer, uint32_t capacity) {
-  std::lock_guard<std::mutex> guard(TheLogState().lock);
-  auto found = TheLogState().errorTexts.find(code);
-  return fake::CopyOut(found == TheLogState().errorTexts.end() ? std::string() : found->second, buffer,
-                       capacity);
-}
 
 }  // namespace platform

@@ -5,23 +5,20 @@
 #include <mutex>
 #include <set>
 
-#include "platform/fake/fake_platform.h"
+#include "platform/fake/fake_parts.h"
+#include "platform/fake/fake_files.h"
 #include "platform/fake/fake_seam_log.h"
-#include "platform/fake/fake_window.h"
+#include "platform/fake/fake_messages.h"
 #include "platform/process.h"
 
 namespace platform::fake {
 
-namespace {
+ProcessKnobs processKnobs;
 
-constexpr int kFollowFiles = -1;
+namespace {
 
 struct ProcessState {
   std::mutex lock;
-  int forcedOutcome = kFollowFiles;
-  int32_t exitCode = 0;
-  bool exitCodeUnreadable = false;
-  std::function<void(const ProcessLaunch&)> body;
   std::vector<ProcessLaunch> launches;
   std::set<int*> openHandles;
   size_t badCloses = 0;
@@ -39,33 +36,9 @@ void ResetProcesses() {
   std::lock_guard<std::mutex> guard(state.lock);
   for (int* handle : state.openHandles) delete handle;
   state.openHandles.clear();
-  state.forcedOutcome = kFollowFiles;
-  state.exitCode = 0;
-  state.exitCodeUnreadable = false;
-  state.body = nullptr;
+  processKnobs = ProcessKnobs{};
   state.launches.clear();
   state.badCloses = 0;
-}
-
-void ForceStartOutcome(int outcome) {
-  std::lock_guard<std::mutex> guard(TheProcesses().lock);
-  TheProcesses().forcedOutcome = outcome;
-}
-
-void SetProcessExitCode(int32_t code) {
-  std::lock_guard<std::mutex> guard(TheProcesses().lock);
-  TheProcesses().exitCode = code;
-  TheProcesses().exitCodeUnreadable = false;
-}
-
-void SetExitCodeUnreadable() {
-  std::lock_guard<std::mutex> guard(TheProcesses().lock);
-  TheProcesses().exitCodeUnreadable = true;
-}
-
-void SetProcessBody(std::function<void(const ProcessLaunch&)> body) {
-  std::lock_guard<std::mutex> guard(TheProcesses().lock);
-  TheProcesses().body = std::move(body);
 }
 
 std::vector<ProcessLaunch> ProcessLaunches() {
@@ -88,7 +61,7 @@ size_t BadProcessCloseCount() {
 namespace platform {
 
 void CloseProcessHandle(void* process) {
-  fake::LogSeamCall("CloseProcessHandle");
+  fake::LogCall("process", "CloseProcessHandle");
   fake::ProcessState& state = fake::TheProcesses();
   std::lock_guard<std::mutex> guard(state.lock);
   auto found = state.openHandles.find(static_cast<int*>(process));
@@ -103,7 +76,7 @@ void CloseProcessHandle(void* process) {
 int StartProcess(const char* application, const char* commandLine, const char* currentFolder,
                  UniqueProcess& process) {
   fake::ProcessLaunch launch{application, commandLine, currentFolder};
-  fake::LogSeamCall("StartProcess " + launch.application + " | " + launch.commandLine + " | " +
+  fake::LogCall("process", "StartProcess " + launch.application + " | " + launch.commandLine + " | " +
                     launch.currentFolder);
   fake::ProcessState& state = fake::TheProcesses();
   int outcome;
@@ -111,10 +84,10 @@ int StartProcess(const char* application, const char* commandLine, const char* c
   {
     std::lock_guard<std::mutex> guard(state.lock);
     state.launches.push_back(launch);
-    outcome = state.forcedOutcome;
-    body = state.body;
+    outcome = fake::processKnobs.startOutcome;
+    body = fake::processKnobs.body;
   }
-  if (outcome == fake::kFollowFiles) {
+  if (outcome == fake::PROCESS_AS_FILES) {
     outcome = fake::FileExists(application) ? PROCESS_STARTED : PROCESS_NOT_STARTED;
   }
   if (outcome == PROCESS_NOT_STARTED) return outcome;
@@ -131,25 +104,18 @@ int StartProcess(const char* application, const char* commandLine, const char* c
 
 void WaitForProcess(const UniqueProcess& process) {
   (void)process;
-  fake::LogSeamCall("WaitForProcess");
+  fake::LogCall("process", "WaitForProcess");
   fake::AnswerSentDuringWait();
 }
 
 int ReadProcessExitCode(const UniqueProcess& process, int32_t& exitCode) {
   (void)process;
-  fake::ProcessState& state = fake::TheProcesses();
-  bool unreadable;
-  int32_t code;
-  {
-    std::lock_guard<std::mutex> guard(state.lock);
-    unreadable = state.exitCodeUnreadable;
-    code = state.exitCode;
-  }
-  if (unreadable) {
-    fake::LogSeamCall("ReadProcessExitCode unreadable");
+  const int32_t code = fake::processKnobs.exitCode;
+  if (fake::processKnobs.exitCodeUnreadable) {
+    fake::LogCall("process", "ReadProcessExitCode unreadable");
     return 0;
   }
-  fake::LogSeamCall("ReadProcessExitCode " + std::to_string(code));
+  fake::LogCall("process", "ReadProcessExitCode " + std::to_string(code));
   exitCode = code;
   return 1;
 }

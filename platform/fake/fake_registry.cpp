@@ -2,7 +2,9 @@
 // keys under two roots, handles for opened keys, injected failures and a log.
 #include "platform/fake/fake_registry.h"
 
-#include "platform/fake/fake_platform.h"
+#include "platform/fake/fake_parts.h"
+#include "platform/fake/fake_files.h"
+#include "platform/fake/fake_seam_log.h"
 
 #include <algorithm>
 #include <cctype>
@@ -44,7 +46,6 @@ struct State {
   std::map<RegistryKeyId, std::shared_ptr<Node>> handles;
   RegistryKeyId nextHandle = 0x1000;
   std::vector<Failure> failures;
-  std::vector<std::string> log;
   size_t calls = 0;
   size_t badCloses = 0;
 
@@ -55,7 +56,6 @@ struct State {
     handles.clear();
     nextHandle = 0x1000;
     failures.clear();
-    log.clear();
     calls = 0;
     badCloses = 0;
   }
@@ -177,7 +177,7 @@ std::shared_ptr<Node> LinkAt(const std::string& path, bool create) { return Walk
 bool Enter(const std::string& line) {
   State& state = TheState();
   if (++state.calls > fake::REGISTRY_CALL_LIMIT) return false;
-  state.log.push_back(line);
+  fake::LogCall("registry", line);
   return true;
 }
 
@@ -350,7 +350,10 @@ RegistryResult DeleteRegistryKey(RegistryKeyId key) {
 
 namespace fake {
 
-void ResetRegistry() { TheState().Reset(); }
+void ResetRegistry() {
+  TheState().Reset();
+  ForgetCallsOf("registry");
+}
 
 void AddRegistryKey(const std::string& path) { WalkPath(path, true); }
 
@@ -392,13 +395,6 @@ std::optional<RegistryValue> GetRegistryValue(const std::string& path, const std
 
 void FailRegistry(RegistryOp op, const std::string& path, RegistryResult code) {
   TheState().failures.push_back(Failure{op, path, code});
-}
-
-const std::vector<std::string>& RegistryLog() { return TheState().log; }
-
-void ClearRegistryLog() {
-  TheState().log.clear();
-  TheState().calls = 0;
 }
 
 size_t OpenRegistryKeyCount() { return TheState().handles.size(); }

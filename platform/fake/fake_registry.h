@@ -25,6 +25,7 @@
 #include <string>
 #include <vector>
 
+#include "platform/fake/fake_seam_log.h"
 #include "platform/registry.h"
 
 namespace platform::fake {
@@ -43,8 +44,9 @@ struct RegistryValue {
 // shows as a failed test instead of a hung one.
 constexpr size_t REGISTRY_CALL_LIMIT = 10000;
 
-// Empties both roots, forgets open keys, injected failures and the log.
-// The platform fake's Reset() does not do this: call both.
+// Empties both roots, forgets open keys, injected failures and the
+// registry's lines of the call log. Part of fake::Reset; a test calls it
+// alone to take away what its fixture seeded.
 void ResetRegistry();
 
 // Creates the key `path` and its missing parents. Not logged.
@@ -79,17 +81,15 @@ std::optional<RegistryValue> GetRegistryValue(const std::string& path, const std
 // acted on; for Delete the key to be deleted.
 void FailRegistry(RegistryOp op, const std::string& path, RegistryResult code);
 
-// Every registry seam call in order, one line each, "Operation arguments":
+// Registry seam lines of the call log (fake_seam_log.h; RegistryLog() gives
+// them alone), "Operation arguments":
 //   "OpenRegistryKey PATH", "CreateRegistryKey PATH",
 //   "OpenRegistryKeyItself PATH", "IsRegistryLink PATH",
 //   "SetRegistryString PATH [NAME] BYTECOUNT", "QueryRegistryValue PATH [NAME]",
 //   "QueryRegistryTextExact PATH [NAME]",
 //   "EnumRegistrySubKey PATH INDEX", "DeleteRegistryKey PATH",
 //   "CloseRegistryKey PATH"
-// PATH is the full path of the key asked for or acted on. This log is kept
-// apart from the file-system fake's log and is reset by ResetRegistry only.
-const std::vector<std::string>& RegistryLog();
-void ClearRegistryLog();
+// PATH is the full path of the key asked for or acted on.
 
 // Keys opened or created through the seam and not yet closed.
 size_t OpenRegistryKeyCount();

@@ -1,7 +1,9 @@
 // Recording shell link object behind the platform seam for the native build.
 #include "platform/fake/fake_shell_link.h"
 
-#include "platform/fake/fake_platform.h"
+#include "platform/fake/fake_parts.h"
+#include "platform/fake/fake_files.h"
+#include "platform/fake/fake_seam_log.h"
 
 #include <memory>
 #include <set>
@@ -19,10 +21,6 @@ struct Reference {
 };
 
 struct State {
-  ComResult createFailure = COM_S_OK;
-  ComResult queryFailure = COM_S_OK;
-  ComResult saveFailure = COM_S_OK;
-  std::vector<std::string> log;
   std::set<Reference*> live;
   size_t badReleases = 0;
   std::map<std::string, fake::SavedShortcut> saved;
@@ -45,7 +43,7 @@ Reference* Live(void* id) {
 
 void Release(void* id, const char* what) {
   State& state = TheState();
-  state.log.push_back(what);
+  fake::LogCall("shell_link", what);
   Reference* reference = Live(id);
   if (reference == nullptr) {
     ++state.badReleases;
@@ -57,7 +55,7 @@ void Release(void* id, const char* what) {
 
 ComResult Set(ShellLinkId link, const char* method, const char* text,
               std::string fake::SavedShortcut::*field) {
-  TheState().log.push_back(std::string(method) + " " + Text(text));
+  fake::LogCall("shell_link", std::string(method) + " " + Text(text));
   Reference* reference = Live(link);
   if (reference == nullptr) return COM_E_INVALIDARG;
   reference->object->settings.*field = Text(text);
@@ -72,8 +70,8 @@ void ReleasePersistFile(PersistFileId file) { Release(file, "ReleasePersistFile"
 
 ComResult CreateShellLink(ShellLink& link) {
   State& state = TheState();
-  state.log.push_back("CreateShellLink");
-  if (state.createFailure != COM_S_OK) return state.createFailure;
+  fake::LogCall("shell_link", "CreateShellLink");
+  if (fake::shellLinkKnobs.createFailure != COM_S_OK) return fake::shellLinkKnobs.createFailure;
   auto* reference = new Reference{std::make_shared<LinkObject>()};
   state.live.insert(reference);
   link.Reset(reference);
@@ -98,10 +96,10 @@ ComResult SetShellLinkWorkingDirectory(ShellLinkId link, const char* folder) {
 
 ComResult QueryShellLinkPersistFile(ShellLinkId link, PersistFile& file) {
   State& state = TheState();
-  state.log.push_back("QueryShellLinkPersistFile");
+  fake::LogCall("shell_link", "QueryShellLinkPersistFile");
   Reference* reference = Live(link);
   if (reference == nullptr) return COM_E_INVALIDARG;
-  if (state.queryFailure != COM_S_OK) return state.queryFailure;
+  if (fake::shellLinkKnobs.queryFailure != COM_S_OK) return fake::shellLinkKnobs.queryFailure;
   auto* persist = new Reference{reference->object};
   state.live.insert(persist);
   file.Reset(persist);
@@ -110,10 +108,10 @@ ComResult QueryShellLinkPersistFile(ShellLinkId link, PersistFile& file) {
 
 ComResult SavePersistFile(PersistFileId file, const char* path) {
   State& state = TheState();
-  state.log.push_back("SavePersistFile " + Text(path));
+  fake::LogCall("shell_link", "SavePersistFile " + Text(path));
   Reference* reference = Live(file);
   if (reference == nullptr || path == nullptr) return COM_E_INVALIDARG;
-  if (state.saveFailure != COM_S_OK) return state.saveFailure;
+  if (fake::shellLinkKnobs.saveFailure != COM_S_OK) return fake::shellLinkKnobs.saveFailure;
   // The file lands in the fake file system, so that the folder must exist and
   // a later delete of the shortcut file finds it.
   std::string target = path;
@@ -134,13 +132,11 @@ void ResetShellLink() {
   State& state = TheState();
   for (Reference* reference : state.live) delete reference;
   state = State{};
+  shellLinkKnobs = ShellLinkKnobs{};
+  ForgetCallsOf("shell_link");
 }
 
-void FailShellLinkCreate(ComResult code) { TheState().createFailure = code; }
-void FailShellLinkQuery(ComResult code) { TheState().queryFailure = code; }
-void FailShellLinkSave(ComResult code) { TheState().saveFailure = code; }
-
-const std::vector<std::string>& ShellLinkLog() { return TheState().log; }
+ShellLinkKnobs shellLinkKnobs;
 
 size_t LiveShellLinkReferences() { return TheState().live.size(); }
 

@@ -8,6 +8,7 @@
 #include <string>
 #include <vector>
 
+#include "platform/fake/fake_seam_log.h"
 #include "platform/shell_link.h"
 
 namespace platform::fake {
@@ -21,23 +22,27 @@ struct SavedShortcut {
   std::string workingDirectory;
 };
 
-// Forgets failures, the log, saved shortcuts and live references. The
-// platform fake's Reset() does not do this: call both.
+// Forgets failures, the shell link lines of the call log, saved shortcuts
+// and live references. Part of fake::Reset; a test calls it alone to start
+// its next case afresh.
 void ResetShellLink();
 
-// Makes object creation, the persist-file query or the save fail with `code`
-// from now on (COM_S_OK lets them succeed again).
-void FailShellLinkCreate(ComResult code);
-void FailShellLinkQuery(ComResult code);
-void FailShellLinkSave(ComResult code);
+// What a test sets; fake::Reset and ResetShellLink put back these values.
+// Object creation, the persist-file query or the save fail with the code
+// set (COM_S_OK: they succeed).
+struct ShellLinkKnobs {
+  ComResult createFailure = COM_S_OK;
+  ComResult queryFailure = COM_S_OK;
+  ComResult saveFailure = COM_S_OK;
+};
+extern ShellLinkKnobs shellLinkKnobs;
 
-// Every shell link seam call in order, one line each, "Operation arguments":
+// Shell link seam lines of the call log (fake_seam_log.h; ShellLinkLog()
+// gives them alone), "Operation arguments":
 //   "CreateShellLink", "SetShellLinkPath TEXT", "SetShellLinkDescription TEXT",
 //   "SetShellLinkArguments TEXT", "SetShellLinkWorkingDirectory TEXT",
 //   "QueryShellLinkPersistFile", "SavePersistFile PATH", "ReleasePersistFile",
 //   "ReleaseShellLink"
-// Kept apart from the platform fake's log; reset by ResetShellLink only.
-const std::vector<std::string>& ShellLinkLog();
 
 // References handed out (links and persist-file interfaces) not yet released.
 size_t LiveShellLinkReferences();

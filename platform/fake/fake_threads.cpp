@@ -9,11 +9,14 @@
 #include <thread>
 #include <vector>
 
+#include "platform/fake/fake_parts.h"
 #include "platform/fake/fake_seam_log.h"
-#include "platform/fake/fake_window.h"
+#include "platform/fake/fake_messages.h"
 #include "platform/threads.h"
 
 namespace platform::fake {
+
+ThreadKnobs threadKnobs;
 
 namespace {
 
@@ -27,9 +30,6 @@ struct FakeThread {
 
 struct ThreadState {
   std::mutex lock;
-  ThreadMode mode = ThreadMode::Deferred;
-  bool failCreation = false;
-  int comInitResult = 1;
   uint32_t nextId = 1000;
   // Every thread ever started lives here until reset, so that a handle
   // closed before its real thread ended never leaves a dangling record.
@@ -68,35 +68,22 @@ bool IsOpen(void* handle) {
 
 }  // namespace
 
-void ResetThreads() {
-  ThreadState& state = TheThreads();
-  for (auto& thread : state.threads) {
+void JoinThreads() {
+  for (auto& thread : TheThreads().threads) {
     if (thread->real.joinable()) thread->real.join();
   }
+}
+
+void ResetThreads() {
+  JoinThreads();
+  ThreadState& state = TheThreads();
   std::lock_guard<std::mutex> guard(state.lock);
   state.threads.clear();
   state.openHandles.clear();
-  state.mode = ThreadMode::Deferred;
-  state.failCreation = false;
-  state.comInitResult = 1;
+  threadKnobs = ThreadKnobs{};
   state.nextId = 1000;
   state.badUses = 0;
   state.lastExitCode = -1;
-}
-
-void SetThreadMode(ThreadMode mode) {
-  std::lock_guard<std::mutex> guard(TheThreads().lock);
-  TheThreads().mode = mode;
-}
-
-void FailThreadCreation(bool fail) {
-  std::lock_guard<std::mutex> guard(TheThreads().lock);
-  TheThreads().failCreation = fail;
-}
-
-void SetComInitResult(int result) {
-  std::lock_guard<std::mutex> guard(TheThreads().lock);
-  TheThreads().comInitResult = result;
 }
 
 size_t RunPendingThreads() {
@@ -149,22 +136,22 @@ ThreadHandle StartThread(ThreadBody body, void* argument, uint32_t& threadId) {
   fake::ThreadMode mode;
   {
     std::lock_guard<std::mutex> guard(state.lock);
-    if (!state.failCreation) {
+    if (!fake::threadKnobs.failCreation) {
       state.threads.push_back(std::make_unique<fake::FakeThread>());
       thread = state.threads.back().get();
       thread->id = state.nextId++;
       thread->body = body;
       thread->argument = argument;
-      thread->ran = state.mode != fake::ThreadMode::Deferred;
+      thread->ran = fake::threadKnobs.mode != fake::ThreadMode::Deferred;
       state.openHandles[thread] = true;
     }
-    mode = state.mode;
+    mode = fake::threadKnobs.mode;
   }
   if (thread == nullptr) {
-    fake::LogSeamCall("StartThread failed");
+    fake::LogCall("threads", "StartThread failed");
     return nullptr;
   }
-  fake::LogSeamCall("StartThread " + std::to_string(thread->id));
+  fake::LogCall("threads", "StartThread " + std::to_string(thread->id));
   threadId = thread->id;
   if (mode == fake::ThreadMode::Immediate) {
     fake::RunBody(*thread);
@@ -178,11 +165,11 @@ ThreadHandle StartThread(ThreadBody body, void* argument, uint32_t& threadId) {
 
 void WaitForThread(ThreadHandle handle) {
   if (!fake::IsOpen(handle)) {
-    fake::LogSeamCall("WaitForThread bad");
+    fake::LogCall("threads", "WaitForThread bad");
     return;
   }
   auto* thread = static_cast<fake::FakeThread*>(handle);
-  fake::LogSeamCall("WaitForThread " + std::to_string(thread->id));
+  fake::LogCall("threads", "WaitForThread " + std::to_string(thread->id));
   fake::AnswerSentDuringWait();
   if (thread->real.joinable()) {
     thread->real.join();
@@ -193,25 +180,24 @@ void WaitForThread(ThreadHandle handle) {
 
 void CloseThread(ThreadHandle handle) {
   if (!fake::IsOpen(handle)) {
-    fake::LogSeamCall("CloseThread bad");
+    fake::LogCall("threads", "CloseThread bad");
     return;
   }
   auto* thread = static_cast<fake::FakeThread*>(handle);
-  fake::LogSeamCall("CloseThread " + std::to_string(thread->id));
+  fake::LogCall("threads", "CloseThread " + std::to_string(thread->id));
   std::lock_guard<std::mutex> guard(fake::TheThreads().lock);
   fake::TheThreads().openHandles.erase(thread);
 }
 
-void LowerOwnThreadPriority() { fake::LogSeamCall("LowerOwnThreadPriority"); }
+void LowerOwnThreadPriority() { fake::LogCall("threads", "LowerOwnThreadPriority"); }
 
-void PauseThread(uint32_t milliseconds) { fake::LogSeamCall("PauseThread " + std::to_string(milliseconds)); }
+void PauseThread(uint32_t milliseconds) { fake::LogCall("threads", "PauseThread " + std::to_string(milliseconds)); }
 
 int InitializeThreadCom() {
-  fake::LogSeamCall("InitializeThreadCom");
-  std::lock_guard<std::mutex> guard(fake::TheThreads().lock);
-  return fake::TheThreads().comInitResult;
+  fake::LogCall("threads", "InitializeThreadCom");
+  return fake::threadKnobs.comInitResult;
 }
 
-void UninitializeThreadCom() { fake::LogSeamCall("UninitializeThreadCom"); }
+void UninitializeThreadCom() { fake::LogCall("threads", "UninitializeThreadCom"); }
 
 }  // namespace platform

@@ -21,14 +21,21 @@ enum class ThreadMode {
   Real,
 };
 
-// Joins every real thread still running, then: Deferred mode, thread
-// creation succeeds, COM initialisation answers 1, counts and ids restart.
-void ResetThreads();
-void SetThreadMode(ThreadMode mode);
-// StartThread fails (returns null) from now on, or succeeds again.
-void FailThreadCreation(bool fail);
-// InitializeThreadCom answers `result` from now on (1 began COM, 0 not).
-void SetComInitResult(int result);
+// fake::Reset joins every real thread still running, then: Deferred mode,
+// thread creation succeeds, COM initialisation answers 1, counts and ids
+// restart.
+
+// Joins every real thread still running, and nothing else: a test's last
+// checks then see everything the threads did.
+void JoinThreads();
+
+// What a test sets; fake::Reset puts back these values.
+struct ThreadKnobs {
+  ThreadMode mode = ThreadMode::Deferred;
+  bool failCreation = false;  // StartThread fails (returns null)
+  int comInitResult = 1;      // InitializeThreadCom answers it (1 began COM, 0 not)
+};
+extern ThreadKnobs threadKnobs;
 
 // Runs the bodies of deferred threads not yet run, in start order; returns
 // how many ran.

@@ -22,7 +22,6 @@ constexpr const char* TARGET = "C:\\Program Files\\KV\\Brevik";
 class ExtractTest : public ::testing::Test {
  protected:
   void SetUp() override {
-    fake::Reset();
     files = extract_test::MakeFiles(extract_test::SmallSizes());
     bytes = extract_test::Build(files);
     ASSERT_FALSE(bytes.empty());

@@ -16,7 +16,6 @@ namespace fake = platform::fake;
 class LoadPackageTableTest : public ::testing::Test {
  protected:
   void SetUp() override {
-    fake::Reset();
     state->instance = &instanceMarker;
     std::memset(state->packageTable.bytes, 0xAB, sizeof state->packageTable.bytes);
   }

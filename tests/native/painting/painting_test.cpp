@@ -10,8 +10,8 @@
 #include <vector>
 
 #include "app/app_state.h"
+#include "platform/fake/fake_canvas.h"
 #include "platform/fake/fake_platform.h"
-#include "platform/fake/recording_canvas.h"
 #include "ui/painting.h"
 
 namespace {
@@ -97,8 +97,6 @@ void ExpectSelectBack(platform::DrawContext dc, const DrawContextState& start) {
 class PaintingTest : public ::testing::Test {
  protected:
   void SetUp() override {
-    platform::fake::Reset();
-    platform::fake::ResetCanvas();
     app::ClearAppState(state_);
     state_.instance = reinterpret_cast<platform::ModuleHandle>(0x400000);
   }
@@ -123,7 +121,7 @@ class PaintingTest : public ::testing::Test {
 TEST_F(PaintingTest, PrepareCreatesFontsLoadsPictureAndCursorThenProbes) {
   platform::fake::AddBitmapResource(101, 900, 424);
   platform::fake::SetVersion(platform::VERSION_RECORD_EXTENDED, {6, 1, 1});
-  platform::fake::SetDeviceOutcome(platform::DEVICE_OPEN_FAILED);
+  platform::fake::deviceKnobs.outcome = platform::DEVICE_OPEN_FAILED;
   // Every canvas call must come before the probe's first question.
   size_t callsBeforeProbe = 0;
   platform::fake::SetCanvasObserver([&](const CanvasCall&) {
@@ -168,7 +166,7 @@ TEST_F(PaintingTest, PrepareCreatesFontsLoadsPictureAndCursorThenProbes) {
 
 TEST_F(PaintingTest, PrepareReturnsTheInstalledFlagOfTheProbe) {
   platform::fake::AddBitmapResource(101, 900, 424);
-  platform::fake::SetDeviceOutcome(platform::DEVICE_NO_INTERFACE);
+  platform::fake::deviceKnobs.outcome = platform::DEVICE_NO_INTERFACE;
   state_.installed = 1;
   EXPECT_EQ(ui::PrepareWindowState(state_), 0);
   EXPECT_EQ(state_.installed, 0);
@@ -203,9 +201,9 @@ TEST_F(PaintingTest, PictureWithoutReadableSizeIsKeptWithTheDesignedSize) {
 
 TEST_F(PaintingTest, FailedFontsAndCursorStayNullAndTheProbeStillRuns) {
   platform::fake::AddBitmapResource(101, 900, 424);
-  platform::fake::FailFontCreation(true);
-  platform::fake::FailHandCursor(true);
-  platform::fake::SetDeviceOutcome(platform::DEVICE_OPENED);
+  platform::fake::canvasKnobs.failFonts = true;
+  platform::fake::canvasKnobs.handCursorMissing = true;
+  platform::fake::deviceKnobs.outcome = platform::DEVICE_OPENED;
 
   EXPECT_EQ(ui::PrepareWindowState(state_), 1);
   EXPECT_EQ(state_.smallFont, nullptr);

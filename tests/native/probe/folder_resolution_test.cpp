@@ -21,8 +21,6 @@ constexpr const char* SUBFOLDER = "KV\\Brevik";
 
 class SpecialFoldersTest : public ::testing::Test {
  protected:
-  void SetUp() override { platform::fake::Reset(); }
-
   // Source `source` answers every one of the six folders with a text naming it.
   static void AnswerAll(int source) {
     for (int id : {38, 5, 26, 35, 23, 7}) {
@@ -159,7 +157,6 @@ TEST_F(SpecialFoldersTest, ProcessWideFoldersAreResolvedOnce) {
 class TargetFolderTest : public ::testing::Test {
  protected:
   void SetUp() override {
-    platform::fake::Reset();
     app::ClearAppState(*state);
     std::strcpy(state->targetFolder, "stale text");
   }

@@ -15,10 +15,7 @@ namespace {
 
 using Calls = std::vector<std::string>;
 
-class SystemProbeTest : public ::testing::Test {
- protected:
-  void SetUp() override { platform::fake::Reset(); }
-};
+class SystemProbeTest : public ::testing::Test {};
 
 struct VersionRow {
   uint32_t major;
@@ -99,7 +96,7 @@ TEST_F(SystemProbeTest, DriverInterfaceOutcomesMirrorTheHandleKinds) {
       {platform::DEVICE_OPENED, probe::DRIVER_INTERFACE_OPEN},
   };
   for (const Row& row : rows) {
-    platform::fake::SetDeviceOutcome(row.platformOutcome);
+    platform::fake::deviceKnobs.outcome = row.platformOutcome;
     probe::DriverInterface driver = probe::OpenDriverInterface(probe::DRIVER_INTERFACE_CLASS);
     EXPECT_EQ(driver.outcome, row.expected) << row.platformOutcome;
     EXPECT_EQ(driver.device.IsValid(), row.expected == probe::DRIVER_INTERFACE_OPEN);
@@ -136,11 +133,11 @@ TEST_F(ProbeSystemTest, FillsClassPathAndInstalledInOrder) {
 }
 
 TEST_F(ProbeSystemTest, InstalledWhenAnInterfaceIsPresentWhetherOrNotItOpens) {
-  platform::fake::SetDeviceOutcome(platform::DEVICE_OPEN_FAILED);
+  platform::fake::deviceKnobs.outcome = platform::DEVICE_OPEN_FAILED;
   EXPECT_EQ(probe::ProbeSystem(*state), 1);
   EXPECT_EQ(state->installed, 1);
 
-  platform::fake::SetDeviceOutcome(platform::DEVICE_OPENED);
+  platform::fake::deviceKnobs.outcome = platform::DEVICE_OPENED;
   platform::fake::ClearCalls();
   EXPECT_EQ(probe::ProbeSystem(*state), 1);
   EXPECT_EQ(state->installed, 1);
@@ -150,7 +147,7 @@ TEST_F(ProbeSystemTest, InstalledWhenAnInterfaceIsPresentWhetherOrNotItOpens) {
 }
 
 TEST_F(ProbeSystemTest, NotInstalledWithoutList) {
-  platform::fake::SetDeviceOutcome(platform::DEVICE_NO_LIST);
+  platform::fake::deviceKnobs.outcome = platform::DEVICE_NO_LIST;
   EXPECT_EQ(probe::ProbeSystem(*state), 0);
   EXPECT_EQ(state->installed, 0);
 }

@@ -85,11 +85,11 @@ std::vector<InstallCase> InstallCases() {
          fake::SetPackage(bytes);
        },
        -10, kExtractText, kFailure, "Copy Files", true, kEntryCount - 1, 0, 0, false},
-      {"ToolAsksForRestart", [] { fake::SetProcessExitCode(1); }, -21, kRestartText, kFailure,
+      {"ToolAsksForRestart", [] { fake::processKnobs.exitCode = 1; }, -21, kRestartText, kFailure,
        "Install Audio Driver", true, kEntryCount, 1, 0, false},
-      {"ToolNotStarted", [] { fake::ForceStartOutcome(platform::PROCESS_NOT_STARTED); }, -605, kPreviousText,
+      {"ToolNotStarted", [] { fake::processKnobs.startOutcome = platform::PROCESS_NOT_STARTED; }, -605, kPreviousText,
        kNone, "Install Audio Driver", true, kEntryCount, 1, 0, false},
-      {"ToolWithoutHandle", [] { fake::ForceStartOutcome(platform::PROCESS_STARTED_WITHOUT_HANDLE); }, -604,
+      {"ToolWithoutHandle", [] { fake::processKnobs.startOutcome = platform::PROCESS_STARTED_WITHOUT_HANDLE; }, -604,
        kPreviousText, kNone, "Install Audio Driver", true, kEntryCount, 1, 0, false},
   };
 }
@@ -142,7 +142,7 @@ class InstallTest : public ProcedureTest {};
 
 TEST_F(InstallTest, StepsRunInOrderAndEachSeesTheEarlierOnesDone) {
   std::vector<std::string> notes;
-  fake::SetSeamObserver([&](const std::string& line) {
+  fake::SetCallObserver([&](const std::string& line) {
     if (line.rfind("StartProcess", 0) == 0) {
       notes.push_back("tool: files " + std::to_string(ExtractedFiles()) + ", shortcuts " +
                       std::to_string(ShortcutSaves().size()) + ", entry " +
@@ -209,7 +209,7 @@ TEST_F(InstallTest, UninstallEntryNamesTheQuotedCopyAndKeepsOtherValues) {
 }
 
 TEST_F(InstallTest, FailedCopyIsIgnoredAndTheEntryIsStillWritten) {
-  fake::FailFileCopy(true);
+  fake::fileCopyKnobs.failCopy = true;
 
   EXPECT_EQ(setup::RunInstall(state), 0);
 
@@ -296,13 +296,13 @@ TEST_F(InstallTest, EveryToolExitCodeButOneLetsTheInstallFinish) {
   for (int32_t code : {0, 2, -1, 3010}) {
     SCOPED_TRACE(code);
     SetUp();
-    fake::SetProcessExitCode(code);
+    fake::processKnobs.exitCode = code;
     EXPECT_EQ(setup::RunInstall(state), 0);
     EXPECT_EQ(fake::PostedCommands().back().code, kSuccess);
   }
   // An exit code that cannot be read stays at its preset -1.
   SetUp();
-  fake::SetExitCodeUnreadable();
+  fake::processKnobs.exitCodeUnreadable = true;
   EXPECT_EQ(setup::RunInstall(state), 0);
 }
 
@@ -369,14 +369,14 @@ TEST_F(InstallTest, PerUserProgramsFolderTooLongForTheMenuFolderIsSkipped) {
 }
 
 TEST_F(InstallTest, ShortcutFailuresDoNotStopTheInstall) {
-  fake::FailShellLinkSave(platform::COM_E_FAIL);
+  fake::shellLinkKnobs.saveFailure = platform::COM_E_FAIL;
 
   EXPECT_EQ(setup::RunInstall(state), 0);
   EXPECT_TRUE(fake::RegistryKeyExists(kEntryKey));
 }
 
 TEST_F(InstallTest, ASecondRunAfterANoHandleResultStartsAfresh) {
-  fake::ForceStartOutcome(platform::PROCESS_STARTED_WITHOUT_HANDLE);
+  fake::processKnobs.startOutcome = platform::PROCESS_STARTED_WITHOUT_HANDLE;
   ASSERT_EQ(setup::RunInstall(state), -604);
   fake::ResetProcesses();
 

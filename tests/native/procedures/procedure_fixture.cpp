@@ -63,15 +63,7 @@ void SetUserPrograms(const std::string& value) {
 
 void ProcedureTest::SetUp() {
   ResolveCommonProgramsOnce(CommonPrograms());
-  fake::Reset();
-  fake::ResetRegistry();
-  fake::ResetShellLink();
-  fake::ResetProcesses();
-  fake::ResetMessages();
-  fake::ResetThreads();
-  fake::ResetFileCopy();
-  fake::ClearSeamLog();
-  fake::SetSeamObserver(nullptr);
+  fake::Reset();  // what resolving the folders left
   app::hiddenMode = 0;
 
   fake::SetPackage(SamplePackage());
@@ -89,8 +81,8 @@ void ProcedureTest::SetUp() {
 }
 
 void ProcedureTest::TearDown() {
-  fake::SetSeamObserver(nullptr);
-  fake::ResetThreads();
+  fake::SetCallObserver(nullptr);
+  fake::JoinThreads();
   EXPECT_EQ(fake::OpenProcessHandles(), 0u);
   EXPECT_EQ(fake::BadProcessCloseCount(), 0u);
   EXPECT_EQ(fake::BadThreadHandleUses(), 0u);

@@ -33,9 +33,8 @@ const std::string kOurStart = "2025-01-02T03:04:05.678Z  start  BrevikSetup 1.0.
 class SetupLogTest : public ProcedureTest {
  protected:
   void SetUp() override {
+    app::setupLog.file.Reset();  // before the fake forgets the file
     ProcedureTest::SetUp();
-    app::setupLog.file.Reset();
-    fake::ResetLogFiles();
   }
   void TearDown() override {
     app::setupLog.file.Reset();
@@ -207,7 +206,7 @@ TEST_F(SetupLogTest, AFileThatIsNotOurLogIsNeitherAppendedToRenamedNorReplaced) 
 }
 
 TEST_F(SetupLogTest, TheHeaderNamesTimeVersionProgramCommandSystemElevationAndHost) {
-  fake::SetUtcTime(platform::UtcTime{2027, 1, 2, 3, 4, 5, 6});
+  fake::clockKnobs.time = platform::UtcTime{2027, 1, 2, 3, 4, 5, 6};
   OpenLog();
   app::WriteLogHeader(app::setupLog, app::LogHeader{"1.0.0.7", "C:\\Setup\\BrevikSetup.exe", "-h\t-i", 4, 1,
                                                     platform::ELEVATION_YES});
@@ -251,8 +250,8 @@ TEST_F(SetupLogTest, AFailedInstallNamesTheFailedEntryTheToolRunAndTheSystemErro
 
   // The tool asks for a restart first.
   SetUp();
-  fake::SetProcessExitCode(1);
-  fake::SetMillisecondStep(250);
+  fake::processKnobs.exitCode = 1;
+  fake::clockKnobs.millisecondStep = 250;
   OpenLog();
   EXPECT_EQ(setup::RunInstall(state), -21);
   HasLine("tool  " + kTarget + "\\SONDREL_Setup.exe  command \"-h -i -H -n\"  started  exit 1  250 ms");
@@ -260,9 +259,9 @@ TEST_F(SetupLogTest, AFailedInstallNamesTheFailedEntryTheToolRunAndTheSystemErro
   // The tool cannot be started, and the target folder cannot be created:
   // the system's error code and message.
   SetUp();
-  fake::ForceStartOutcome(platform::PROCESS_NOT_STARTED);
-  fake::SetLastSystemError(2);
-  fake::SetSystemErrorText(2, "The system cannot find the file specified.");
+  fake::processKnobs.startOutcome = platform::PROCESS_NOT_STARTED;
+  fake::systemErrorKnobs.lastError = 2;
+  fake::systemErrorKnobs.texts[2] = "The system cannot find the file specified.";
   OpenLog();
   EXPECT_EQ(setup::RunInstall(state), -605);
   HasLine("tool  " + kTarget +
@@ -271,8 +270,8 @@ TEST_F(SetupLogTest, AFailedInstallNamesTheFailedEntryTheToolRunAndTheSystemErro
 
   SetUp();
   fake::FailCreateFolder(kProgramFiles + "\\KV");
-  fake::SetLastSystemError(5);
-  fake::SetSystemErrorText(5, "Access is denied.");
+  fake::systemErrorKnobs.lastError = 5;
+  fake::systemErrorKnobs.texts[5] = "Access is denied.";
   OpenLog();
   EXPECT_EQ(setup::RunInstall(state), -3);
   HasLine("folder  " + kTarget + "  not created  error 5: Access is denied.");
@@ -320,9 +319,9 @@ TEST_F(SetupLogTest, AnInstallLogsEveryStepInOrderWithItsOwnOutcome) {
   SetUp();
   fake::FailRegistry(fake::RegistryOp::Delete, kUserKey, platform::REGISTRY_ACCESS_DENIED);
   fake::FailRegistry(fake::RegistryOp::SetValue, kEntryKey, platform::REGISTRY_ACCESS_DENIED);
-  fake::FailFileCopy(true);
-  fake::SetLastSystemError(5);
-  fake::SetSystemErrorText(5, "Access is denied.");
+  fake::fileCopyKnobs.failCopy = true;
+  fake::systemErrorKnobs.lastError = 5;
+  fake::systemErrorKnobs.texts[5] = "Access is denied.";
   OpenLog();
   EXPECT_EQ(setup::RunInstall(state), 0);
   HasLine("registry  " + kUserKey + "  not deleted");
@@ -334,7 +333,7 @@ TEST_F(SetupLogTest, AnUninstallNamesWhatItRemovedAndWhatStayed) {
   SeedInstalledMachine();
   fake::AddFile(kTarget + "\\user.txt", "kept");
   fake::SetInUse(kTarget + "\\user.txt");
-  fake::SetLastSystemError(32);
+  fake::systemErrorKnobs.lastError = 32;
   OpenLog();
   EXPECT_EQ(setup::RunUninstall(state), 0);
   HasLine("tool  " + kTarget + "\\SONDREL_Setup.exe  command \"-h -u -H\"  started  exit 0  0 ms");

@@ -52,7 +52,7 @@ class UninstallTest : public ProcedureTest {
 
 TEST_F(UninstallTest, RemovesEverythingThenAsksForARestart) {
   std::vector<std::string> notes;
-  fake::SetSeamObserver([&](const std::string& line) {
+  fake::SetCallObserver([&](const std::string& line) {
     if (line.rfind("StartProcess", 0) == 0) notes.push_back(NothingRemoved() ? "tool before removal" : "late");
   });
 
@@ -109,7 +109,7 @@ TEST_F(UninstallTest, ClosingTextFollowsTheToolExitCode) {
   for (int32_t code : {1, 0, 2, -1}) {
     SCOPED_TRACE(code);
     SetUp();
-    fake::SetProcessExitCode(code);
+    fake::processKnobs.exitCode = code;
     EXPECT_EQ(setup::RunUninstall(state), 0);
     EXPECT_TRUE(EverythingRemoved());
     std::vector<fake::ShownMessageBox> boxes = fake::ShownMessageBoxes();
@@ -123,7 +123,7 @@ TEST_F(UninstallTest, ClosingTextFollowsTheToolExitCode) {
 
 TEST_F(UninstallTest, HiddenRunShowsNoBox) {
   app::hiddenMode = 1;
-  fake::SetProcessExitCode(1);
+  fake::processKnobs.exitCode = 1;
 
   EXPECT_EQ(setup::RunUninstall(state), 0);
   EXPECT_TRUE(EverythingRemoved());
@@ -163,7 +163,7 @@ TEST_F(UninstallTest, ToolThatCannotRunStopsBeforeAnyRemoval) {
       platform::RemoveFile((kTarget + "\\SONDREL_Setup.exe").c_str());
       fake::ClearCalls();
     } else {
-      fake::ForceStartOutcome(row.outcome);
+      fake::processKnobs.startOutcome = row.outcome;
     }
 
     EXPECT_EQ(setup::RunUninstall(state), row.result);

@@ -27,7 +27,7 @@ TEST_F(WorkerTest, WaitingStartReturnsTheInstallResultAndClosesTheThread) {
   // busy and result as the window would see them when the procedure posts.
   std::string atPost;
   std::string atComEnd;
-  fake::SetSeamObserver([&](const std::string& line) {
+  fake::SetCallObserver([&](const std::string& line) {
     const std::string now = std::to_string(state.busy.load()) + " " + std::to_string(state.result);
     if (line.rfind("PostCommand", 0) == 0) atPost = now;
     if (line == "UninitializeThreadCom") atComEnd = now;
@@ -64,9 +64,9 @@ TEST_F(WorkerTest, WaitingStartPassesOnEveryInstallResultAndClearsBusy) {
   };
   const Row rows[] = {
       {"package missing", [] { fake::SetPackageMissing(); }, -1},
-      {"restart first", [] { fake::SetProcessExitCode(1); }, -21},
-      {"not started", [] { fake::ForceStartOutcome(platform::PROCESS_NOT_STARTED); }, -605},
-      {"no handle", [] { fake::ForceStartOutcome(platform::PROCESS_STARTED_WITHOUT_HANDLE); }, -604},
+      {"restart first", [] { fake::processKnobs.exitCode = 1; }, -21},
+      {"not started", [] { fake::processKnobs.startOutcome = platform::PROCESS_NOT_STARTED; }, -605},
+      {"no handle", [] { fake::processKnobs.startOutcome = platform::PROCESS_STARTED_WITHOUT_HANDLE; }, -604},
   };
   for (const Row& row : rows) {
     SCOPED_TRACE(row.name);
@@ -105,7 +105,7 @@ TEST_F(WorkerTest, AnyWaitFlagOtherThanOneDoesNotWait) {
 }
 
 TEST_F(WorkerTest, ThreadThatCannotBeCreatedLeavesBusySetAndRunsNothing) {
-  fake::FailThreadCreation(true);
+  fake::threadKnobs.failCreation = true;
   for (int wait : {1, 0}) {
     SCOPED_TRACE(wait);
     state.busy.store(0);
@@ -121,14 +121,14 @@ TEST_F(WorkerTest, ThreadThatCannotBeCreatedLeavesBusySetAndRunsNothing) {
 }
 
 TEST_F(WorkerTest, ComThatWasNotBegunHereIsNotEnded) {
-  fake::SetComInitResult(0);
+  fake::threadKnobs.comInitResult = 0;
 
   EXPECT_EQ(app::StartInstallWorker(state, 1), 0);
   for (const std::string& line : Seam()) EXPECT_NE(line, "UninitializeThreadCom");
 }
 
 TEST_F(WorkerTest, SecondClickAfterANoHandleResultStartsASecondWorker) {
-  fake::ForceStartOutcome(platform::PROCESS_STARTED_WITHOUT_HANDLE);
+  fake::processKnobs.startOutcome = platform::PROCESS_STARTED_WITHOUT_HANDLE;
   ASSERT_EQ(app::StartInstallWorker(state, 0), 0);
   fake::RunPendingThreads();
   EXPECT_EQ(state.busy.load(), 0);
@@ -147,7 +147,7 @@ TEST_F(WorkerTest, SecondClickAfterANoHandleResultStartsASecondWorker) {
 }
 
 TEST_F(WorkerTest, RealThreadRunsTheInstallOffTheCallingThread) {
-  fake::SetThreadMode(fake::ThreadMode::Real);
+  fake::threadKnobs.mode = fake::ThreadMode::Real;
 
   EXPECT_EQ(app::StartInstallWorker(state, 1), 0);
   EXPECT_EQ(state.busy.load(), 0);

@@ -26,10 +26,6 @@ std::vector<uint8_t> Bytes(const std::string& text) { return {text.begin(), text
 
 class RegistryHelpersTest : public ::testing::Test {
  protected:
-  void SetUp() override {
-    fake::Reset();
-    fake::ResetRegistry();
-  }
   // Every path through the helpers closes what it opened.
   void TearDown() override {
     EXPECT_EQ(fake::OpenRegistryKeyCount(), 0u);

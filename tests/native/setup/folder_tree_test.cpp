@@ -16,10 +16,7 @@ namespace {
 using Calls = std::vector<std::string>;
 namespace fake = platform::fake;
 
-class CreateFolderTreeTest : public ::testing::Test {
- protected:
-  void SetUp() override { fake::Reset(); }
-};
+class CreateFolderTreeTest : public ::testing::Test {};
 
 TEST_F(CreateFolderTreeTest, ShortAbsentOrOverlongPathsAreRefused) {
   EXPECT_EQ(setup::CreateFolderTree(nullptr), 0);
@@ -91,10 +88,7 @@ TEST_F(CreateFolderTreeTest, CallerTextIsNotChanged) {
   EXPECT_STREQ(copy, path);
 }
 
-class DeleteFolderTreeTest : public ::testing::Test {
- protected:
-  void SetUp() override { fake::Reset(); }
-};
+class DeleteFolderTreeTest : public ::testing::Test {};
 
 TEST_F(DeleteFolderTreeTest, DeletesEverythingRestartingAfterEachDeletion) {
   fake::AddFile("C:\\T\\a.txt", "a");
@@ -276,7 +270,7 @@ TEST_F(DeleteFolderTreeTest, EntryPathThatDoesNotFitIsNotTouched) {
 class HeldWalkTest : public ::testing::Test {
  protected:
   void SetUp() override {
-    fake::Reset();
+    fake::Reset();  // tests run it again for a second case
     for (const char* name : {"v1.txt", "v2.txt", "v3.txt"}) {
       fake::AddFile(std::string(kVictim) + "\\" + name, "v");
     }

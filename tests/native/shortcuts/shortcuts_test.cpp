@@ -28,8 +28,6 @@ Log SavedPaths() {
 class ShortcutsTest : public ::testing::Test {
  protected:
   void SetUp() override {
-    fake::Reset();
-    fake::ResetShellLink();
     fake::AddFolder("C:\\Menu");
   }
   // Whatever happened, every reference obtained has been released once.
@@ -85,13 +83,13 @@ TEST_F(ShortcutsTest, FolderWithTrailingBackslashGivesTheSamePath) {
 }
 
 TEST_F(ShortcutsTest, EachFailingCallDecidesTheResultAndReleasesWhatWasObtained) {
-  fake::FailShellLinkCreate(platform::COM_CO_E_NOTINITIALIZED);
+  fake::shellLinkKnobs.createFailure = platform::COM_CO_E_NOTINITIALIZED;
   EXPECT_EQ(setup::CreateShortcut("C:\\Dir\\App.exe", "C:\\Menu", "Brevik", nullptr),
             platform::COM_CO_E_NOTINITIALIZED);
   EXPECT_EQ(fake::ShellLinkLog(), (Log{"CreateShellLink"}));
 
   fake::ResetShellLink();
-  fake::FailShellLinkQuery(platform::COM_E_NOINTERFACE);
+  fake::shellLinkKnobs.queryFailure = platform::COM_E_NOINTERFACE;
   EXPECT_EQ(setup::CreateShortcut("C:\\Dir\\App.exe", "C:\\Menu", "Brevik", nullptr),
             platform::COM_E_NOINTERFACE);
   Log log = fake::ShellLinkLog();
@@ -100,7 +98,7 @@ TEST_F(ShortcutsTest, EachFailingCallDecidesTheResultAndReleasesWhatWasObtained)
   EXPECT_EQ(log.back(), "ReleaseShellLink");
 
   fake::ResetShellLink();
-  fake::FailShellLinkSave(platform::COM_E_FAIL);
+  fake::shellLinkKnobs.saveFailure = platform::COM_E_FAIL;
   EXPECT_EQ(setup::CreateShortcut("C:\\Dir\\App.exe", "C:\\Menu", "Brevik", nullptr),
             platform::COM_E_FAIL);
   log = fake::ShellLinkLog();

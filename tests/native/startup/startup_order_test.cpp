@@ -25,7 +25,7 @@ TEST_F(StartupOrderTest, LockThenStaleWindowsThenFoldersThenStateThenComThenWind
   int foldersAtCom = -2;
   int wow64AtCom = -2;
   platform::ModuleHandle instanceAtCom = nullptr;
-  fake::SetSeamObserver([&](const std::string& line) {
+  fake::SetCallObserver([&](const std::string& line) {
     if (line == "EnumerateTopLevelWindows") foldersAtStaleWindows = FirstCall("QuerySpecialFolder");
     if (line == "InitializeThreadCom") {
       foldersAtCom = FirstCall("QuerySpecialFolder");

@@ -156,7 +156,7 @@ TEST_F(StartupTest, ASecondCopyEndsAtOnceWithMinusOneDoingNothing) {
     SetUp();
     fake::SetEnvironmentText(app::LOG_REQUEST_VARIABLE, "C:\\logs\\setup.log");
     fake::AddTopLevelWindow(Handle(1), "Kelvane Brevik Installation (Version 1.0.0.7)");
-    fake::SetMutexOutcome(outcome);
+    fake::mutexKnobs.outcome = outcome;
     EXPECT_EQ(app::ApplicationMain(kInstance, "-h -i"), -1);
     std::vector<std::string> expected = {kLock};
     if (outcome == platform::MUTEX_ALREADY_EXISTS) expected.push_back("CloseNamedMutex");
@@ -178,7 +178,7 @@ TEST_F(StartupTest, AMachineLockHeldOrRefusedEndsAtOnceWithMinusOne) {
     SetUp();
     fake::SetEnvironmentText(app::LOG_REQUEST_VARIABLE, "C:\\logs\\setup.log");
     fake::AddTopLevelWindow(Handle(1), "Kelvane Brevik", "SONDREL_Brevik.exe");
-    fake::SetMutexOutcomeFor(app::MACHINE_INSTANCE_MUTEX, outcome);
+    fake::mutexKnobs.outcomeByName[app::MACHINE_INSTANCE_MUTEX] = outcome;
     EXPECT_EQ(app::ApplicationMain(kInstance, "-h -i"), -1);
     // The session's lock is given up; every handle is closed.
     std::vector<std::string> expected = {kLock, kMachineLock, "ReleaseNamedMutex"};
@@ -193,7 +193,7 @@ TEST_F(StartupTest, AMachineLockHeldOrRefusedEndsAtOnceWithMinusOne) {
 
 TEST_F(StartupTest, BothLocksAreHeldWhileTheWindowRunsAndReleasedAtTheEnd) {
   size_t heldInLoop = 0;
-  fake::SetSeamObserver([&](const std::string& line) {
+  fake::SetCallObserver([&](const std::string& line) {
     if (line == "RunMessageLoop" && fake::MutexOwned()) heldInLoop = fake::OpenMutexHandles();
   });
   EXPECT_EQ(app::ApplicationMain(kInstance, "-h -u"), 0);
@@ -235,7 +235,7 @@ TEST_F(StartupTest, HiddenRunWithoutDriverAndUninstallEndsWithZero) {
 }
 
 TEST_F(StartupTest, ComIsEndedOnlyWhenThisThreadBeganIt) {
-  fake::SetComInitResult(0);
+  fake::threadKnobs.comInitResult = 0;
   EXPECT_EQ(app::ApplicationMain(kInstance, "-h -u"), 0);
   EXPECT_TRUE(LinesOf("UninitializeThreadCom").empty());
 }
@@ -247,12 +247,20 @@ TEST_F(StartupTest, HiddenRunWithoutModeWaitsUntilClosedFromOutside) {
 
   // A close request from outside, once the loop runs, ends it with 0.
   SetUp();
-  fake::SetSeamObserver([](const std::string& line) {
+  fake::SetCallObserver([](const std::string& line) {
     if (line == "RunMessageLoop") platform::PostWindowMessage(app::appState.mainWindow, ui::WM_CLOSE, 0, 0);
   });
   EXPECT_EQ(app::ApplicationMain(kInstance, "-h"), 0);
   EXPECT_TRUE(LinesOf("ShowMessageBox").empty());
   EXPECT_TRUE(LinesOf("RunMessageLoop stalled").empty());
+}
+
+TEST_F(StartupTest, FailedMessageLoopEndsWithItsOwnCodeAndFreesTheLock) {
+  fake::messageKnobs.failLoop = true;
+  EXPECT_EQ(app::ApplicationMain(kInstance, "-h -i"), app::EXIT_MESSAGE_LOOP_FAILED);
+  EXPECT_EQ(app::EXIT_MESSAGE_LOOP_FAILED, -4);
+  EXPECT_FALSE(fake::MutexOwned());
+  EXPECT_EQ(fake::OpenMutexHandles(), 0u);
 }
 
 TEST_F(StartupTest, HiddenInstallFailureEndsWithTheResultAndShowsNothing) {
@@ -295,10 +303,10 @@ TEST_F(StartupTest, ARequestToEndFromOutsideNeverChangesAHiddenRunsResult) {
       for (uint32_t message : {ui::WM_CLOSE, ui::WM_DESTROY}) {
         SetUp();
         // -h -u runs the uninstall only where the driver is present.
-        if (std::string(tail) == "-h -u") fake::SetDeviceOutcome(platform::DEVICE_OPEN_FAILED);
+        if (std::string(tail) == "-h -u") fake::deviceKnobs.outcome = platform::DEVICE_OPEN_FAILED;
         fake::SetEnvironmentText(app::LOG_REQUEST_VARIABLE, "C:\\logs\\setup.log");
         bool posted = false;
-        fake::SetSeamObserver([&](const std::string& line) {
+        fake::SetCallObserver([&](const std::string& line) {
           if (!posted && line.find(point.seamText) != std::string::npos) {
             posted = true;
             platform::PostWindowMessage(app::appState.mainWindow, message, 0, 0);
@@ -325,7 +333,7 @@ TEST_F(StartupTest, VisibleInstallFailureShowsItsBoxAndEndsWithTheResult) {
 }
 
 TEST_F(StartupTest, NoWindowMeansNoLoopAndItsOwnExitCode) {
-  fake::FailWindowCreation(true);
+  fake::windowKnobs.failCreation = true;
   EXPECT_EQ(app::ApplicationMain(kInstance, ""), app::EXIT_NO_WINDOW);
   EXPECT_EQ(app::EXIT_NO_WINDOW, -2);
   EXPECT_EQ(LinesOf("ShowMessageBox"),

@@ -30,14 +30,14 @@ class MainWindowTest : public WindowFixture {
   void Create() {
     window = ui::CreateMainWindow(nullptr, MainWindowProc, nullptr, "Title");
     ASSERT_NE(window, nullptr);
-    fake::ClearSeamLog();
+    fake::ClearCalls();
     fake::ClearCanvasLog();
   }
   // Paints once, so that the button rectangle is known, and clears the log.
   void CreateAndPaint() {
     Create();
     MainWindowProc(window, ui::WM_PAINT, 0, 0);
-    fake::ClearSeamLog();
+    fake::ClearCalls();
     fake::ClearCanvasLog();
   }
   intptr_t Send(uint32_t message, uintptr_t first = 0, intptr_t second = 0) {
@@ -110,7 +110,7 @@ TEST_F(MainWindowTest, ModeOptionsPostTheStartCommandAtCreation) {
 
 TEST_F(MainWindowTest, StartupErrorsShowTheirBoxWithoutOwnerEvenWhenHidden) {
   app::hiddenMode = 1;
-  fake::FailClassRegistration(true);
+  fake::windowKnobs.failRegistration = true;
   EXPECT_EQ(ui::CreateMainWindow(nullptr, MainWindowProc, nullptr, "T"), nullptr);
   EXPECT_EQ(LinesOf("ShowMessageBox"),
             std::vector<std::string>{"ShowMessageBox 0 0x30 Startup Error | Failed to register window class..."});
@@ -118,7 +118,7 @@ TEST_F(MainWindowTest, StartupErrorsShowTheirBoxWithoutOwnerEvenWhenHidden) {
 
   SetUp();
   app::hiddenMode = 1;
-  fake::FailWindowCreation(true);
+  fake::windowKnobs.failCreation = true;
   EXPECT_EQ(ui::CreateMainWindow(nullptr, MainWindowProc, nullptr, "T"), nullptr);
   EXPECT_EQ(LinesOf("ShowMessageBox"),
             std::vector<std::string>{"ShowMessageBox 0 0x30 Startup Error | Failed to create window..."});
@@ -126,7 +126,7 @@ TEST_F(MainWindowTest, StartupErrorsShowTheirBoxWithoutOwnerEvenWhenHidden) {
 }
 
 TEST_F(MainWindowTest, FrameMetricsComeFromTheNonClientRecordElseFromSingleMetrics) {
-  fake::SetNonClientMetrics({3, 22, 2});
+  fake::metricsKnobs.nonClient = {3, 22, 2};
   int32_t border = -1;
   int32_t caption = -1;
   ui::GetFrameMetrics(&border, &caption);
@@ -134,10 +134,10 @@ TEST_F(MainWindowTest, FrameMetricsComeFromTheNonClientRecordElseFromSingleMetri
   EXPECT_EQ(caption, 22);
   EXPECT_TRUE(LinesOf("GetSystemMetric").empty());
 
-  fake::RefuseNonClientMetrics();
-  fake::SetSystemMetric(7, 3);
-  fake::SetSystemMetric(92, 4);
-  fake::SetSystemMetric(4, 19);
+  fake::metricsKnobs.nonClientRefused = true;
+  fake::metricsKnobs.systemMetrics[7] = 3;
+  fake::metricsKnobs.systemMetrics[92] = 4;
+  fake::metricsKnobs.systemMetrics[4] = 19;
   ui::GetFrameMetrics(&border, &caption);
   EXPECT_EQ(border, 7);
   EXPECT_EQ(caption, 19);
@@ -308,7 +308,7 @@ TEST_F(MainWindowTest, InstallClickDrawsPressedPausesAndStartsTheWorkerWithoutWa
 
 TEST_F(MainWindowTest, InstallClickWhoseWorkerCannotStartShowsTheBoxThenEnds) {
   CreateAndPaint();
-  fake::FailThreadCreation(true);
+  fake::threadKnobs.failCreation = true;
   Send(ui::WM_LBUTTONDOWN, 0, Point(700, 470));
   const std::vector<std::string> log = fake::SeamLog();
   ASSERT_GE(log.size(), 3u);
@@ -381,7 +381,7 @@ TEST_F(MainWindowTest, StartCommandChoosesTheProcedureAndEndsWithItsResult) {
     app::uninstallMode = c.uninstall;
     Create();
     state.installed = c.installed;
-    fake::FailThreadCreation(c.failThread);
+    fake::threadKnobs.failCreation = c.failThread;
     EXPECT_EQ(Send(ui::WM_COMMAND, app::CMD_START, app::START_CODE), 0);
     EXPECT_EQ(LinesOf("EndMessageLoop"), std::vector<std::string>{"EndMessageLoop " + std::to_string(c.result)})
         << c.name;
@@ -444,7 +444,7 @@ TEST_F(MainWindowTest, MessagesSentWhileTheStartCommandWaitsRunNoHandler) {
   });
   std::vector<std::string> duringWait;
   bool waiting = false;
-  fake::SetSeamObserver([&](const std::string& line) {
+  fake::SetCallObserver([&](const std::string& line) {
     if (line.rfind("WaitForThread", 0) == 0) waiting = true;
     if (line == "LowerOwnThreadPriority") waiting = false;  // the worker's body begins
     if (waiting && line.rfind("WaitForThread", 0) != 0) duringWait.push_back(line);
@@ -462,7 +462,7 @@ TEST_F(MainWindowTest, MessagesSentWhileTheStartCommandWaitsRunNoHandler) {
   EXPECT_EQ(LinesOf("EndMessageLoop"), std::vector<std::string>{"EndMessageLoop -1"});
   // Outside the wait the handlers run again; after the start command an end
   // request keeps the procedure's result.
-  fake::ClearSeamLog();
+  fake::ClearCalls();
   Send(ui::WM_DESTROY);
   EXPECT_EQ(fake::SeamLog(), std::vector<std::string>{"EndMessageLoop -1"});
 }

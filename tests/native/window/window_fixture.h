@@ -12,7 +12,7 @@
 
 #include "app/app_state_instance.h"
 #include "app/options.h"
-#include "platform/messages.h"
+#include "platform/fake/fake_canvas.h"
 #include "platform/fake/fake_file_copy.h"
 #include "platform/fake/fake_log_file.h"
 #include "platform/fake/fake_messages.h"
@@ -23,7 +23,7 @@
 #include "platform/fake/fake_shell_link.h"
 #include "platform/fake/fake_threads.h"
 #include "platform/fake/fake_window.h"
-#include "platform/fake/recording_canvas.h"
+#include "platform/messages.h"
 #include "ui/main_window.h"
 
 namespace window_test {
@@ -61,7 +61,7 @@ inline int32_t LoopQuitCode() {
 // Lets messages reach the window while a message box is up, as the box's own
 // message loop does.
 inline void PumpWhileBoxesShow() {
-  fake::SetSeamObserver([](const std::string& line) {
+  fake::SetCallObserver([](const std::string& line) {
     if (line.rfind("ShowMessageBox", 0) == 0) fake::DispatchQueuedMessages();
   });
 }
@@ -69,18 +69,7 @@ inline void PumpWhileBoxesShow() {
 class WindowFixture : public ::testing::Test {
  protected:
   void SetUp() override {
-    fake::Reset();
-    fake::ResetRegistry();
-    fake::ResetShellLink();
-    fake::ResetProcesses();
-    fake::ResetMessages();
-    fake::ResetThreads();
-    fake::ResetFileCopy();
-    fake::ResetCanvas();
-    fake::ResetWindow();
-    fake::ResetLogFiles();
-    fake::SetSeamObserver(nullptr);
-    fake::ClearSeamLog();
+    fake::Reset();  // tests run it again for a further case
     fake::AddBitmapResource(101, 900, 424);
     ui::ResetWindowEnding();
     app::ClearAppState(app::appState);
@@ -90,8 +79,8 @@ class WindowFixture : public ::testing::Test {
   }
 
   void TearDown() override {
-    fake::SetSeamObserver(nullptr);
-    fake::ResetThreads();
+    fake::SetCallObserver(nullptr);
+    fake::JoinThreads();
     EXPECT_EQ(fake::OpenDrawContexts(), 0u);
     EXPECT_EQ(fake::BadContextReleases(), 0u);
     EXPECT_EQ(fake::BadDeleteCount(), 0u);

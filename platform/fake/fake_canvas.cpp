@@ -1,14 +1,18 @@
 // The recording canvas: the canvas seam in the native build. It keeps the
 // objects and contexts it hands out as records, follows what each context
 // holds as the system would, and logs every call.
-#include "platform/fake/recording_canvas.h"
+#include "platform/fake/fake_canvas.h"
 
 #include <cstring>
 #include <deque>
 #include <map>
 #include <utility>
 
+#include "platform/fake/fake_parts.h"
+
 namespace platform::fake {
+
+CanvasKnobs canvasKnobs;
 
 namespace {
 
@@ -33,8 +37,6 @@ struct Canvas {
   std::map<int32_t, FakeObject*> stock;
   std::map<uint32_t, std::pair<int32_t, int32_t>> bitmapResources;
   FakeObject* handCursor = nullptr;
-  bool failFonts = false;
-  bool failCursor = false;
   std::vector<CanvasCall> log;
   size_t badDeletes = 0;
   bool stockMade = false;
@@ -128,8 +130,7 @@ void ResetCanvas() {
   canvas.contexts.clear();
   canvas.stock.clear();
   canvas.bitmapResources.clear();
-  canvas.failFonts = false;
-  canvas.failCursor = false;
+  canvasKnobs = CanvasKnobs{};
   canvas.log.clear();
   canvas.badDeletes = 0;
   canvas.stockMade = false;
@@ -141,9 +142,7 @@ void AddBitmapResource(uint32_t id, int32_t width, int32_t height) {
   TheCanvas().bitmapResources[id] = {width, height};
 }
 
-void FailFontCreation(bool fail) { TheCanvas().failFonts = fail; }
 
-void FailHandCursor(bool fail) { TheCanvas().failCursor = fail; }
 
 DrawContext MakeDrawContext() {
   EnsureStock();
@@ -226,7 +225,7 @@ FontHandle CreateCanvasFont(const char* face, int32_t height, int32_t weight) {
   call.text = face != nullptr ? face : "";
   call.fontHeight = height;
   call.fontWeight = weight;
-  if (!fake::TheCanvas().failFonts && face != nullptr && std::strlen(face) < FONT_FACE_SIZE) {
+  if (!fake::canvasKnobs.failFonts && face != nullptr && std::strlen(face) < FONT_FACE_SIZE) {
     FakeObject* font = fake::NewObject(DrawObjectKind::Font);
     font->created = true;
     font->face = face;
@@ -265,7 +264,7 @@ void DeleteCanvasBitmap(BitmapHandle bitmap) {
 CursorHandle LoadHandCursor() {
   fake::EnsureStock();
   CanvasCall call = fake::Begin(CanvasOp::LoadCursor, nullptr);
-  if (!fake::TheCanvas().failCursor) call.object = fake::TheCanvas().handCursor;
+  if (!fake::canvasKnobs.handCursorMissing) call.object = fake::TheCanvas().handCursor;
   fake::Log(call);
   return call.object;
 }

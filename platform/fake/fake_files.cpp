@@ -1,17 +1,19 @@
-// The in-memory platform of the host build: a file system held in a map,
-// answers set by the tests, and a log of every operation called.
-#include "platform/fake/fake_platform.h"
+// The fake of the files seam (files.h): a file system held in a map, shared
+// with the held-folder fake, with the failures a test injects.
+#include "platform/fake/fake_files.h"
+
 
 #include <algorithm>
 #include <cctype>
-#include <cstdio>
 #include <cstring>
-#include <functional>
 #include <map>
 #include <set>
 #include <utility>
 
 #include "platform/fake/fake_file_system.h"
+#include "platform/fake/fake_parts.h"
+#include "platform/fake/fake_seam_log.h"
+#include "platform/files.h"
 
 namespace platform::fake {
 
@@ -27,24 +29,9 @@ struct Listing {
   size_t next = 0;
 };
 
-struct Device {
-  int unused = 0;
-};
-
-struct PackageToken {
-  int unused = 0;
-};
+constexpr char kSeam[] = "files";
 
 struct State {
-  std::vector<std::string> calls;
-
-  bool libraryMissing[3] = {};
-  bool functionMissing[3] = {};
-  std::map<std::pair<int, int>, std::string> folderAnswers;
-  int openSources = 0;
-  std::string windowsFolder;
-  bool windowsFolderFails = false;
-
   std::map<std::string, Node> nodes;  // key: upper-case path
   std::set<std::string> failCreate;
   std::set<std::string> failRemove;
@@ -52,24 +39,9 @@ struct State {
   std::map<std::string, WriteLimit> writeLimits;
   int openListings = 0;
   uint64_t nextNodeId = 1;
-  std::function<void(const std::string&)> callObserver;
   std::set<std::string> failRename;
   bool failDeleteAtRestart = false;
   std::vector<std::string> pendingDeletes;
-
-  int package = PACKAGE_MISSING;
-  std::vector<uint8_t> packageBytes;
-  int openPackages = 0;
-  ModuleHandle lastPackageModule = nullptr;
-
-  bool versionAnswered[3] = {};
-  SystemVersion versions[3] = {};
-  int wow64Result = WOW64_ANSWERED;
-  int wow64Flag = 0;
-  int deviceOutcome = DEVICE_NO_INTERFACE;
-  int openDevices = 0;
-  bool modulePathFails = false;
-  std::string modulePath;
 };
 
 State& TheState() {
@@ -94,13 +66,6 @@ Node& NewNode(const std::string& key) {
   node = Node();
   node.id = TheState().nextNodeId++;
   return node;
-}
-
-void Log(const std::string& line) {
-  TheState().calls.push_back(line);
-  if (TheState().callObserver) {
-    TheState().callObserver(line);
-  }
 }
 
 bool CreateFails(const std::string& key) { return TheState().failCreate.count(key) != 0; }
@@ -237,49 +202,11 @@ FolderEntry MakeEntry(const std::string& name, const Node* node) {
 
 // --- Control ----------------------------------------------------------------
 
-void Reset() {
-  TheState() = State();
-  ResetHeld();
-  TheState().windowsFolder = "C:\\WINDOWS";
-  TheState().modulePath = "C:\\Setup\\BrevikSetup.exe";
-}
+void ResetFileSystem() { TheState() = State(); }
 
-const std::vector<std::string>& Calls() { return TheState().calls; }
 
-std::vector<std::string> CallsOf(const std::string& operation) {
-  std::vector<std::string> result;
-  const std::string prefix = operation + " ";
-  for (const std::string& line : TheState().calls) {
-    if (line == operation) {
-      result.emplace_back();
-    } else if (line.compare(0, prefix.size(), prefix) == 0) {
-      result.push_back(line.substr(prefix.size()));
-    }
-  }
-  return result;
-}
 
-void ClearCalls() { TheState().calls.clear(); }
 
-void SetLibraryMissing(int source) {
-  if (source == FOLDER_SOURCE_SHELL || source == FOLDER_SOURCE_SHFOLDER) {
-    TheState().libraryMissing[source] = true;
-  }
-}
-void SetFunctionMissing(int source) {
-  if (source == FOLDER_SOURCE_SHELL || source == FOLDER_SOURCE_SHFOLDER) {
-    TheState().functionMissing[source] = true;
-  }
-}
-void SetSpecialFolder(int source, int folderId, const std::string& path) {
-  TheState().folderAnswers[{source, folderId}] = path;
-}
-int OpenFolderSources() { return TheState().openSources; }
-void SetWindowsFolder(const std::string& path) {
-  TheState().windowsFolder = path;
-  TheState().windowsFolderFails = false;
-}
-void SetWindowsFolderFails() { TheState().windowsFolderFails = true; }
 
 void AddFolder(const std::string& path) { AddNode(path, true, std::string()); }
 void AddFolderLink(const std::string& path, const std::string& target, bool removable) {
@@ -291,9 +218,6 @@ void AddFolderLink(const std::string& path, const std::string& target, bool remo
 bool LinkExists(const std::string& path) {
   const Node* node = FindNode(path, false);
   return node != nullptr && node->isLink;
-}
-void SetCallObserver(std::function<void(const std::string& line)> observer) {
-  TheState().callObserver = std::move(observer);
 }
 void FailRename(const std::string& path) { TheState().failRename.insert(Real(path, false)); }
 void FailDeleteAtRestart() { TheState().failDeleteAtRestart = true; }
@@ -355,38 +279,7 @@ void LimitWrite(const std::string& path, uint32_t bytes, bool reportSuccess) {
 }
 int OpenListings() { return TheState().openListings; }
 
-void SetPackage(const std::vector<uint8_t>& bytes) {
-  TheState().package = PACKAGE_OPEN;
-  TheState().packageBytes = bytes;
-}
-void SetPackageMissing() { TheState().package = PACKAGE_MISSING; }
-void SetPackageUnreadable() { TheState().package = PACKAGE_UNREADABLE; }
-int OpenPackages() { return TheState().openPackages; }
-ModuleHandle LastPackageModule() { return TheState().lastPackageModule; }
 
-void SetVersion(int record, SystemVersion version) {
-  if (record == VERSION_RECORD_EXTENDED || record == VERSION_RECORD_BASIC) {
-    TheState().versionAnswered[record] = true;
-    TheState().versions[record] = version;
-  }
-}
-void RefuseVersion(int record) {
-  if (record == VERSION_RECORD_EXTENDED || record == VERSION_RECORD_BASIC) {
-    TheState().versionAnswered[record] = false;
-  }
-}
-void SetWow64(int result, int flag) {
-  TheState().wow64Result = result;
-  TheState().wow64Flag = flag;
-}
-void SetDeviceOutcome(int outcome) { TheState().deviceOutcome = outcome; }
-int OpenDevices() { return TheState().openDevices; }
-void SetModulePath(const std::string& path) {
-  TheState().modulePath = path;
-  TheState().modulePathFails = false;
-}
-void SetModulePathFails() { TheState().modulePathFails = true; }
-const std::string& ModulePath() { return TheState().modulePath; }
 
 bool HasExactAnsiForm(const std::string& name) {
   for (const char c : name) {
@@ -403,67 +296,12 @@ namespace platform {
 
 using fake::TheState;
 
-void CloseFolderSource(const FolderSource& source) {
-  fake::Log("CloseFolderSource " + std::to_string(source.source));
-  --TheState().openSources;
-}
 
-int OpenFolderSource(int source, UniqueFolderSource& opened) {
-  opened.Reset();
-  fake::Log("OpenFolderSource " + std::to_string(source));
-  if (source < FOLDER_SOURCE_SHELL || source > FOLDER_SOURCE_SHFOLDER ||
-      TheState().libraryMissing[source]) {
-    return SOURCE_LIBRARY_MISSING;
-  }
-  ++TheState().openSources;
-  // The fake keeps no library; any non-null value marks the source as held.
-  static int library = 0;
-  static int function = 0;
-  const bool present = !TheState().functionMissing[source];
-  opened.Reset(FolderSource{source, &library, present ? &function : nullptr, present ? &function : nullptr});
-  return present ? SOURCE_READY : SOURCE_FUNCTION_MISSING;
-}
 
-int QuerySpecialFolder(const UniqueFolderSource& source, int folderId, int create, char* buffer,
-                       uint32_t capacity) {
-  const int id = source.Get().source;
-  fake::Log("QuerySpecialFolder " + std::to_string(id) + " " + std::to_string(folderId) + " " +
-            std::to_string(create));
-  if (capacity > 0) {
-    buffer[0] = '\0';
-  }
-  if (source.Get().function == nullptr) {
-    return FOLDER_NOT_FOUND;
-  }
-  auto found = TheState().folderAnswers.find({id, folderId});
-  if (found == TheState().folderAnswers.end()) {
-    return FOLDER_NOT_FOUND;
-  }
-  if (!fake::HasExactAnsiForm(found->second)) {
-    return FOLDER_NOT_FOUND;
-  }
-  if (found->second.size() >= capacity) {
-    return FOLDER_TOO_LONG;
-  }
-  std::memcpy(buffer, found->second.c_str(), found->second.size() + 1);
-  return FOLDER_FOUND;
-}
 
-uint32_t GetWindowsFolder(char* buffer, uint32_t capacity) {
-  fake::Log("GetWindowsFolder " + std::to_string(capacity));
-  if (TheState().windowsFolderFails) {
-    return 0;
-  }
-  const std::string& folder = TheState().windowsFolder;
-  if (folder.size() >= capacity) {
-    return static_cast<uint32_t>(folder.size() + 1);
-  }
-  std::memcpy(buffer, folder.c_str(), folder.size() + 1);
-  return static_cast<uint32_t>(folder.size());
-}
 
 int CreateFolder(const char* path) {
-  fake::Log(std::string("CreateFolder ") + path);
+  fake::LogCall(fake::kSeam, std::string("CreateFolder ") + path);
   const std::string key = fake::Real(path, false);
   if (TheState().failCreate.count(fake::Key(path)) != 0 || fake::IsRoot(key)) {
     return FOLDER_NOT_CREATED;
@@ -481,7 +319,7 @@ int CreateFolder(const char* path) {
 }
 
 int RemoveFile(const char* path) {
-  fake::Log(std::string("RemoveFile ") + path);
+  fake::LogCall(fake::kSeam, std::string("RemoveFile ") + path);
   const fake::Node* node = fake::FindNode(path, false);
   if (node == nullptr || node->isFolder || node->readOnly || node->inUse) {
     return 0;
@@ -494,7 +332,7 @@ int RemoveFile(const char* path) {
 }
 
 int RemoveFolder(const char* path) {
-  fake::Log(std::string("RemoveFolder ") + path);
+  fake::LogCall(fake::kSeam, std::string("RemoveFolder ") + path);
   const std::string key = fake::Real(path, false);
   const fake::Node* node = fake::FindNode(path, false);
   if (node == nullptr || !node->isFolder || TheState().failRemove.count(fake::Key(path)) != 0) {
@@ -510,7 +348,7 @@ int RemoveFolder(const char* path) {
 }
 
 int RenameFile(const char* from, const char* to) {
-  fake::Log(std::string("RenameFile ") + from + " | " + to);
+  fake::LogCall(fake::kSeam, std::string("RenameFile ") + from + " | " + to);
   const std::string key = fake::Real(from, false);
   const std::string newKey = fake::Real(to, false);
   auto found = TheState().nodes.find(key);
@@ -527,7 +365,7 @@ int RenameFile(const char* from, const char* to) {
 }
 
 int DeleteAtRestart(const char* path) {
-  fake::Log(std::string("DeleteAtRestart ") + path);
+  fake::LogCall(fake::kSeam, std::string("DeleteAtRestart ") + path);
   if (TheState().failDeleteAtRestart) {
     return 0;
   }
@@ -536,14 +374,14 @@ int DeleteAtRestart(const char* path) {
 }
 
 void CloseFolderListing(void* listing) {
-  fake::Log("CloseFolderListing");
+  fake::LogCall(fake::kSeam, "CloseFolderListing");
   --TheState().openListings;
   delete static_cast<fake::Listing*>(listing);
 }
 
 int OpenFolderListing(const char* pattern, UniqueFolderListing& listing, FolderEntry& first) {
   listing.Reset();
-  fake::Log(std::string("OpenFolderListing ") + pattern);
+  fake::LogCall(fake::kSeam, std::string("OpenFolderListing ") + pattern);
   std::string folder = pattern;
   if (folder.size() < 3 || folder.compare(folder.size() - 3, 3, "*.*") != 0) {
     return 0;
@@ -584,7 +422,7 @@ int NextFolderEntry(const UniqueFolderListing& listing, FolderEntry& entry) {
 }
 
 BlockWrite WriteFileBlock(const char* path, const void* data, uint32_t length) {
-  fake::Log(std::string("WriteFileBlock ") + path + " " + std::to_string(length));
+  fake::LogCall(fake::kSeam, std::string("WriteFileBlock ") + path + " " + std::to_string(length));
   BlockWrite result{0, 0, 0};
   const std::string key = fake::Real(path);
   fake::Node* node = fake::FindNode(path);
@@ -613,96 +451,12 @@ BlockWrite WriteFileBlock(const char* path, const void* data, uint32_t length) {
   return result;
 }
 
-void ReleasePackage(void* package) {
-  fake::Log("ReleasePackage");
-  --TheState().openPackages;
-  delete static_cast<fake::PackageToken*>(package);
-}
 
-int OpenPackage(ModuleHandle instance, UniquePackage& package, ReadOnlyBytes& bytes) {
-  package.Reset();
-  fake::Log("OpenPackage");
-  TheState().lastPackageModule = instance;
-  bytes = ReadOnlyBytes{nullptr, 0};
-  if (TheState().package != PACKAGE_OPEN) {
-    return TheState().package;
-  }
-  ++TheState().openPackages;
-  package.Reset(new fake::PackageToken);
-  bytes = ReadOnlyBytes{TheState().packageBytes.data(), TheState().packageBytes.size()};
-  return PACKAGE_OPEN;
-}
 
-int QuerySystemVersion(int record, SystemVersion& version) {
-  fake::Log("QuerySystemVersion " + std::to_string(record));
-  if (record < VERSION_RECORD_EXTENDED || record > VERSION_RECORD_BASIC ||
-      !TheState().versionAnswered[record]) {
-    return 0;
-  }
-  version = TheState().versions[record];
-  if (record == VERSION_RECORD_BASIC) {
-    version.productType = 0;
-  }
-  return 1;
-}
 
-int QueryWow64(int& isWow64) {
-  fake::Log("QueryWow64");
-  if (TheState().wow64Result == WOW64_ANSWERED) {
-    isWow64 = TheState().wow64Flag;
-  }
-  return TheState().wow64Result;
-}
 
-void CloseDevice(void* device) {
-  fake::Log("CloseDevice");
-  --TheState().openDevices;
-  delete static_cast<fake::Device*>(device);
-}
 
-int OpenFirstDeviceInterface(const InterfaceClassId& interfaceClass, UniqueDevice& device) {
-  device.Reset();
-  char id[40];
-  std::snprintf(id, sizeof id, "%08X-%04X-%04X", static_cast<unsigned>(interfaceClass.data1),
-                static_cast<unsigned>(interfaceClass.data2),
-                static_cast<unsigned>(interfaceClass.data3));
-  fake::Log(std::string("OpenFirstDeviceInterface ") + id);
-  if (TheState().deviceOutcome == DEVICE_OPENED) {
-    ++TheState().openDevices;
-    device.Reset(new fake::Device);
-  }
-  return TheState().deviceOutcome;
-}
 
-int GetModulePath(ModuleHandle module, char* buffer, uint32_t capacity) {
-  (void)module;
-  fake::Log("GetModulePath " + std::to_string(capacity));
-  if (capacity == 0) {
-    return 0;
-  }
-  buffer[0] = '\0';
-  const std::string& path = TheState().modulePath;
-  if (TheState().modulePathFails || path.size() >= capacity || !fake::HasExactAnsiForm(path)) {
-    return 0;
-  }
-  std::memcpy(buffer, path.c_str(), path.size() + 1);
-  return 1;
-}
 
-int GetModuleName(ModuleHandle module, char* buffer, uint32_t capacity) {
-  (void)module;
-  fake::Log("GetModuleName " + std::to_string(capacity));
-  if (capacity == 0) return 0;
-  buffer[0] = '\0';
-  const std::string& path = TheState().modulePath;
-  const size_t slash = path.rfind('\\');
-  const std::string name = slash == std::string::npos ? path : path.substr(slash + 1);
-  if (TheState().modulePathFails || name.empty() || name.size() >= capacity ||
-      !fake::HasExactAnsiForm(name)) {
-    return 0;
-  }
-  std::memcpy(buffer, name.c_str(), name.size() + 1);
-  return 1;
-}
 
 }  // namespace platform

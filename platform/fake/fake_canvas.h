@@ -4,7 +4,7 @@
 // what the context held when a shape or text was drawn.
 //
 // Handles are addresses of records kept here, so a handle is only meaningful
-// until the next ResetCanvas.
+// until the next fake::Reset.
 #pragma once
 
 #include <cstdint>
@@ -67,18 +67,19 @@ struct CanvasCall {
 // that the program draws in, so that text drawn without setting one shows.
 constexpr Colour UNSET_TEXT_COLOUR = 0x00123456;
 
-// Forgets every context, object, resource, injected failure, the log and
-// the observer.
-void ResetCanvas();
+// After fake::Reset: no context, object, resource, injected failure, log or
+// observer.
 
 // Declares bitmap resource `id` of any module, `width` by `height` pixels.
 // A size of 0 stands for a bitmap that loads but whose size cannot be read.
 void AddBitmapResource(uint32_t id, int32_t width, int32_t height);
 
-// Makes every later font creation fail (or succeed again).
-void FailFontCreation(bool fail);
-// Makes the hand cursor missing (or present again).
-void FailHandCursor(bool fail);
+// What a test sets; fake::Reset puts back these values.
+struct CanvasKnobs {
+  bool failFonts = false;          // every font creation fails
+  bool handCursorMissing = false;  // LoadHandCursor finds none
+};
+extern CanvasKnobs canvasKnobs;
 
 // A new drawing context holding a pen, a brush and a font of its own (none of
 // them a stock object or a created font), text colour UNSET_TEXT_COLOUR and
