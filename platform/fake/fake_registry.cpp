@@ -198,6 +198,19 @@ RegistryKeyId NewHandle(std::shared_ptr<Node> node) {
 
 constexpr RegistryResult INVALID_HANDLE = 6;  // ERROR_INVALID_HANDLE
 
+// The value NAME of an open key, as both reads find it: a missing or
+// deleted key, an injected failure and a missing value answer as the system.
+RegistryResult FindValue(const std::shared_ptr<Node>& node, const std::string& name,
+                         const fake::RegistryValue*& value) {
+  if (node == nullptr) return INVALID_HANDLE;
+  if (node->deleted) return REGISTRY_KEY_DELETED;
+  if (auto code = InjectedFailure(fake::RegistryOp::Query, node->fullPath)) return *code;
+  auto found = node->values.find(name);
+  if (found == node->values.end()) return REGISTRY_FILE_NOT_FOUND;
+  value = &found->second;
+  return REGISTRY_OK;
+}
+
 }  // namespace
 
 void CloseRegistryKey(RegistryKeyId key) {
@@ -279,12 +292,9 @@ RegistryResult QueryRegistryValue(RegistryKeyId key, const char* valueName, uint
   std::shared_ptr<Node> node = Resolve(key);
   std::string name = valueName == nullptr ? "" : valueName;
   if (!Enter("QueryRegistryValue " + NameOf(key) + " [" + name + "]")) return REGISTRY_ACCESS_DENIED;
-  if (node == nullptr) return INVALID_HANDLE;
-  if (node->deleted) return REGISTRY_KEY_DELETED;
-  if (auto code = InjectedFailure(fake::RegistryOp::Query, node->fullPath)) return *code;
-  auto found = node->values.find(name);
-  if (found == node->values.end()) return REGISTRY_FILE_NOT_FOUND;
-  const fake::RegistryValue& value = found->second;
+  const fake::RegistryValue* found = nullptr;
+  if (RegistryResult looked = FindValue(node, name, found); looked != REGISTRY_OK) return looked;
+  const fake::RegistryValue& value = *found;
   type = value.type;
   uint32_t size = static_cast<uint32_t>(value.data.size());
   if (size > byteCount) {
@@ -302,12 +312,9 @@ RegistryResult QueryRegistryTextExact(RegistryKeyId key, const char* valueName, 
   std::string name = valueName == nullptr ? "" : valueName;
   if (!Enter("QueryRegistryTextExact " + NameOf(key) + " [" + name + "]")) return REGISTRY_ACCESS_DENIED;
   if (capacity > 0) text[0] = '\0';
-  if (node == nullptr) return INVALID_HANDLE;
-  if (node->deleted) return REGISTRY_KEY_DELETED;
-  if (auto code = InjectedFailure(fake::RegistryOp::Query, node->fullPath)) return *code;
-  auto found = node->values.find(name);
-  if (found == node->values.end()) return REGISTRY_FILE_NOT_FOUND;
-  const fake::RegistryValue& value = found->second;
+  const fake::RegistryValue* found = nullptr;
+  if (RegistryResult looked = FindValue(node, name, found); looked != REGISTRY_OK) return looked;
+  const fake::RegistryValue& value = *found;
   if (value.type != REGISTRY_TYPE_SZ) return REGISTRY_FILE_NOT_FOUND;
   std::string stored(value.data.begin(), value.data.end());
   stored = stored.substr(0, stored.find('\0'));
